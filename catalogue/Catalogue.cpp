@@ -1,0 +1,68 @@
+#include "catalogue/Catalogue.h"
+
+#include <iterator>
+
+namespace zwf {
+
+namespace {
+std::string Join(const std::string& folder, char separator, const std::string& name) {
+    std::string full;
+    full.reserve(folder.size() + 1 + name.size());
+    full.append(folder).push_back(separator);
+    full.append(name);
+    return full;
+}
+}  // namespace
+
+std::string Catalogue::FullPath(const FileEntry& entry) const {
+    return Join(Path(entry.folder), m_separator, entry.name);
+}
+
+std::string Catalogue::FullPath(const GroupMember& member) const {
+    return Join(Path(member.folder), m_separator, member.name);
+}
+
+void Catalogue::AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources) {
+    if (sources.empty())
+        return;
+    MemberList::iterator first = groupMembers.end();
+    for (std::size_t source : sources) {
+        const FileEntry& entry = allFiles[source];
+        auto added = groupMembers.insert(groupMembers.end(), GroupMember{entry.folder, entry.name, source});
+        if (first == groupMembers.end())
+            first = added;
+    }
+    groups.push_back(DuplicateGroup{first, sources.size(), size});
+}
+
+void Catalogue::RemoveMember(std::size_t g, std::size_t k) {
+    DuplicateGroup& group = groups.at(g);
+    if (k >= group.memberCount)
+        return;
+    auto member = std::next(group.firstMember, static_cast<std::ptrdiff_t>(k));
+    auto following = groupMembers.erase(member);
+    if (k == 0)
+        group.firstMember = following;
+    --group.memberCount;
+}
+
+void Catalogue::RemoveGroup(std::size_t g) {
+    DuplicateGroup& group = groups.at(g);
+    auto end = std::next(group.firstMember, static_cast<std::ptrdiff_t>(group.memberCount));
+    groupMembers.erase(group.firstMember, end);
+    groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(g));
+}
+
+void Catalogue::ClearGroups() {
+    groups.clear();
+    groupMembers.clear();
+}
+
+void Catalogue::Reset() {
+    allFiles.clear();
+    ClearGroups();
+    folders.Clear();
+    lastFolder.clear();
+}
+
+}  // namespace zwf

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace zwf {
+
+// Index of a folder text in the catalogue's folder table; many files share one folder text.
+using FolderId = std::uint32_t;
+
+// One catalogued file.
+struct FileEntry {
+    FolderId folder = 0;     // the folder that holds the file, without a trailing separator
+    std::string name;        // the name within that folder, as the file system gave it
+    std::uint64_t size = 0;  // true 64-bit size as the folder listing reported it
+    FileIdentity identity;   // which file on disk this record names
+};
+
+// One copy in a group of identical files.
+struct GroupMember {
+    FolderId folder = 0;
+    std::string name;
+    std::size_t source = 0;  // index of the FileEntry in allFiles
+};
+
+}  // namespace zwf

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+#include <system_error>
+
+#include "catalogue/Catalogue.h"
+#include "platform/FileSystem.h"
+
+namespace zwf {
+
+struct ScanReport {
+    std::size_t filesAdded = 0;
+    std::size_t foldersSkipped = 0;  // folders below the start that could not be read
+    std::size_t othersSkipped = 0;   // links, FIFOs, sockets, devices
+    std::error_code startError;      // the start folder itself could not be read
+};
+
+// Called now and then during a scan with the number of files catalogued so far by this scan.
+using ScanProgressFn = std::function<void(std::size_t filesFound)>;
+
+// Catalogues every regular file below folder, depth first in pre-order: a subfolder is
+// catalogued completely the moment it is met. folder may end in one separator.
+ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_view folder,
+                      const ScanProgressFn& progress = {});
+
+}  // namespace zwf

@@ -1,0 +1,196 @@
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/FileSystem.h"
+#include "platform/posix/LongPaths.h"
+
+namespace zwf {
+
+namespace {
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
+    ~UniqueFd() { if (m_fd >= 0) ::close(m_fd); }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int Get() const { return m_fd; }
+    int Release() { int fd = m_fd; m_fd = -1; return fd; }
+
+private:
+    int m_fd;
+};
+
+EntryKind KindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return EntryKind::File;
+    if (S_ISDIR(mode))
+        return EntryKind::Folder;
+    return EntryKind::Other;
+}
+
+FileIdentity IdentityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+class PosixFile final : public ReadableFile {
+public:
+    explicit PosixFile(int fd) : m_fd(fd) {}
+    std::size_t Read(std::span<std::byte> buffer, std::error_code& error) override {
+        for (;;) {
+            ssize_t got = ::read(m_fd.Get(), buffer.data(), buffer.size());
+            if (got >= 0)
+                return static_cast<std::size_t>(got);
+            if (errno != EINTR) {
+                error = LastError();
+                return 0;
+            }
+        }
+    }
+
+private:
+    UniqueFd m_fd;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    char Separator() const override { return '/'; }
+
+    bool IsRoot(std::string_view folder) const override {
+        return !folder.empty() && folder.find_first_not_of('/') == std::string_view::npos;
+    }
+
+    FolderListing ListFolder(const std::string& folder) override {
+        FolderListing listing;
+        UniqueFd fd(OpenFolderFd(folder.empty() ? std::string("/") : folder));
+        if (fd.Get() < 0) {
+            listing.error = LastError();
+            return listing;
+        }
+        const int dirFd = fd.Get();
+        DIR* dir = ::fdopendir(fd.Release());
+        if (!dir) {
+            listing.error = LastError();
+            return listing;
+        }
+        struct Raw { std::string name; unsigned char type; };
+        std::vector<Raw> raw;
+        errno = 0;
+        while (const dirent* item = ::readdir(dir)) {
+            std::string_view name = item->d_name;
+            if (name != "." && name != "..")
+                raw.push_back({std::string(name), item->d_type});
+        }
+        if (errno != 0)
+            listing.error = LastError();
+        // A folder's entries in byte order of their names, so every scan catalogues alike.
+        std::sort(raw.begin(), raw.end(), [](const Raw& a, const Raw& b) { return a.name < b.name; });
+        listing.entries.reserve(raw.size());
+        for (Raw& item : raw) {
+            DirEntry entry;
+            entry.name = std::move(item.name);
+            if (item.type != DT_UNKNOWN && item.type != DT_REG && item.type != DT_DIR) {
+                entry.kind = EntryKind::Other;  // links, FIFOs, sockets, devices: no stat needed
+            } else {
+                struct stat info {};
+                if (::fstatat(dirFd, entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue;  // gone since the folder was read
+                entry.kind = KindOf(info.st_mode);
+                entry.size = static_cast<std::uint64_t>(info.st_size);
+                entry.identity = IdentityOf(info);
+            }
+            listing.entries.push_back(std::move(entry));
+        }
+        ::closedir(dir);
+        if (listing.error)
+            listing.entries.clear();
+        return listing;
+    }
+
+    FileStatus Stat(const std::string& path) override {
+        FileStatus status;
+        struct stat info {};
+        int result;
+        if (path.size() < PATH_MAX) {
+            result = ::lstat(path.c_str(), &info);
+        } else {
+            auto [parent, leaf] = posix::SplitParent(path);
+            int dirFd = m_long.Folder(parent);
+            result = dirFd < 0 ? -1 : ::fstatat(dirFd, leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW);
+        }
+        if (result != 0) {
+            status.error = LastError();
+            return status;
+        }
+        status.kind = KindOf(info.st_mode);
+        status.size = static_cast<std::uint64_t>(info.st_size);
+        status.identity = IdentityOf(info);
+        return status;
+    }
+
+    std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
+        // O_NONBLOCK: a FIFO put where a file was must not hang the open; O_NOFOLLOW: nor a link.
+        constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+        int fd;
+        if (path.size() < PATH_MAX) {
+            fd = ::open(path.c_str(), kFlags);
+        } else {
+            auto [parent, leaf] = posix::SplitParent(path);
+            int dirFd = m_long.Folder(parent);
+            fd = dirFd < 0 ? -1 : ::openat(dirFd, leaf.c_str(), kFlags);
+        }
+        if (fd < 0) {
+            error = LastError();
+            return nullptr;
+        }
+        UniqueFd owned(fd);
+        struct stat info {};
+        if (::fstat(fd, &info) != 0) {
+            error = LastError();
+            return nullptr;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            error = std::make_error_code(std::errc::invalid_argument);
+            return nullptr;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        error.clear();
+        return std::make_unique<PosixFile>(owned.Release());
+    }
+
+    std::error_code Delete(const std::string& path) override {
+        int result;
+        if (path.size() < PATH_MAX) {
+            result = ::unlink(path.c_str());
+        } else {
+            auto [parent, leaf] = posix::SplitParent(path);
+            int dirFd = m_long.Folder(parent);
+            result = dirFd < 0 ? -1 : ::unlinkat(dirFd, leaf.c_str(), 0);
+        }
+        return result == 0 ? std::error_code{} : LastError();
+    }
+
+private:
+    int OpenFolderFd(const std::string& folder) {
+        if (folder.size() < PATH_MAX)
+            return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int kept = m_long.Folder(folder);
+        return kept < 0 ? -1 : ::fcntl(kept, F_DUPFD_CLOEXEC, 0);
+    }
+
+    posix::LongPathOpener m_long;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() { return std::make_unique<PosixFileSystem>(); }
+
+}  // namespace zwf
