@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/FileSystem.h"
+#include "platform/win32/EntryKinds.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Utf16.h"
 
@@ -12,6 +13,7 @@ namespace zwf {
 
 namespace {
 
+using win32::KindOfEntry;
 using win32::Narrow;
 using win32::UniqueFind;
 using win32::UniqueHandle;
@@ -68,16 +70,6 @@ std::wstring SearchPattern(std::string_view folder) {
 
 std::uint64_t Combine(DWORD high, DWORD low) {
     return (static_cast<std::uint64_t>(high) << 32) | low;
-}
-
-// Symbolic links and junctions (name surrogates) lead elsewhere and are never entered or
-// catalogued. Other reparse points (deduplicated or cloud files) are ordinary files and folders.
-EntryKind KindOf(DWORD attributes, DWORD reparseTag) {
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparseTag))
-        return EntryKind::Other;
-    if (attributes & FILE_ATTRIBUTE_DEVICE)
-        return EntryKind::Other;
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
 }
 
 // Opens a name for examination only: no read access is asked, so no sharing mode held by
@@ -177,7 +169,7 @@ public:
         FILE_ATTRIBUTE_TAG_INFO tag{};
         if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
             ::GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof tag);
-        status.kind = KindOf(info.dwFileAttributes, tag.ReparseTag);
+        status.kind = KindOfEntry(info.dwFileAttributes, tag.ReparseTag);
         if (status.kind == EntryKind::File)
             status.size = Combine(info.nFileSizeHigh, info.nFileSizeLow);
         status.identity = IdentityOf(info);
@@ -210,7 +202,7 @@ private:
             return;
         DirEntry entry;
         entry.name = Narrow(wideName);
-        entry.kind = KindOf(data.dwFileAttributes, data.dwReserved0);
+        entry.kind = KindOfEntry(data.dwFileAttributes, data.dwReserved0);
         if (entry.kind == EntryKind::File) {
             entry.size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
             entry.identity = IdentityOfName(NativePath(prefix + entry.name));
