@@ -64,6 +64,10 @@ TEST(Win32FileSystem, ListsFilesAndFoldersWithKindAndSizeButNotDotEntries) {
     EXPECT_EQ(Find(listing, "a.txt")->size, 5u);
     EXPECT_EQ(Find(listing, "leer.bin")->size, 0u);
     EXPECT_EQ(Find(listing, "Sub")->kind, EntryKind::Folder);
+    tree.MakeFolder("Leer");
+    FolderListing empty = fs->ListFolder(tree.Path("Leer"));
+    EXPECT_FALSE(empty.error);
+    EXPECT_TRUE(empty.entries.empty());
 }
 
 TEST(Win32FileSystem, HiddenAndReadOnlyFilesAreOrdinaryFiles) {
