@@ -10,13 +10,16 @@ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DZWF_WERROR=ON \
       -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/MingwI686.cmake" >/dev/null || exit 1
 ninja -C "$BUILD" -j2 || exit 1
 
+echo "== built (${SECONDS}s)"
 . "$ROOT/scripts/wine-env.sh"
+echo "== Wine prefix ready (${SECONDS}s)"
 status=0
 
 echo "== test suites under Wine"
 WINE_TIMEOUT=600 ctest --test-dir "$BUILD" --output-on-failure --timeout 120 -j2 </dev/null \
     >"$RUN/ctest.log" 2>&1 || status=1
-grep -E 'tests passed|tests failed|\*\*\*|Failed|Timeout' "$RUN/ctest.log" | tail -40
+grep -E '^[0-9]+% tests|\*\*\*|\(Failed\)|Timeout' "$RUN/ctest.log" | sed 's/ \.\.\.\.*/ /' | tail -40
+echo "   (${SECONDS}s so far)"
 
 if [ -x "$BUILD/platform/win32/zwillingsfeger.exe" ]; then
     echo "== end-to-end session"
@@ -24,7 +27,8 @@ if [ -x "$BUILD/platform/win32/zwillingsfeger.exe" ]; then
     mkdir -p "$DATA"
     wine_run "$BUILD/tests/win32/EndToEndDriver.exe" "$(winepath -w "$BUILD/platform/win32/zwillingsfeger.exe")" \
         "$(winepath -w "$DATA")" </dev/null >"$RUN/driver.log" 2>&1 || status=1
-    grep -v -e '^Read access denied' "$RUN/driver.log" | tail -60
+    grep -v -e 'Read access denied' "$RUN/driver.log" | tail -60
+    echo "   (${SECONDS}s so far)"
 else
     echo "== end-to-end session skipped: zwillingsfeger.exe was not built (no application core yet)"
 fi

@@ -1,5 +1,7 @@
 // Drives zwillingsfeger.exe through one session as a user would and checks what the window
-// shows and what happens on disk.  EndToEndDriver.exe PROGRAM EMPTY-DATA-FOLDER
+// shows and what happens on disk.  EndToEndDriver.exe PROGRAM EMPTY-DATA-FOLDER [PAUSE-FILE]
+// With PAUSE-FILE it prints "READY" once a group is shown and waits until that file exists
+// (time for a screenshot).
 // The last line printed is "N passed, N failed"; the exit code is the number of failures.
 #include <windows.h>
 #include <shellapi.h>
@@ -198,7 +200,13 @@ void CloseAndCredits(Session& s) {
     c.Equal(static_cast<long long>(code), 0, "exit code");
 }
 
-int Drive(const std::wstring& program, const std::wstring& data) {
+void PauseUntil(const std::wstring& file) {
+    std::printf("READY\n");
+    std::fflush(stdout);
+    WaitUntil([&] { return FileExists(file); }, 60000);
+}
+
+int Drive(const std::wstring& program, const std::wstring& data, const std::wstring& pauseFile) {
     Session s;
     s.data = data;
     if (!s.checks.Check(MakeData(s), "the data files are written") ||
@@ -207,6 +215,8 @@ int Drive(const std::wstring& program, const std::wstring& data) {
     CheckWindow(s);
     AddFolder(s);
     Search(s);
+    if (!pauseFile.empty())
+        PauseUntil(pauseFile);
     DeleteMarked(s);
     DeleteGroup(s);
     CloseAndCredits(s);
@@ -223,12 +233,12 @@ int Drive(const std::wstring& program, const std::wstring& data) {
 int main() {
     int count = 0;
     wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (count != 3) {
-        std::printf("usage: EndToEndDriver PROGRAM EMPTY-DATA-FOLDER\n0 passed, 1 failed\n");
+    if (count != 3 && count != 4) {
+        std::printf("usage: EndToEndDriver PROGRAM EMPTY-DATA-FOLDER [PAUSE-FILE]\n0 passed, 1 failed\n");
         return 1;
     }
     std::wstring data = arguments[2];
     while (data.size() > 3 && data.back() == L'\\')
         data.pop_back();
-    return zwf::e2e::Drive(arguments[1], data);
+    return zwf::e2e::Drive(arguments[1], data, count == 4 ? arguments[3] : L"");
 }
