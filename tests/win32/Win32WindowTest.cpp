@@ -211,6 +211,22 @@ TEST_F(Win32WindowTest, TabMovesTheFocusInCreationOrderSkippingLabelsAndDisabled
     }
 }
 
+TEST_F(Win32WindowTest, ShiftTabMovesTheFocusBackwards) {
+    ::SetFocus(Item(ctl::kAddFolder));
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;  // held down, as far as this thread's key state goes
+    ::SetKeyboardState(keys);
+    const int expected[] = {ctl::kDeleteGroup, ctl::kDeleteMarked, ctl::kMemberList, ctl::kGroupList,
+                            ctl::kSearch, ctl::kReset, ctl::kAllFilesList, ctl::kAddFolder};
+    for (int id : expected) {
+        After(::GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), id);
+    }
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+}
+
 TEST_F(Win32WindowTest, InputDuringWorkIsDroppedAndACloseRequestWaits) {
     window->AppendLine(ctl::kAllFilesList, "a");
     window->AppendLine(ctl::kAllFilesList, "b");
