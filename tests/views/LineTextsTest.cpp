@@ -49,7 +49,7 @@ TEST(GroupLine, HasNoLimitOnLength) {
     }
     catalogue.AppendGroup(1, sources);
     const std::string line = GroupLine(catalogue, catalogue.groups[0]);
-    EXPECT_EQ(line.size(), 5 + 400 * 300 + 399 * 2);
+    EXPECT_EQ(line.size(), 5u + 400u * 300u + 399u * 2u);
     EXPECT_EQ(line.substr(0, 7), "400: nn");
 }
 
