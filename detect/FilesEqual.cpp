@@ -1,0 +1,42 @@
+#include "detect/FilesEqual.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "detect/FileReading.h"
+
+namespace zwf {
+
+namespace {
+// Large reads keep the system calls per byte low; two buffers of this size are all the memory used.
+constexpr std::size_t kBlockBytes = 256 * 1024;
+}  // namespace
+
+int FilesEqual(FileSystem& fileSystem, const std::string& firstPath, const std::string& secondPath,
+               std::uint64_t size) {
+    std::error_code error;
+    auto first = fileSystem.OpenRead(firstPath, error);
+    if (!first || error)
+        return 0;
+    auto second = fileSystem.OpenRead(secondPath, error);
+    if (!second || error)
+        return 0;
+
+    const auto blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlockBytes));
+    std::vector<std::byte> firstBlock(blockBytes), secondBlock(blockBytes);
+    for (std::uint64_t left = size; left > 0;) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockBytes));
+        std::span<std::byte> a(firstBlock.data(), want), b(secondBlock.data(), want);
+        if (detect::ReadFully(*first, a, error) != want || error)
+            return 0;
+        if (detect::ReadFully(*second, b, error) != want || error)
+            return 0;
+        if (!std::equal(a.begin(), a.end(), b.begin()))
+            return 0;
+        left -= want;
+    }
+    return detect::AtEnd(*first) && detect::AtEnd(*second) ? 1 : 0;
+}
+
+}  // namespace zwf

@@ -1,0 +1,84 @@
+// What a search reads and reports while it runs, and how it copes with misbehaving reads.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/detect/FaultyFileSystem.h"
+#include "tests/detect/SearchFixture.h"
+
+namespace zwf {
+namespace {
+
+using test::FaultyFileSystem;
+using test::Search;
+using test::TempTree;
+using ::testing::ElementsAre;
+
+std::string Pattern(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 31 + seed * 7 + i / 1000) % 253);
+    return bytes;
+}
+
+// Eight candidates of 3 MiB: two pairs of copies, two near-copies differing at the end, two
+// differing at the start. Each candidate byte should be read about once, not once per pair.
+TEST(SearchCost, EachCandidateByteIsReadAboutOnce) {
+    constexpr std::size_t kSize = 3 * 1024 * 1024 + 123;
+    const std::string base = Pattern(kSize, 1), other = Pattern(kSize, 2);
+    std::string endDiffers = base, startDiffers = base;
+    endDiffers[kSize - 1] ^= 1;
+    startDiffers[0] ^= 1;
+    TempTree tree{{"c/1", base}, {"c/2", other}, {"c/3", endDiffers}, {"c/4", base},
+                  {"c/5", other}, {"c/6", startDiffers}, {"c/7", endDiffers + ""}, {"c/8", Pattern(kSize, 3)}};
+    Search search(tree);
+    EXPECT_THAT(search.Add("c").Run(),
+                ElementsAre(ElementsAre("c/1", "c/4"), ElementsAre("c/2", "c/5"), ElementsAre("c/3", "c/7")));
+    const std::uint64_t candidateBytes = 8ull * kSize;
+    EXPECT_LE(search.io.bytesRead, candidateBytes + candidateBytes / 10);
+    EXPECT_GE(search.io.filesOpened, 8u);
+    EXPECT_LE(search.io.filesOpened, 3u * 8u);
+}
+
+TEST(SearchCost, ProgressRisesAndEndsAtTotal) {
+    const std::string big = Pattern(2 * 1024 * 1024, 4);
+    TempTree tree{{"p/1", big}, {"p/2", big}, {"p/3", "abc"}, {"p/4", "abc"}, {"p/5", Pattern(2 * 1024 * 1024, 5)}};
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
+    Search search(tree);
+    search.Add("p").Run([&](std::uint64_t done, std::uint64_t total) { calls.emplace_back(done, total); });
+    ASSERT_FALSE(calls.empty());
+    const std::uint64_t total = calls.front().second;
+    EXPECT_GT(total, 0u);
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].second, total);
+        EXPECT_LE(calls[i].first, total);
+        if (i > 0) {
+            EXPECT_GE(calls[i].first, calls[i - 1].first);
+        }
+    }
+    EXPECT_EQ(calls.back().first, total);
+}
+
+TEST(SearchCost, ReadErrorPartWayMakesTheFileDifferent) {
+    const std::string bytes = Pattern(700 * 1024, 6);
+    TempTree tree{{"e/a", bytes}, {"e/b", bytes}, {"e/c", bytes}};
+    auto faulty = std::make_unique<FaultyFileSystem>();
+    faulty->rules[tree.Path("e/b")] = {FaultyFileSystem::Fault::FailAfter, 600 * 1024};
+    Search search(tree, std::move(faulty));
+    EXPECT_THAT(search.Add("e").Run(), ElementsAre(ElementsAre("e/a", "e/c")));
+}
+
+TEST(SearchCost, FilesReadInSmallPiecesAreStillComparedInFull) {
+    std::string bytes = Pattern(300 * 1024, 7), differs = bytes;
+    differs.back() ^= 1;
+    TempTree tree{{"d/a", bytes}, {"d/b", bytes}, {"d/c", differs}};
+    auto faulty = std::make_unique<FaultyFileSystem>();
+    faulty->rules[tree.Path("d/a")] = {FaultyFileSystem::Fault::Dribble, 1000};
+    faulty->rules[tree.Path("d/c")] = {FaultyFileSystem::Fault::Dribble, 3};
+    Search search(tree, std::move(faulty));
+    EXPECT_THAT(search.Add("d").Run(), ElementsAre(ElementsAre("d/a", "d/b")));
+}
+
+}  // namespace
+}  // namespace zwf
