@@ -1,5 +1,7 @@
 // The Linux program: the main window on Qt 6 Widgets, run by the application's one event loop.
 #include <QApplication>
+#include <QWidget>
+#include <QWindow>
 
 #include "app/Layout.h"
 #include "app/Run.h"

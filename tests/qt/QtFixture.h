@@ -16,6 +16,11 @@
 #include "app/Layout.h"
 #include "platform/qt/QtWindow.h"
 
+// Readable failure messages for Qt's strings.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace zwf::test {
 
 // Once a modal dialog is open (its own loop running), hands it to act; used to answer dialogs
