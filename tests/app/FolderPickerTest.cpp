@@ -1,5 +1,7 @@
 #include "app/FolderPicker.h"
 
+#include <ostream>
+
 #include <gtest/gtest.h>
 
 #include "app/Layout.h"
@@ -36,6 +38,9 @@ struct PickerCase {
     std::string answer;
     std::string expectedInitial;  // what the dialog is opened on
     std::string expectedResult;
+    friend std::ostream& operator<<(std::ostream& out, const PickerCase& c) {
+        return out << "initial \"" << c.initial << "\", answer \"" << c.answer << '"';
+    }
 };
 
 class FolderPickerTest : public ::testing::TestWithParam<PickerCase> {};

@@ -29,15 +29,6 @@ protected:
     }
 };
 
-TEST_F(HeadlessWindowTest, ControlsStartWithTheirTexts) {
-    EXPECT_EQ(window.Text(ctl::kAddFolder), "Pfad hinzufügen");
-    EXPECT_EQ(window.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt");
-    EXPECT_EQ(window.Text(ctl::kDeleteGroup), "Lösche alle Dateien (mit Original)");
-    EXPECT_TRUE(window.IsEnabled(ctl::kDeleteMarked));
-    EXPECT_TRUE(window.IsVisible(ctl::kSearch));
-    EXPECT_FALSE(window.IsVisible(ctl::kProgress));
-}
-
 TEST_F(HeadlessWindowTest, ListBoxSelectionFollowsWin32Rules) {
     const int id = ctl::kGroupList;
     EXPECT_EQ(window.SelectedLine(id), -1);
@@ -149,24 +140,6 @@ TEST_F(HeadlessWindowTest, InputMadeDuringWorkIsDiscarded) {
     const WindowEvent next = NextUserEvent();
     EXPECT_EQ(next.kind, Kind::Control);
     EXPECT_EQ(next.control, ctl::kSearch);
-}
-
-TEST_F(HeadlessWindowTest, ChecksRunInScriptOrderWithoutEvents) {
-    int seen = 0;
-    window.Check([&](HeadlessWindow&) { seen = 1; }).Click(ctl::kAddFolder);
-    EXPECT_EQ(window.WaitEvent().kind, Kind::Other);
-    EXPECT_EQ(seen, 0);
-    EXPECT_EQ(window.WaitEvent().control, ctl::kAddFolder);
-    EXPECT_EQ(seen, 1);
-}
-
-TEST_F(HeadlessWindowTest, FolderDialogRequestsAndAnswers) {
-    window.AnswerFolder("/daten");
-    EXPECT_EQ(window.ChooseFolder("Pfad hinzufügen...", "/alt"), "/daten");
-    EXPECT_EQ(window.ChooseFolder("Pfad hinzufügen...", ""), "");  // no answer left: cancelled
-    ASSERT_EQ(window.FolderRequests().size(), 2u);
-    EXPECT_EQ(window.FolderRequests()[0].title, "Pfad hinzufügen...");
-    EXPECT_EQ(window.FolderRequests()[0].initialFolder, "/alt");
 }
 
 TEST_F(HeadlessWindowTest, AClosedWindowShowsNothingButMessageBoxes) {

@@ -162,6 +162,15 @@ TEST_F(SessionTest, ScanShowsTheCountSoFarAndDiscardsInputMeanwhile) {
     EXPECT_EQ(window.FolderRequests().size(), 1u);
 }
 
+TEST_F(SessionTest, ScanOfFoldersWithFewFilesShowsItsProgressFolderByFolder) {
+    TempTree tree{{"a/1/x", "1"}, {"a/2/y", "1"}, {"a/3/z", "1"}};
+    AddFolder(tree, "a");
+    RunSession();
+    EXPECT_THAT(window.TextHistory(ctl::kAllFilesLabel),
+                ElementsAre("Alle Dateien (0)", "Alle Dateien (1)", "Alle Dateien (2)", "Alle Dateien (3)",
+                            "Alle Dateien (3)"));
+}
+
 TEST_F(SessionTest, ClickDuringASearchIsNotReplayedAfterIt) {
     TempTree tree{{"x", "same"}, {"y", "same"}};
     AddFolder(tree).Click(ctl::kSearch).DuringWork(UserAction::Clicked(ctl::kReset));
