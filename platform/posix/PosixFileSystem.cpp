@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,6 +54,12 @@ public:
                 return 0;
             }
         }
+    }
+
+    bool Seek(std::uint64_t offset) override {
+        if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
+            return false;
+        return ::lseek(m_fd.Get(), static_cast<off_t>(offset), SEEK_SET) >= 0;
     }
 
 private:
