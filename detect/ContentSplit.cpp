@@ -59,6 +59,10 @@ std::vector<std::size_t> SetOfFirstFile(const std::vector<std::size_t>& files, s
 std::vector<Bucket> SplitByWholeContent(std::vector<Bucket> buckets, const SearchContext& context) {
     std::vector<Bucket> out;
     for (Bucket& bucket : buckets) {
+        if (bucket.confirmed) {
+            out.push_back(std::move(bucket));
+            continue;
+        }
         std::vector<std::size_t> pending = std::move(bucket.files);
         while (pending.size() > kMaxOpenFiles)
             pending = SetOfFirstFile(pending, bucket.size, context, out);

@@ -51,7 +51,7 @@ std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext&
     std::vector<Bucket> out;
     std::vector<std::byte> buffer(kBufferBudget);
     for (Bucket& bucket : buckets) {
-        if (!applies(bucket)) {
+        if (bucket.confirmed || !applies(bucket)) {
             out.push_back(std::move(bucket));
             continue;
         }

@@ -6,6 +6,7 @@
 #include "detect/CountingFileSystem.h"
 #include "detect/EdgeSplit.h"
 #include "detect/SizeBuckets.h"
+#include "detect/SmallFiles.h"
 
 namespace zwf {
 
@@ -40,6 +41,7 @@ void FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchPr
     detect::ProgressMeter meter(progress, BytesToCompare(buckets));
     const detect::SearchContext context{catalogue, counting, meter};
 
+    buckets = detect::SplitSmallFilesByContent(std::move(buckets), context);  // byte for byte
     buckets = detect::SplitByPrefix(std::move(buckets), context);
     buckets = detect::SplitBySuffix(std::move(buckets), context);
     buckets = detect::SplitByContentFingerprint(std::move(buckets), context);

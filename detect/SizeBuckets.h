@@ -12,6 +12,7 @@ namespace zwf::detect {
 struct Bucket {
     std::uint64_t size = 0;
     std::vector<std::size_t> files;
+    bool confirmed = false;  // already compared byte for byte: later stages pass it on untouched
 };
 
 // The records that take part in a search: every record except empty files and the later

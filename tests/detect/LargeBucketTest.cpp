@@ -72,21 +72,30 @@ TEST(LargeBucket, ManyCopiesFormOneGroupAndAreReadAFewTimesAtMost) {
     EXPECT_LE(search.io.bytesRead, 3 * (kMany + 2) * bytes.size());
 }
 
-// The file every other is compared with fails part-way through a later batch: the search
-// goes on without it, and the others still form their group.
-TEST(LargeBucket, FirstFileFailingInALaterBatchLeavesTheOthersGrouped) {
-    const std::string bytes = Contents(2, 50000);
+// The file every other is compared with fails once it has been looked at a few times: the
+// search goes on without it, and the others still form their group. Small files are compared
+// with it as they are read, larger ones side by side in batches.
+void ExpectOthersGroupedWhenFirstFails(std::size_t size, std::size_t healthyOpens) {
+    const std::string bytes = Contents(2, size);
     TempTree tree;
     for (std::size_t i = 0; i < kMany; ++i)
         tree.Write(Name(i), bytes);
     auto faulty = std::make_unique<FaultyFileSystem>();
-    // Healthy for its prefix, its fingerprint and the first batch.
-    faulty->rules[tree.Path(Name(0))] = {FaultyFileSystem::Fault::FailAfter, 1000, 3};
+    faulty->rules[tree.Path(Name(0))] = {FaultyFileSystem::Fault::FailAfter, 1000, healthyOpens};
     Search search(tree, std::move(faulty));
     auto groups = search.Add("m").Run();
     ASSERT_THAT(groups, SizeIs(1));
     EXPECT_THAT(groups[0], SizeIs(kMany - 1));
     EXPECT_EQ(groups[0].front(), Name(1));
+}
+
+TEST(LargeBucket, SmallFirstFileFailingWhenReadAgainLeavesTheOthersGrouped) {
+    ExpectOthersGroupedWhenFirstFails(50000, 1);
+}
+
+TEST(LargeBucket, LargeFirstFileFailingInALaterBatchLeavesTheOthersGrouped) {
+    // Healthy for its prefix, its fingerprint and the first batch.
+    ExpectOthersGroupedWhenFirstFails(100000, 3);
 }
 
 }  // namespace
