@@ -48,13 +48,11 @@ measure() {
 }
 
 # Every file that shares its (nonzero) size with another: what any exact search must read.
-candidates() {
-  find "$1" -type f -size +0 -printf '%s\t%p\0' |
-    awk 'BEGIN{RS="\0"; FS="\t"} {n[$1]++; p[NR]=$2; s[NR]=$1} END{for(i=1;i<=NR;i++) if(n[s[i]]>1) printf "%s\0", p[i]}'
+list_candidates() {
+  find "$1" -type f -size +0 -printf '%s/%p\n' |
+    awk -F/ '{ size = $1; sub(/^[0-9]+\//, ""); n[size]++; path[NR] = $0; of[NR] = size }
+             END { for (i = 1; i <= NR; i++) if (n[of[i]] > 1) print path[i] }'
 }
-
-read_candidates() { candidates "$1" | xargs -0 -r cat >/dev/null; }
-export -f candidates read_candidates
 
 ratio() { awk "BEGIN{ if ($2 > 0) printf \"%.2f\", $1 / $2; else print \"-\" }"; }
 
@@ -73,6 +71,7 @@ jdupes -r|jdupes -r
 jdupes -r -Q|jdupes -r -Q
 rdfind -dryrun true|rdfind -dryrun true
 PEERS
-  read -r ct cm <<<"$(measure bash -c 'read_candidates "$0"' "$tree")"
+  list_candidates "$tree" | tr '\n' '\0' >"$scratch/candidates"
+  read -r ct cm <<<"$(measure xargs -0 -r -a "$scratch/candidates" cat)"
   printf "%-24s %8s s %9s KB   zwf/read-once: time %s\n" "read candidates once" "$ct" "-" "$(ratio "$zt" "$ct")"
 done
