@@ -76,21 +76,33 @@ def mixed_tree(rng, root, count):
         write(os.path.join(folder_of(root, i), f"m{i:06d}.dat"), data)
 
 
+def write_stream(path, seed, size, flip_back=None):
+    """size pseudo-random bytes from seed, written in chunks; optionally one byte flipped,
+    flip_back bytes before the end."""
+    chunk = 16 * 1024 * 1024
+    rng = random.Random(seed)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as out:
+        for _ in range(size // chunk):
+            out.write(rng.randbytes(chunk))
+    if flip_back is not None:
+        with open(path, "r+b") as out:
+            out.seek(size - flip_back)
+            byte = out.read(1)[0]
+            out.seek(size - flip_back)
+            out.write(bytes([byte ^ 0x01]))
+
+
 def large_tree(rng, root):
     size = 256 * 1024 * 1024
-    bases = [rng.randbytes(size) for _ in range(4)]
-    def tail_changed(data, back):
-        changed = bytearray(data)
-        changed[len(data) - back] ^= 0x01
-        return bytes(changed)
-    files = [bases[0], bases[0], bases[0],                    # three identical
-             bases[1], bases[1], tail_changed(bases[1], 1),   # a pair and a near-copy (last byte)
-             bases[2], tail_changed(bases[2], 5000),          # differing 5000 bytes before the end
-             tail_changed(bases[2], 5000),
-             bases[3], tail_changed(bases[3], size // 2),     # differing in the middle
-             rng.randbytes(size)]
-    for i, data in enumerate(files):
-        write(os.path.join(root, f"big{i:02d}.bin"), data)
+    seeds = [rng.randrange(1 << 30) for _ in range(5)]
+    files = [(0, None), (0, None), (0, None),      # three identical
+             (1, None), (1, None), (1, 1),         # a pair and a near-copy differing in the last byte
+             (2, None), (2, 5000), (2, 5000),      # a pair differing from its original 5000 bytes before the end
+             (3, None), (3, size // 2),            # differing in the middle
+             (4, None)]                            # unique
+    for i, (base, flip_back) in enumerate(files):
+        write_stream(os.path.join(root, f"big{i:02d}.bin"), seeds[base], size, flip_back)
 
 
 def main():

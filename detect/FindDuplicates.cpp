@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
-#include "detect/FilesEqual.h"
+#include "detect/ContentSplit.h"
+#include "detect/CountingFileSystem.h"
+#include "detect/EdgeSplit.h"
 #include "detect/SizeBuckets.h"
+#include "detect/SmallFiles.h"
 
 namespace zwf {
 
@@ -11,45 +14,40 @@ namespace {
 
 using detect::Bucket;
 
-// Splits one bucket into sets of identical files by comparing each file with the first file
-// of every set found so far.
-std::vector<Bucket> SplitByComparison(const Catalogue& catalogue, FileSystem& fileSystem, const Bucket& bucket) {
-    std::vector<Bucket> sets;
-    for (std::size_t file : bucket.files) {
-        const std::string path = catalogue.FullPath(catalogue.allFiles[file]);
-        auto same = std::find_if(sets.begin(), sets.end(), [&](const Bucket& set) {
-            return FilesEqual(fileSystem, path, catalogue.FullPath(catalogue.allFiles[set.files.front()]),
-                              bucket.size) != 0;
-        });
-        if (same == sets.end())
-            sets.push_back(Bucket{bucket.size, {file}});
-        else
-            same->files.push_back(file);
-    }
-    return detect::DropSingles(std::move(sets));
+std::uint64_t BytesToCompare(const std::vector<Bucket>& buckets) {
+    std::uint64_t total = 0;
+    for (const Bucket& bucket : buckets)
+        total += bucket.size * bucket.files.size();
+    return total;
+}
+
+// Groups in the order of their earliest files; each bucket is already in catalogue order.
+void AppendInCatalogueOrder(std::vector<Bucket> sets, Catalogue& catalogue) {
+    std::sort(sets.begin(), sets.end(), [](const Bucket& a, const Bucket& b) { return a.files.front() < b.files.front(); });
+    for (const Bucket& set : sets)
+        catalogue.AppendGroup(set.size, set.files);
 }
 
 }  // namespace
 
 void FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchProgressFn& progress,
-                    IoCounters* /*counters*/) {
+                    IoCounters* counters) {
     catalogue.ClearGroups();
-    auto buckets = detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
-    std::uint64_t total = 0, done = 0;
-    for (const Bucket& bucket : buckets)
-        total += bucket.size * bucket.files.size();
-    std::vector<Bucket> sets;
-    for (const Bucket& bucket : buckets) {
-        for (Bucket& set : SplitByComparison(catalogue, fileSystem, bucket))
-            sets.push_back(std::move(set));
-        done += bucket.size * bucket.files.size();
-        if (progress)
-            progress(done, total);
-    }
-    std::sort(sets.begin(), sets.end(),
-              [](const Bucket& a, const Bucket& b) { return a.files.front() < b.files.front(); });
-    for (const Bucket& set : sets)
-        catalogue.AppendGroup(set.size, set.files);
+    IoCounters ignored;
+    detect::CountingFileSystem counting(fileSystem, counters ? *counters : ignored);
+
+    std::vector<Bucket> buckets =
+        detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
+    detect::ProgressMeter meter(progress, BytesToCompare(buckets));
+    const detect::SearchContext context{catalogue, counting, meter};
+
+    buckets = detect::SplitSmallFilesByContent(std::move(buckets), context);  // byte for byte
+    buckets = detect::SplitByPrefix(std::move(buckets), context);
+    buckets = detect::SplitBySuffix(std::move(buckets), context);
+    buckets = detect::SplitByContentFingerprint(std::move(buckets), context);
+    buckets = detect::SplitByWholeContent(std::move(buckets), context);  // byte for byte
+    meter.Finish();
+    AppendInCatalogueOrder(std::move(buckets), catalogue);
 }
 
 }  // namespace zwf

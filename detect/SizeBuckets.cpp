@@ -1,50 +1,49 @@
 #include "detect/SizeBuckets.h"
 
 #include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
+#include <tuple>
 
 namespace zwf::detect {
 
-namespace {
-struct IdentityHash {
-    std::size_t operator()(const FileIdentity& identity) const {
-        return std::hash<std::uint64_t>{}(identity.index * 0x9E3779B97F4A7C15ull ^ identity.volume);
-    }
-};
-}  // namespace
+// Both functions sort a list of indices instead of building hash tables: the list costs eight
+// bytes a record, which keeps the search's memory well below the catalogue's own.
 
 std::vector<std::size_t> FirstRecordOfEachFile(const std::vector<FileEntry>& allFiles) {
+    std::vector<std::size_t> known;
+    for (std::size_t i = 0; i < allFiles.size(); ++i)
+        if (allFiles[i].size > 0 && allFiles[i].identity.Known())
+            known.push_back(i);
+    auto identityOf = [&](std::size_t i) { return std::tie(allFiles[i].identity.volume, allFiles[i].identity.index); };
+    std::sort(known.begin(), known.end(), [&](std::size_t a, std::size_t b) {
+        return std::tuple(identityOf(a), a) < std::tuple(identityOf(b), b);
+    });
+    std::vector<bool> later(allFiles.size(), false);
+    for (std::size_t k = 1; k < known.size(); ++k)
+        later[known[k]] = allFiles[known[k]].identity == allFiles[known[k - 1]].identity;
+    known = {};
+
+    // A record without a known identity cannot be matched to another record of its file.
     std::vector<std::size_t> records;
-    records.reserve(allFiles.size());
-    std::unordered_set<FileIdentity, IdentityHash> seen;
-    for (std::size_t i = 0; i < allFiles.size(); ++i) {
-        const FileEntry& entry = allFiles[i];
-        if (entry.size == 0)
-            continue;
-        // A record without a known identity cannot be matched to another record of its file.
-        if (entry.identity.Known() && !seen.insert(entry.identity).second)
-            continue;
-        records.push_back(i);
-    }
+    for (std::size_t i = 0; i < allFiles.size(); ++i)
+        if (allFiles[i].size > 0 && !later[i])
+            records.push_back(i);
     return records;
 }
 
-std::vector<Bucket> BucketBySize(const std::vector<FileEntry>& allFiles, const std::vector<std::size_t>& records) {
-    std::unordered_map<std::uint64_t, std::size_t> bucketOfSize;
+std::vector<Bucket> BucketBySize(const std::vector<FileEntry>& allFiles, std::vector<std::size_t> records) {
+    std::stable_sort(records.begin(), records.end(),
+                     [&](std::size_t a, std::size_t b) { return allFiles[a].size < allFiles[b].size; });
     std::vector<Bucket> buckets;
-    for (std::size_t record : records) {
-        const std::uint64_t size = allFiles[record].size;
-        auto [it, added] = bucketOfSize.try_emplace(size, buckets.size());
-        if (added)
-            buckets.push_back(Bucket{size, {}});
-        buckets[it->second].files.push_back(record);
+    for (std::size_t start = 0; start < records.size();) {
+        const std::uint64_t size = allFiles[records[start]].size;
+        std::size_t end = start + 1;
+        while (end < records.size() && allFiles[records[end]].size == size)
+            ++end;
+        if (end - start >= 2)
+            buckets.push_back(Bucket{size, {records.begin() + static_cast<std::ptrdiff_t>(start),
+                                            records.begin() + static_cast<std::ptrdiff_t>(end)}});
+        start = end;
     }
-    return DropSingles(std::move(buckets));
-}
-
-std::vector<Bucket> DropSingles(std::vector<Bucket> buckets) {
-    std::erase_if(buckets, [](const Bucket& bucket) { return bucket.files.size() < 2; });
     return buckets;
 }
 

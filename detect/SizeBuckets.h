@@ -12,17 +12,15 @@ namespace zwf::detect {
 struct Bucket {
     std::uint64_t size = 0;
     std::vector<std::size_t> files;
+    bool confirmed = false;  // already compared byte for byte: later stages pass it on untouched
 };
 
 // The records that take part in a search: every record except empty files and the later
 // records of a file on disk already catalogued earlier (a folder added twice, a hard link).
 std::vector<std::size_t> FirstRecordOfEachFile(const std::vector<FileEntry>& allFiles);
 
-// Groups the given records by size, each bucket in catalogue order, buckets in the order of
-// their first records; sizes held by one record only are dropped, as nothing can match them.
-std::vector<Bucket> BucketBySize(const std::vector<FileEntry>& allFiles, const std::vector<std::size_t>& records);
-
-// Drops buckets with fewer than two files.
-std::vector<Bucket> DropSingles(std::vector<Bucket> buckets);
+// Groups the given records (in catalogue order) by size, each bucket in catalogue order, buckets
+// by size; sizes held by one record only are dropped, as nothing can match them.
+std::vector<Bucket> BucketBySize(const std::vector<FileEntry>& allFiles, std::vector<std::size_t> records);
 
 }  // namespace zwf::detect

@@ -51,6 +51,9 @@ public:
     // Reads up to buffer.size() bytes from the current position. Returns the number read;
     // 0 means the end of the file, or a failure when error is set.
     virtual std::size_t Read(std::span<std::byte> buffer, std::error_code& error) = 0;
+    // Moves the read position to offset bytes from the start. A file that cannot move returns
+    // false and stays where it was; callers then read their way instead.
+    virtual bool Seek(std::uint64_t /*offset*/) { return false; }
 };
 
 // Everything the engine and the commands need of the file system. Implementations never throw;

@@ -13,7 +13,11 @@ namespace zwf::test {
 class FaultyFileSystem final : public FileSystem {
 public:
     enum class Fault { FailAfter, Dribble };
-    struct Rule { Fault fault = Fault::FailAfter; std::size_t bytes = 0; };
+    struct Rule {
+        Fault fault = Fault::FailAfter;
+        std::size_t bytes = 0;
+        std::size_t healthyOpens = 0;  // opens that still behave before the fault sets in
+    };
 
     std::map<std::string, Rule> rules;  // by full path
 
@@ -27,6 +31,10 @@ public:
         auto rule = rules.find(path);
         if (!file || rule == rules.end())
             return file;
+        if (rule->second.healthyOpens > 0) {
+            --rule->second.healthyOpens;
+            return file;
+        }
         return std::make_unique<FaultyFile>(std::move(file), rule->second);
     }
 

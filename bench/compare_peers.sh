@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Times zwf against fdupes, jdupes and rdfind on the same trees, warm cache, best of N runs,
+# and prints time and peak memory ratios zwf/peer. Also times reading every candidate byte
+# once (cat of all files that share their size with another file) as a floor for the search.
+#
+# Usage: compare_peers.sh [-n RUNS] [-z ZWF_COMMAND] TREE...
+#   ZWF_COMMAND defaults to the zwf CLI with --summary when built, else the bench driver.
+set -euo pipefail
+
+runs=5
+here=$(cd "$(dirname "$0")" && pwd)
+zwf=""
+while getopts "n:z:" option; do
+  case $option in
+    n) runs=$OPTARG ;;
+    z) zwf=$OPTARG ;;
+    *) echo "usage: $0 [-n RUNS] [-z ZWF_COMMAND] TREE..." >&2; exit 2 ;;
+  esac
+done
+shift $((OPTIND - 1))
+[ $# -gt 0 ] || set -- /tmp/zwf-bench/small /tmp/zwf-bench/mixed /tmp/zwf-bench/large
+if [ -z "$zwf" ]; then
+  for candidate in "$here/../build-rel/cli/zwf" "$here/../build/cli/zwf"; do
+    [ -x "$candidate" ] && { zwf="$candidate --summary"; break; }
+  done
+fi
+if [ -z "$zwf" ]; then
+  for candidate in "$here/../build-rel/bench/zwf_bench" "$here/../build/bench/zwf_bench"; do
+    [ -x "$candidate" ] && { zwf="$candidate"; break; }
+  done
+fi
+[ -n "$zwf" ] || { echo "no zwf or zwf_bench built" >&2; exit 1; }
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# Prints "best_seconds max_rss_kb" of running the command RUNS times after one warm-up run.
+measure() {
+  (cd "$scratch" && "$@" >/dev/null 2>&1) || true
+  local best="" peak=0
+  for _ in $(seq "$runs"); do
+    (cd "$scratch" && /usr/bin/time -f "%e %M" -o "$scratch/time" "$@" >/dev/null 2>&1) || true
+    read -r seconds rss <"$scratch/time"
+    if [ -z "$best" ] || awk "BEGIN{exit !($seconds < $best)}"; then best=$seconds; fi
+    [ "$rss" -gt "$peak" ] && peak=$rss
+  done
+  echo "$best $peak"
+}
+
+# Every file that shares its (nonzero) size with another: what any exact search must read.
+list_candidates() {
+  find "$1" -type f -size +0 -printf '%s/%p\n' |
+    awk -F/ '{ size = $1; sub(/^[0-9]+\//, ""); n[size]++; path[NR] = $0; of[NR] = size }
+             END { for (i = 1; i <= NR; i++) if (n[of[i]] > 1) print path[i] }'
+}
+
+ratio() { awk "BEGIN{ if ($2 > 0) printf \"%.2f\", $1 / $2; else print \"-\" }"; }
+
+echo "zwf: $zwf; best of $runs warm runs; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+for tree in "$@"; do
+  echo
+  echo "== $tree ($(find "$tree" -type f | wc -l) files, $(du -sh "$tree" | cut -f1))"
+  read -r zt zm <<<"$(measure $zwf "$tree")"
+  printf "%-24s %8s s %9s KB\n" "zwf" "$zt" "$zm"
+  while IFS='|' read -r name command; do
+    read -r pt pm <<<"$(measure $command "$tree")"
+    printf "%-24s %8s s %9s KB   zwf/peer: time %s, memory %s\n" "$name" "$pt" "$pm" "$(ratio "$zt" "$pt")" "$(ratio "$zm" "$pm")"
+  done <<'PEERS'
+fdupes -r|fdupes -r
+jdupes -r|jdupes -r
+jdupes -r -Q|jdupes -r -Q
+rdfind -dryrun true|rdfind -dryrun true
+PEERS
+  list_candidates "$tree" | tr '\n' '\0' >"$scratch/candidates"
+  read -r ct cm <<<"$(measure xargs -0 -r -a "$scratch/candidates" cat)"
+  printf "%-24s %8s s %9s KB   zwf/read-once: time %s\n" "read candidates once" "$ct" "-" "$(ratio "$zt" "$ct")"
+done

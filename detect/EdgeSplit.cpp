@@ -1,0 +1,122 @@
+#include "detect/EdgeSplit.h"
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+#include "detect/BlockHash.h"
+#include "detect/FileReading.h"
+
+namespace zwf::detect {
+
+namespace {
+
+// A file's fingerprint, or nothing when the file could not be read as catalogued.
+using Fingerprint = std::optional<std::uint64_t>;
+using FingerprintFn = std::function<Fingerprint(ReadableFile&, std::uint64_t size, std::span<std::byte> buffer)>;
+
+// Files larger than this are looked at from the end as well.
+constexpr std::uint64_t kSuffixFromBytes = 1024 * 1024;
+
+// Splits one bucket by the fingerprint of each file, keeping catalogue order in every part.
+void SplitBucket(const Bucket& bucket, const std::vector<Fingerprint>& prints, const SearchContext& context,
+                 std::vector<Bucket>& out) {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < prints.size(); ++i) {
+        if (prints[i])
+            order.push_back(i);
+        else
+            context.progress.Advance(bucket.size);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return *prints[a] < *prints[b]; });
+    for (std::size_t start = 0; start < order.size();) {
+        std::size_t end = start + 1;
+        while (end < order.size() && *prints[order[end]] == *prints[order[start]])
+            ++end;
+        if (end - start < 2) {
+            context.progress.Advance(bucket.size);
+        } else {
+            Bucket part{bucket.size, {}};
+            for (std::size_t k = start; k < end; ++k)
+                part.files.push_back(bucket.files[order[k]]);
+            std::sort(part.files.begin(), part.files.end());
+            out.push_back(std::move(part));
+        }
+        start = end;
+    }
+}
+
+std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext& context,
+                               const std::function<bool(const Bucket&)>& applies, const FingerprintFn& fingerprint) {
+    std::vector<Bucket> out;
+    std::vector<std::byte> buffer(kBufferBudget);
+    for (Bucket& bucket : buckets) {
+        if (bucket.confirmed || !applies(bucket)) {
+            out.push_back(std::move(bucket));
+            continue;
+        }
+        std::vector<Fingerprint> prints;
+        prints.reserve(bucket.files.size());
+        for (std::size_t file : bucket.files) {
+            std::error_code error;
+            auto handle = context.fileSystem.OpenRead(context.PathOf(file), error);
+            prints.push_back(handle && !error ? fingerprint(*handle, bucket.size, buffer) : std::nullopt);
+        }
+        SplitBucket(bucket, prints, context, out);
+    }
+    return out;
+}
+
+Fingerprint PrefixPrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer) {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(size, kPrefixBytes));
+    std::error_code error;
+    if (ReadFully(file, buffer.first(want), error) != want || error)
+        return std::nullopt;
+    if (want == size && !AtEnd(file))
+        return std::nullopt;  // grew since it was catalogued
+    return BlockHash(buffer.first(want));
+}
+
+Fingerprint SuffixPrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer) {
+    // A file that cannot seek is kept apart from nothing: every such file shares one fingerprint.
+    if (!file.Seek(size - kPrefixBytes))
+        return 0;
+    std::error_code error;
+    if (ReadFully(file, buffer.first(kPrefixBytes), error) != kPrefixBytes || error || !AtEnd(file))
+        return std::nullopt;
+    return BlockHash(buffer.first(kPrefixBytes));
+}
+
+Fingerprint WholePrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer) {
+    std::uint64_t print = 0;
+    for (std::uint64_t left = size; left > 0;) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+        std::error_code error;
+        if (ReadFully(file, buffer.first(want), error) != want || error)
+            return std::nullopt;
+        print = BlockHash(std::as_bytes(std::span(&print, 1))) ^ BlockHash(buffer.first(want));
+        left -= want;
+    }
+    if (!AtEnd(file))
+        return std::nullopt;
+    return print;
+}
+
+bool TooLargeToCompareSideBySide(const Bucket& bucket) { return bucket.files.size() > kMaxOpenFiles; }
+
+}  // namespace
+
+std::vector<Bucket> SplitByPrefix(std::vector<Bucket> buckets, const SearchContext& context) {
+    return SplitWhere(std::move(buckets), context, TooLargeToCompareSideBySide, PrefixPrint);
+}
+
+std::vector<Bucket> SplitBySuffix(std::vector<Bucket> buckets, const SearchContext& context) {
+    return SplitWhere(
+        std::move(buckets), context, [](const Bucket& bucket) { return bucket.size >= kSuffixFromBytes; }, SuffixPrint);
+}
+
+std::vector<Bucket> SplitByContentFingerprint(std::vector<Bucket> buckets, const SearchContext& context) {
+    return SplitWhere(std::move(buckets), context, TooLargeToCompareSideBySide, WholePrint);
+}
+
+}  // namespace zwf::detect

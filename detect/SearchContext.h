@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "catalogue/Catalogue.h"
+#include "detect/ProgressMeter.h"
+#include "platform/FileSystem.h"
+
+namespace zwf::detect {
+
+// Limits that keep a search's memory and open files small whatever the files.
+inline constexpr std::size_t kMaxOpenFiles = 64;          // files read side by side at once
+inline constexpr std::size_t kBufferBudget = 768 * 1024;  // bytes of all read buffers together
+inline constexpr std::size_t kPrefixBytes = 4096;          // what the first look at a file reads
+
+// What every stage of a search works with.
+struct SearchContext {
+    const Catalogue& catalogue;
+    FileSystem& fileSystem;
+    ProgressMeter& progress;
+
+    std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }
+};
+
+}  // namespace zwf::detect

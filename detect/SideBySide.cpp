@@ -1,0 +1,160 @@
+#include "detect/SideBySide.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <span>
+
+#include "detect/FileReading.h"
+
+namespace zwf::detect {
+
+namespace {
+
+constexpr std::size_t kLargestBlock = 256 * 1024;
+
+struct Member {
+    std::size_t file = 0;
+    std::unique_ptr<ReadableFile> handle;
+    std::span<std::byte> slot;  // this file's part of the shared buffer
+    std::uint64_t read = 0;
+};
+
+class SideBySide {
+public:
+    SideBySide(const std::vector<std::size_t>& files, std::uint64_t size, const SearchContext& context,
+               CountProgress countProgress)
+        : m_size(size), m_context(context), m_count(countProgress == CountProgress::Yes) {
+        const std::size_t blockBytes = std::clamp<std::size_t>(kBufferBudget / std::max<std::size_t>(files.size(), 1),
+                                                               kPrefixBytes, kLargestBlock);
+        m_blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(blockBytes, size));
+        m_buffer.resize(m_blockBytes * files.size());
+        for (std::size_t file : files)
+            Open(file);
+    }
+
+    Partition Run() {
+        // The first look is short, so files that differ early cost little more than an open.
+        std::uint64_t offset = 0;
+        std::size_t step = std::min(m_blockBytes, kPrefixBytes);
+        while (offset < m_size && !m_reading.empty()) {
+            const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(step, m_size - offset));
+            ReadAndSplit(want);
+            offset += want;
+            step = m_blockBytes;
+        }
+        for (std::vector<std::size_t>& group : m_reading)
+            FinishGroup(group);
+        return std::move(m_result);
+    }
+
+private:
+    void Open(std::size_t file) {
+        std::error_code error;
+        Member member{file, m_context.fileSystem.OpenRead(m_context.PathOf(file), error), {}};
+        if (!member.handle || error) {
+            m_result.unreadable.push_back(file);
+            Done(0);
+            return;
+        }
+        member.slot = std::span(m_buffer).subspan(m_members.size() * m_blockBytes, m_blockBytes);
+        if (m_reading.empty())
+            m_reading.emplace_back();
+        m_reading.front().push_back(m_members.size());
+        m_members.push_back(std::move(member));
+    }
+
+    void ReadAndSplit(std::size_t want) {
+        std::vector<std::vector<std::size_t>> next;
+        for (const std::vector<std::size_t>& group : m_reading) {
+            std::vector<std::vector<std::size_t>> parts;
+            for (std::size_t index : group) {
+                if (!ReadBlock(index, want))
+                    continue;
+                auto same = std::find_if(parts.begin(), parts.end(), [&](const std::vector<std::size_t>& part) {
+                    return std::memcmp(m_members[part.front()].slot.data(), m_members[index].slot.data(), want) == 0;
+                });
+                if (same == parts.end())
+                    parts.push_back({index});
+                else
+                    same->push_back(index);
+            }
+            for (std::vector<std::size_t>& part : parts) {
+                if (part.size() == 1)
+                    Settle({part.front()});
+                else
+                    next.push_back(std::move(part));
+            }
+        }
+        m_reading = std::move(next);
+    }
+
+    bool ReadBlock(std::size_t index, std::size_t want) {
+        Member& member = m_members[index];
+        std::error_code error;
+        const std::size_t got = ReadFully(*member.handle, member.slot.first(want), error);
+        member.read += got;
+        if (m_count)
+            m_context.progress.Advance(got);
+        if (got == want && !error)
+            return true;
+        Unreadable(index);
+        return false;
+    }
+
+    void FinishGroup(const std::vector<std::size_t>& group) {
+        std::vector<std::size_t> ended;
+        for (std::size_t index : group) {
+            if (AtEnd(*m_members[index].handle)) {
+                ended.push_back(index);
+            } else {
+                Unreadable(index);  // it grew since it was catalogued
+            }
+        }
+        if (!ended.empty())
+            Settle(ended);
+    }
+
+    // Files whose class is decided: what is left unread of them counts as done.
+    void Settle(const std::vector<std::size_t>& indices) {
+        std::vector<std::size_t> files;
+        for (std::size_t index : indices) {
+            files.push_back(m_members[index].file);
+            Close(index);
+        }
+        m_result.classes.push_back(std::move(files));
+    }
+
+    void Unreadable(std::size_t index) {
+        m_result.unreadable.push_back(m_members[index].file);
+        Close(index);
+    }
+
+    void Done(std::uint64_t read) {
+        if (m_count)
+            m_context.progress.Advance(m_size - std::min(read, m_size));
+    }
+
+    void Close(std::size_t index) {
+        m_members[index].handle.reset();
+        Done(m_members[index].read);
+    }
+
+    std::uint64_t m_size;
+    const SearchContext& m_context;
+    bool m_count;
+    std::size_t m_blockBytes = 0;
+    std::vector<std::byte> m_buffer;
+    std::vector<Member> m_members;
+    std::vector<std::vector<std::size_t>> m_reading;  // groups still agreeing, member indices
+    Partition m_result;
+};
+
+}  // namespace
+
+Partition CompareSideBySide(const std::vector<std::size_t>& files, std::uint64_t size, const SearchContext& context,
+                            CountProgress countProgress) {
+    return SideBySide(files, size, context, countProgress).Run();
+}
+
+}  // namespace zwf::detect

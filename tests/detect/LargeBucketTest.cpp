@@ -1,0 +1,102 @@
+// Buckets of more same-size files than are read side by side at once.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "detect/SearchContext.h"
+#include "tests/detect/FaultyFileSystem.h"
+#include "tests/detect/SearchFixture.h"
+#include "tests/support/PairwiseOracle.h"
+
+namespace zwf {
+namespace {
+
+using test::FaultyFileSystem;
+using test::Search;
+using test::TempTree;
+using ::testing::ElementsAre;
+using ::testing::SizeIs;
+
+constexpr std::size_t kMany = detect::kMaxOpenFiles * 2 + 7;
+
+std::string Contents(unsigned base, std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 13 + base * 71 + i / 97) % 256);
+    return bytes;
+}
+
+std::string Name(std::size_t i) {
+    std::string digits = std::to_string(i);
+    return "m/" + std::string(6 - digits.size(), '0') + digits;
+}
+
+TEST(LargeBucket, MixedContentsMatchThePairwisePass) {
+    TempTree tree;
+    for (unsigned size : {3000u, 70000u}) {
+        for (std::size_t i = 0; i < kMany; ++i) {
+            std::string bytes = Contents(static_cast<unsigned>(i % 5), size);
+            if (i % 7 == 3)
+                bytes[size - 1] ^= 1;  // a near-copy: agrees up to its last byte
+            if (i % 11 == 4)
+                bytes[0] ^= 1;
+            tree.Write(Name(i + size), bytes);
+        }
+    }
+    Search search(tree);
+    search.Add("m");
+    std::filesystem::remove(tree.FsPath(Name(3000 + 10)));
+    tree.Write(Name(70000 + 20), Contents(0, 70001));
+    const auto expected = test::PairwiseGroups(search.catalogue, *search.fs);
+    search.Run();
+    EXPECT_EQ(test::GroupsOf(search.catalogue), expected);
+    EXPECT_THAT(expected, SizeIs(::testing::Gt(10u)));
+}
+
+TEST(LargeBucket, ManyCopiesFormOneGroupAndAreReadAFewTimesAtMost) {
+    const std::string bytes = Contents(1, 100000);
+    std::string lastDiffers = bytes;
+    lastDiffers.back() ^= 1;
+    TempTree tree;
+    for (std::size_t i = 0; i < kMany; ++i)
+        tree.Write(Name(i), bytes);
+    tree.Write("m/x1", lastDiffers);
+    tree.Write("m/x2", lastDiffers);
+    Search search(tree);
+    auto groups = search.Add("m").Run();
+    ASSERT_THAT(groups, SizeIs(2));
+    EXPECT_THAT(groups[0], SizeIs(kMany));
+    EXPECT_THAT(groups[1], ElementsAre("m/x1", "m/x2"));
+    // A fingerprint pass, a comparison pass and the first file once per batch.
+    EXPECT_LE(search.io.bytesRead, 3 * (kMany + 2) * bytes.size());
+}
+
+// The file every other is compared with fails once it has been looked at a few times: the
+// search goes on without it, and the others still form their group. Small files are compared
+// with it as they are read, larger ones side by side in batches.
+void ExpectOthersGroupedWhenFirstFails(std::size_t size, std::size_t healthyOpens) {
+    const std::string bytes = Contents(2, size);
+    TempTree tree;
+    for (std::size_t i = 0; i < kMany; ++i)
+        tree.Write(Name(i), bytes);
+    auto faulty = std::make_unique<FaultyFileSystem>();
+    faulty->rules[tree.Path(Name(0))] = {FaultyFileSystem::Fault::FailAfter, 1000, healthyOpens};
+    Search search(tree, std::move(faulty));
+    auto groups = search.Add("m").Run();
+    ASSERT_THAT(groups, SizeIs(1));
+    EXPECT_THAT(groups[0], SizeIs(kMany - 1));
+    EXPECT_EQ(groups[0].front(), Name(1));
+}
+
+TEST(LargeBucket, SmallFirstFileFailingWhenReadAgainLeavesTheOthersGrouped) {
+    ExpectOthersGroupedWhenFirstFails(50000, 1);
+}
+
+TEST(LargeBucket, LargeFirstFileFailingInALaterBatchLeavesTheOthersGrouped) {
+    // Healthy for its prefix, its fingerprint and the first batch.
+    ExpectOthersGroupedWhenFirstFails(100000, 3);
+}
+
+}  // namespace
+}  // namespace zwf
