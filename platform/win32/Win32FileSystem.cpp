@@ -88,6 +88,12 @@ public:
         }
         return got;
     }
+    bool Seek(std::uint64_t offset) override {
+        LARGE_INTEGER position{};
+        position.QuadPart = static_cast<LONGLONG>(offset);
+        return offset <= static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max()) &&
+               ::SetFilePointerEx(m_file.Get(), position, nullptr, FILE_BEGIN);
+    }
 
 private:
     UniqueHandle m_file;

@@ -210,6 +210,24 @@ TEST(Win32FileSystem, ReadingSharesOnlyWithReaders) {
     EXPECT_TRUE(tree.Exists("a.txt"));
 }
 
+TEST(Win32FileSystem, SeekMovesTheReadPositionBeyond4GiB) {
+    TempTree tree;
+    tree.WriteSparse("gross.bin", 4294967306ull, "ende");
+    auto fs = MakeNativeFileSystem();
+    std::error_code error;
+    auto file = fs->OpenRead(tree.Path("gross.bin"), error);
+    ASSERT_TRUE(file) << error.message();
+    ASSERT_TRUE(file->Seek(4294967306ull - 4));
+    std::array<std::byte, 16> buffer{};
+    ASSERT_EQ(file->Read(buffer, error), 4u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.data()), 4), "ende");
+    EXPECT_EQ(file->Read(buffer, error), 0u);
+    EXPECT_FALSE(error);
+    ASSERT_TRUE(file->Seek(0));
+    ASSERT_EQ(file->Read(buffer, error), 16u);
+    EXPECT_EQ(buffer[0], std::byte{0});
+}
+
 TEST(Win32FileSystem, OpenReadNeverCreatesAndRefusesFolders) {
     TempTree tree{{"Sub/x", ""}};
     auto fs = MakeNativeFileSystem();
