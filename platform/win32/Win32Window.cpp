@@ -25,7 +25,6 @@ constexpr int kClientWidth = 600;
 constexpr int kClientHeight = 300;
 constexpr int kSearchButton = 9;  // the progress bar takes its place
 constexpr int kProgressBar = 100;
-constexpr DWORD kKeepAliveInterval = 10;  // milliseconds between two looks at the queue
 
 class Win32Window final : public Window {
 public:
@@ -110,7 +109,6 @@ private:
     bool m_busy = false;                 // inside BeginWork/EndWork
     bool m_modal = false;                // a dialog of ours is open
     bool m_closeDeferred = false;        // a close request came while busy
-    DWORD m_lastLook = 0;
 };
 
 bool Win32Window::Open(std::string_view title) {
@@ -244,14 +242,12 @@ void Win32Window::BeginWork() {
     if (HWND captured = ::GetCapture(); captured && m_window &&
                                         (captured == m_window || ::IsChild(m_window, captured)))
         ::ReleaseCapture();
-    m_lastLook = ::GetTickCount();
 }
 
+// The caller paces these calls; each one catches up on everything queued meanwhile.
 void Win32Window::KeepAlive() {
-    if (!m_busy || ::GetTickCount() - m_lastLook < kKeepAliveInterval)
-        return;
-    PumpWhileBusy();
-    m_lastLook = ::GetTickCount();
+    if (m_busy)
+        PumpWhileBusy();
 }
 
 void Win32Window::EndWork() {
@@ -284,6 +280,8 @@ void Win32Window::ShowProgressBar(bool shown) {
     if (shown) {
         ::ShowWindow(Control(kSearchButton), SW_HIDE);
         m_progress = win32::CreateProgressBar(m_window, kProgressBar, *place);
+        if (m_progress)
+            ::UpdateWindow(m_progress);  // seen at once, even if the work ends before the next look
     } else {
         ::DestroyWindow(std::exchange(m_progress, nullptr));
         ::ShowWindow(Control(kSearchButton), SW_SHOW);

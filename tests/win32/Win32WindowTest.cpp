@@ -234,8 +234,9 @@ TEST_F(Win32WindowTest, InputDuringWorkIsDroppedAndACloseRequestWaits) {
     ::PostMessageW(Item(ctl::kSearch), BM_CLICK, 0, 0);
     ClickLine(ctl::kAllFilesList, 1);
     ::PostMessageW(main, WM_CLOSE, 0, 0);
-    ::Sleep(20);
+    ::InvalidateRect(Item(ctl::kAllFilesList), nullptr, TRUE);
     window->KeepAlive();
+    EXPECT_FALSE(::GetUpdateRect(Item(ctl::kAllFilesList), nullptr, FALSE)) << "painted while busy";
     ::PostMessageW(Item(ctl::kReset), BM_CLICK, 0, 0);
     window->EndWork();
     EXPECT_EQ(window->SelectedLine(ctl::kAllFilesList), -1);
