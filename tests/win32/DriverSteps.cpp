@@ -198,9 +198,9 @@ std::wstring SelectedTreeText(HANDLE process, HWND tree) {
     return text;
 }
 
-// Wine's folder ids carry the folders' access times; reading every folder on the way down
-// first keeps its tree walk from tripping over a time that the walk itself changes.
-void ListAncestors(const std::wstring& folder) {
+}  // namespace
+
+void ReadAncestors(const std::wstring& folder) {
     for (std::size_t cut = folder.find(L'\\'); cut != std::wstring::npos; cut = folder.find(L'\\', cut + 1)) {
         WIN32_FIND_DATAW data{};
         HANDLE search = ::FindFirstFileW((folder.substr(0, cut) + L"\\*").c_str(), &data);
@@ -212,7 +212,10 @@ void ListAncestors(const std::wstring& folder) {
     }
 }
 
-}  // namespace
+std::wstring FolderDialogSelection(HANDLE process, HWND dialog) {
+    HWND tree = FindDescendant(dialog, L"SysTreeView32");
+    return tree ? SelectedTreeText(process, tree) : std::wstring();
+}
 
 bool ChooseInFolderDialog(HANDLE process, HWND dialog, const std::wstring& folder) {
     HWND tree = nullptr;
@@ -224,7 +227,7 @@ bool ChooseInFolderDialog(HANDLE process, HWND dialog, const std::wstring& folde
     if (!path.Write(folder.c_str(), bytes))
         return false;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        ListAncestors(folder);
+        ReadAncestors(folder);
         ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.Address()));
         if (SelectedTreeText(process, tree) == leaf) {
             ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);

@@ -60,6 +60,12 @@ private:
     void* m_address;
 };
 
+// The text of the folder selected in the program's open folder dialog (its leaf name).
+std::wstring FolderDialogSelection(HANDLE process, HWND dialog);
+// Wine's folder ids carry the folders' access times; reading every folder on the way down
+// first keeps its tree walk from tripping over a time that the walk itself changes.
+void ReadAncestors(const std::wstring& folder);
+
 // Chooses folder in the program's open folder dialog and confirms the choice with OK.
 // Returns false when the dialog would not take the folder.
 bool ChooseInFolderDialog(HANDLE process, HWND dialog, const std::wstring& folder);

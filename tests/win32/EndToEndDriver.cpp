@@ -119,6 +119,25 @@ void AddFolder(Session& s) {
     c.Check(WaitUntil([&] { return ::IsWindowEnabled(s.Item(ctl::kSearch)); }), "button 9 enabled after the scan");
 }
 
+// A second pick opens the dialog on the folder added last; cancelling it changes nothing.
+void AddFolderAgainAndCancel(Session& s) {
+    Checks& c = s.checks;
+    ReadAncestors(s.data);
+    ::PostMessageW(s.Item(ctl::kAddFolder), BM_CLICK, 0, 0);
+    HWND dialog = nullptr;
+    if (!c.Check(WaitUntil([&] { return (dialog = FindTopLevel(s.process.dwProcessId, L"#32770", nullptr)); }),
+                 "the folder dialog opens again"))
+        return;
+    const std::wstring leaf = s.data.substr(s.data.rfind(L'\\') + 1);
+    std::wstring selected;
+    c.Check(WaitUntil([&] { return (selected = FolderDialogSelection(s.process.hProcess, dialog)) == leaf; }, 3000),
+            "the dialog opens on the folder added last (selected: " + Utf8(selected) + ")");
+    ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    c.Check(WaitUntil([&] { return !::IsWindow(dialog) && ::IsWindowEnabled(s.main); }), "cancel closes the dialog");
+    ::Sleep(200);
+    c.Equal(static_cast<long long>(ListLines(s.Item(ctl::kAllFilesList)).size()), 6, "cancel adds nothing");
+}
+
 // The line of list box 4 whose text starts with prefix, or -1.
 int GroupLineStarting(Session& s, std::wstring_view prefix) {
     const auto lines = ListLines(s.Item(ctl::kGroupList));
@@ -214,6 +233,7 @@ int Drive(const std::wstring& program, const std::wstring& data, const std::wstr
         return s.checks.Summary() + 1;
     CheckWindow(s);
     AddFolder(s);
+    AddFolderAgainAndCancel(s);
     Search(s);
     if (!pauseFile.empty())
         PauseUntil(pauseFile);
