@@ -21,6 +21,19 @@ WINE_TIMEOUT=600 ctest --test-dir "$BUILD" --output-on-failure --timeout 120 -j2
 grep -E '^[0-9]+% tests|\*\*\*|\(Failed\)|Timeout' "$RUN/ctest.log" | sed 's/ \.\.\.\.*/ /' | tail -40
 echo "   (${SECONDS}s so far)"
 
+echo "== zwf.exe"
+CLI="$RUN/cli"
+mkdir -p "$CLI/Unter"
+printf 'gleich' >"$CLI/a.txt"; printf 'gleich' >"$CLI/Unter/b.txt"; printf 'anders' >"$CLI/c.txt"
+WIN_CLI=$(winepath -w "$CLI")
+wine_run "$BUILD/cli/zwf.exe" "$WIN_CLI" </dev/null 2>"$RUN/zwf.err" | tr -d '\r' >"$RUN/zwf.out"
+if grep -qFx "$WIN_CLI\\a.txt" "$RUN/zwf.out" && grep -qFx "$WIN_CLI\\Unter\\b.txt" "$RUN/zwf.out" &&
+   ! grep -qF 'c.txt' "$RUN/zwf.out"; then
+    echo "zwf.exe lists the pair of copies"
+else
+    echo "zwf.exe FAILED; its output:"; cat "$RUN/zwf.out"; status=1
+fi
+
 if [ -x "$BUILD/platform/win32/zwillingsfeger.exe" ]; then
     echo "== end-to-end session"
     DATA="$RUN/data"
