@@ -44,18 +44,21 @@ std::error_code LastError() { return ErrorFrom(::GetLastError()); }
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// A path the wide API accepts whatever its length: beyond the classic limit of MAX_PATH
-// characters the \\?\ form lifts it (it takes the path literally, as the catalogue has it).
+// The \\?\ form of a full path: the wide API then takes it literally and at any length. The
+// classic rules would cut it at MAX_PATH characters and drop a trailing dot or space from the
+// last name, so "x." would open, or delete, the file "x".
 std::wstring NativePath(std::string_view path) {
     std::wstring wide = Widen(path);
-    constexpr std::size_t kClassicLimit = MAX_PATH - 1;
-    if (wide.size() < kClassicLimit || wide.starts_with(L"\\\\?\\"))
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');  // the literal form knows only backslashes
+    if (wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\"))
         return wide;
     if (wide.starts_with(L"\\\\"))
         return L"\\\\?\\UNC\\" + wide.substr(2);
+    if (wide.size() == 2 && wide[1] == L':')
+        wide.push_back(L'\\');  // "C:" names the drive's root here, not its current folder
     if (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\')
         return L"\\\\?\\" + wide;
-    return wide;  // a relative text cannot take the long form; the call reports what it makes of it
+    return wide;  // a relative text cannot take the literal form; the call makes of it what it can
 }
 
 std::uint64_t Combine(DWORD high, DWORD low) {
@@ -177,10 +180,9 @@ public:
     }
 
 private:
-    // The folder itself, opened for listing; "C:" is the drive's root, not its current folder.
+    // The folder itself, opened for listing.
     static UniqueHandle OpenFolder(const std::string& folder) {
-        const bool bareDrive = folder.size() == 2 && folder[1] == ':';
-        return UniqueHandle(::CreateFileW(NativePath(bareDrive ? folder + '\\' : folder).c_str(),
+        return UniqueHandle(::CreateFileW(NativePath(folder).c_str(),
                                           FILE_LIST_DIRECTORY,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));

@@ -193,6 +193,36 @@ TEST(Win32FileSystem, PathsBeyondTheClassicLimitWork) {
     }
 }
 
+bool WriteLiterally(const std::string& path, std::string_view contents) {
+    HANDLE out = ::CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    ::WriteFile(out, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+    ::CloseHandle(out);
+    return written == contents.size();
+}
+
+// The classic path rules drop a trailing dot or space, which would turn "x." into "x": then
+// the wrong file would be read or deleted. Such names come from other systems' disks.
+TEST(Win32FileSystem, NamesEndingInDotOrSpaceAreTheirOwnFiles) {
+    TempTree tree{{"x", "ohne"}};
+    if (!WriteLiterally(tree.Path("x."), "punkt") || !WriteLiterally(tree.Path("x "), "leer!!"))
+        GTEST_SKIP() << "this file system takes no such names";
+    auto fs = MakeNativeFileSystem();
+    FolderListing listing = fs->ListFolder(tree.Path());
+    ASSERT_NE(Find(listing, "x."), nullptr);
+    ASSERT_NE(Find(listing, "x "), nullptr);
+    EXPECT_EQ(fs->Stat(tree.Path("x.")).size, 5u);
+    EXPECT_EQ(fs->Stat(tree.Path("x ")).size, 6u);
+    EXPECT_NE(fs->Stat(tree.Path("x.")).identity, fs->Stat(tree.Path("x")).identity);
+    EXPECT_EQ(ReadAll(*fs, tree.Path("x.")), "punkt");
+    EXPECT_FALSE(fs->Delete(tree.Path("x.")));
+    EXPECT_FALSE(fs->Delete(tree.Path("x ")));
+    EXPECT_EQ(ReadAll(*fs, tree.Path("x")), "ohne");
+    EXPECT_EQ(fs->ListFolder(tree.Path()).entries.size(), 1u);
+}
+
 TEST(Win32FileSystem, ReadingSharesOnlyWithReaders) {
     TempTree tree{{"a.txt", "abc"}};
     auto fs = MakeNativeFileSystem();
