@@ -199,6 +199,14 @@ TEST_F(Win32WindowTest, CloseRequestIsAnEventAndLeavesTheWindowUntilClose) {
     EXPECT_EQ(window->LineCount(ctl::kGroupList), 0);
 }
 
+TEST_F(Win32WindowTest, AWindowThatCannotBeMadeIsNoneAndLeavesTheFirstIntact) {
+    EXPECT_EQ(MakeWin32Window(texts::kWindowTitle, kControls), nullptr);  // the class is taken
+    EXPECT_TRUE(::IsWindow(main));
+    window->AppendLine(ctl::kAllFilesList, "a");
+    EXPECT_EQ(window->LineCount(ctl::kAllFilesList), 1);
+    EXPECT_EQ(After(main, WM_CLOSE).kind, Kind::Close);
+}
+
 TEST_F(Win32WindowTest, TabMovesTheFocusInCreationOrderSkippingLabelsAndDisabledControls) {
     window->Enable(ctl::kReset, false);
     window->Enable(ctl::kSearch, false);
