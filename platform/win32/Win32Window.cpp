@@ -208,10 +208,12 @@ WindowEvent Win32Window::WaitEvent() {
         m_closeDeferred = false;
         return {WindowEvent::Kind::Close, -1, WindowEvent::Action::None};
     }
+    // Cleared before the wait: messages sent to the window are handled inside it, and a click
+    // sent that way is an event too.
+    m_event.reset();
     MSG message{};
     if (::GetMessageW(&message, nullptr, 0, 0) <= 0)
         return {WindowEvent::Kind::Close, -1, WindowEvent::Action::None};
-    m_event.reset();
     // Tab and Shift+Tab move the focus between the controls, as in a dialog.
     if (!m_window || !::IsDialogMessageW(m_window, &message)) {
         ::TranslateMessage(&message);
