@@ -137,6 +137,7 @@ public:
             return listing;
         }
         listing.error = ReadEntries(handle.Get(), info.dwVolumeSerialNumber, listing.entries);
+        FillMissingIdentities(folder, listing.entries);
         if (listing.error)
             listing.entries.clear();
         return listing;
@@ -220,9 +221,24 @@ private:
         entry.kind = KindOfEntry(item.FileAttributes, tag);
         if (entry.kind == EntryKind::File) {
             entry.size = static_cast<std::uint64_t>(item.EndOfFile.QuadPart);
-            entry.identity = {volume, static_cast<std::uint64_t>(item.FileId.QuadPart)};
+            if (item.FileId.QuadPart != 0)
+                entry.identity = {volume, static_cast<std::uint64_t>(item.FileId.QuadPart)};
         }
         entries.push_back(std::move(entry));
+    }
+
+    // File systems without file ids (FAT, exFAT, some network shares) list 0 for every file;
+    // there each file is asked on its own, as Stat does, so both give the same identity.
+    static void FillMissingIdentities(const std::string& folder, std::vector<DirEntry>& entries) {
+        const std::string prefix = folder.back() == '\\' ? folder : folder + '\\';
+        for (DirEntry& entry : entries) {
+            if (entry.kind != EntryKind::File || entry.identity.Known())
+                continue;
+            UniqueHandle file = OpenForQuery(NativePath(prefix + entry.name));
+            BY_HANDLE_FILE_INFORMATION info{};
+            if (file.IsValid() && ::GetFileInformationByHandle(file.Get(), &info))
+                entry.identity = IdentityOf(info);
+        }
     }
 };
 
