@@ -200,16 +200,24 @@ std::wstring SelectedTreeText(HANDLE process, HWND tree) {
 
 }  // namespace
 
-void ReadAncestors(const std::wstring& folder) {
-    for (std::size_t cut = folder.find(L'\\'); cut != std::wstring::npos; cut = folder.find(L'\\', cut + 1)) {
-        WIN32_FIND_DATAW data{};
-        HANDLE search = ::FindFirstFileW((folder.substr(0, cut) + L"\\*").c_str(), &data);
-        if (search == INVALID_HANDLE_VALUE)
-            continue;
-        while (::FindNextFileW(search, &data)) {
-        }
-        ::FindClose(search);
+namespace {
+
+void ReadFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW data{};
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    while (::FindNextFileW(search, &data)) {
     }
+    ::FindClose(search);
+}
+
+}  // namespace
+
+void ReadAncestors(const std::wstring& folder) {
+    for (std::size_t cut = folder.find(L'\\'); cut != std::wstring::npos; cut = folder.find(L'\\', cut + 1))
+        ReadFolder(folder.substr(0, cut));
+    ReadFolder(folder);  // the tree looks into the folder itself too, for subfolders
 }
 
 std::wstring FolderDialogSelection(HANDLE process, HWND dialog) {
