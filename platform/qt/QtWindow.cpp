@@ -240,14 +240,15 @@ void QtWindow::BeginWork() {
     m_working = true;
     QCoreApplication::instance()->installEventFilter(m_inputBlocker.get());
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_sinceRepaint.start();
+    m_sinceRepaint.invalidate();
 }
 
 void QtWindow::KeepAlive() {
-    if (!m_working || m_sinceRepaint.elapsed() < kRepaintIntervalMs)
+    // The first call after BeginWork always repaints, so the progress bar shows at once.
+    if (!m_working || (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < kRepaintIntervalMs))
         return;
     QCoreApplication::processEvents();
-    m_sinceRepaint.restart();
+    m_sinceRepaint.start();
 }
 
 void QtWindow::EndWork() {

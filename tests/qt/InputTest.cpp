@@ -135,6 +135,17 @@ TEST_F(QtWindowTest, InputDuringWorkIsDiscardedAndNeverReplayed) {
     EXPECT_THAT(TakeEvents(), ElementsAre(ControlEvent(ctl::kReset, Action::Click)));
 }
 
+TEST_F(QtWindowTest, FirstKeepAliveOfAPieceOfWorkRepaintsAtOnce) {
+    for (int piece = 0; piece < 2; ++piece) {
+        bool handled = false;
+        QMetaObject::invokeMethod(qApp, [&handled] { handled = true; }, Qt::QueuedConnection);
+        window->BeginWork();
+        window->KeepAlive();
+        EXPECT_TRUE(handled) << "piece " << piece;
+        window->EndWork();
+    }
+}
+
 TEST_F(QtWindowTest, CloseRequestDuringWorkIsDeliveredAfterwards) {
     window->BeginWork();
     window->Widget()->close();
