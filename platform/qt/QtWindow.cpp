@@ -248,6 +248,9 @@ void QtWindow::KeepAlive() {
     if (!m_working || (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < kRepaintIntervalMs))
         return;
     QCoreApplication::processEvents();
+    // Qt schedules repaints on a short timer, which the work would keep from firing.
+    if (m_widget)
+        m_widget->repaint();
     m_sinceRepaint.start();
 }
 
@@ -276,11 +279,18 @@ void QtWindow::ShowProgressBar(bool shown) {
     m_progressBar->setValue(0);
     m_progressBar->setVisible(shown);
     searchButton->setVisible(!shown);
+    // Painted at once: the work that follows may be long before it lets the window repaint.
+    (shown ? static_cast<QWidget*>(m_progressBar) : searchButton)->repaint();
 }
 
 void QtWindow::SetProgress(int percent) {
-    if (m_progressBar != nullptr && m_progressBar->isVisible())
-        m_progressBar->setValue(std::clamp(percent, 0, 100));
+    if (m_progressBar == nullptr || !m_progressBar->isVisible())
+        return;
+    const int value = std::clamp(percent, 0, 100);
+    if (value == m_progressBar->value())
+        return;
+    m_progressBar->setValue(value);
+    m_progressBar->repaint();
 }
 
 void QtWindow::Close() {

@@ -85,6 +85,15 @@ TEST_F(QtWindowTest, CloseBoxOnlyAsksAndTheWindowStaysUntilClosed) {
     EXPECT_TRUE(widget.isNull()) << "Close destroys the window";
 }
 
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
+
 TEST_F(QtWindowTest, ProgressBarStandsInTheSearchButtonsPlace) {
     window->ShowProgressBar(true);
     QProgressBar* bar = window->ProgressBar();
@@ -99,6 +108,11 @@ TEST_F(QtWindowTest, ProgressBarStandsInTheSearchButtonsPlace) {
     EXPECT_EQ(bar->value(), 42);
     window->SetProgress(250);
     EXPECT_EQ(bar->value(), 100);
+
+    // Painted straight away: a long comparison may not let the window repaint for a while.
+    PaintCounter paints(bar);
+    window->SetProgress(43);
+    EXPECT_GE(paints.count, 1);
 
     window->ShowProgressBar(false);
     EXPECT_FALSE(bar->isVisible());
