@@ -286,11 +286,7 @@ void QtWindow::ShowProgressBar(bool shown) {
 void QtWindow::SetProgress(int percent) {
     if (m_progressBar == nullptr || !m_progressBar->isVisible())
         return;
-    const int value = std::clamp(percent, 0, 100);
-    if (value == m_progressBar->value())
-        return;
-    m_progressBar->setValue(value);
-    m_progressBar->repaint();
+    m_progressBar->setValue(std::clamp(percent, 0, 100));  // repaints at once by itself
 }
 
 void QtWindow::Close() {
