@@ -244,7 +244,7 @@ void QtWindow::BeginWork() {
 }
 
 void QtWindow::KeepAlive() {
-    // The first call after BeginWork always repaints, so the progress bar shows at once.
+    // The first call after BeginWork always goes through, so what changed before the work shows.
     if (!m_working || (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < kRepaintIntervalMs))
         return;
     QCoreApplication::processEvents();
