@@ -4,11 +4,11 @@
 
 #include "app/FolderPicker.h"
 #include "app/Layout.h"
+#include "app/MainViews.h"
 #include "app/Texts.h"
 #include "catalogue/ScanFolder.h"
 #include "detect/FindDuplicates.h"
 #include "views/LineTexts.h"
-#include "views/RefreshViews.h"
 
 namespace zwf {
 

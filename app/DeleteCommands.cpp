@@ -1,12 +1,10 @@
 #include "app/DeleteCommands.h"
 
-#include <algorithm>
-
 #include "app/DeletePlan.h"
 #include "app/Layout.h"
+#include "app/MainViews.h"
 #include "app/Texts.h"
 #include "views/LineTexts.h"
-#include "views/RefreshViews.h"
 
 namespace zwf {
 

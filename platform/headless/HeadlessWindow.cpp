@@ -64,6 +64,11 @@ std::vector<std::string> HeadlessWindow::Lines(int id) const {
     return control ? control->lines : kNoLines;
 }
 
+int HeadlessWindow::Selection(int id) const {
+    const Control* control = Find(id);
+    return control ? control->selected : -1;
+}
+
 std::string HeadlessWindow::Text(int id) const {
     const Control* control = Find(id);
     return control ? control->text : std::string();

@@ -63,7 +63,10 @@ public:
     HeadlessWindow& PickFolder(int id, std::string folder);
 
     // What the window shows now.
+    // These answer after the window has been closed too, with what it showed last.
     std::vector<std::string> Lines(int id) const;
+    int LineTotal(int id) const { return static_cast<int>(Lines(id).size()); }
+    int Selection(int id) const;  // -1 when no line is selected
     std::string Text(int id) const;
     bool IsEnabled(int id) const;
     bool IsVisible(int id) const;  // also answers for the progress bar's id

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/MainViews.h"
 #include "tests/views/ViewFixture.h"
 
 namespace zwf {
