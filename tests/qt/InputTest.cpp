@@ -46,10 +46,15 @@ TEST_F(QtWindowTest, ListBoxesReportTheUsersSelectionChangesAndDoubleClicks) {
                                           ControlEvent(ctl::kGroupList, Action::DoubleClick)));
 }
 
-TEST_F(QtWindowTest, CtrlClickDoesNotTakeTheSelectionAway) {
+TEST_F(QtWindowTest, OnlyALeftClickChangesTheSelectionAndCtrlClickDoesNotTakeItAway) {
     Fill(ctl::kMemberList, {"/a/x", "/b/x"});
     ClickLine(ctl::kMemberList, 1);
     ClickLine(ctl::kMemberList, 1, Qt::ControlModifier);
+    const QListWidget* list = List(ctl::kMemberList);
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(list->item(0)).center());
+        QTest::mouseDClick(list->viewport(), button, {}, list->visualItemRect(list->item(1)).center());
+    }
     EXPECT_EQ(window->SelectedLine(ctl::kMemberList), 1);
     EXPECT_THAT(TakeEvents(), ElementsAre(ControlEvent(ctl::kMemberList, Action::SelectionChange)));
 }
