@@ -59,7 +59,7 @@ xdotool search --sync --onlyvisible --name '^Pfad hinzuf' >/dev/null
 sleep 0.3
 xdotool type --delay 30 "$demo"
 xdotool key Return
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Pfad hinzuf' >/dev/null || break; sleep 0.1; done
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^Pfad hinzuf' >/dev/null 2>&1 || break; sleep 0.1; done
 sleep 0.5
 
 click 399 12    # "Doppelte Dateien suchen"

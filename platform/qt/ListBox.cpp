@@ -1,5 +1,6 @@
 #include "platform/qt/ListBox.h"
 
+#include <QMouseEvent>
 #include <QSignalBlocker>
 
 namespace zwf::qt {
@@ -61,6 +62,23 @@ void ListBox::ForceSelection(int index) {
     } else {
         setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
     }
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    // Only the left button chooses a line; a right or middle click leaves the selection alone.
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    QListWidget::mouseDoubleClickEvent(event);
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,

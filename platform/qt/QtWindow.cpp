@@ -240,14 +240,18 @@ void QtWindow::BeginWork() {
     m_working = true;
     QCoreApplication::instance()->installEventFilter(m_inputBlocker.get());
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_sinceRepaint.start();
+    m_sinceRepaint.invalidate();
 }
 
 void QtWindow::KeepAlive() {
-    if (!m_working || m_sinceRepaint.elapsed() < kRepaintIntervalMs)
+    // The first call after BeginWork always goes through, so what changed before the work shows.
+    if (!m_working || (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < kRepaintIntervalMs))
         return;
     QCoreApplication::processEvents();
-    m_sinceRepaint.restart();
+    // Qt schedules repaints on a short timer, which the work would keep from firing.
+    if (m_widget)
+        m_widget->repaint();
+    m_sinceRepaint.start();
 }
 
 void QtWindow::EndWork() {
@@ -275,11 +279,14 @@ void QtWindow::ShowProgressBar(bool shown) {
     m_progressBar->setValue(0);
     m_progressBar->setVisible(shown);
     searchButton->setVisible(!shown);
+    // Painted at once: the work that follows may be long before it lets the window repaint.
+    (shown ? static_cast<QWidget*>(m_progressBar) : searchButton)->repaint();
 }
 
 void QtWindow::SetProgress(int percent) {
-    if (m_progressBar != nullptr && m_progressBar->isVisible())
-        m_progressBar->setValue(std::clamp(percent, 0, 100));
+    if (m_progressBar == nullptr || !m_progressBar->isVisible())
+        return;
+    m_progressBar->setValue(std::clamp(percent, 0, 100));  // repaints at once by itself
 }
 
 void QtWindow::Close() {

@@ -72,16 +72,6 @@ TEST_F(QtWindowTest, OperationsOnTheWrongKindOrAnUnknownIdDoNothing) {
     EXPECT_EQ(List(ctl::kGroupList)->count(), 0);
 }
 
-TEST_F(QtWindowTest, SetTextAndEnableChangeTheControl) {
-    window->SetText(ctl::kGroupsLabel, "Dateien mit gleichem Inhalt (3)");
-    EXPECT_EQ(qobject_cast<QLabel*>(window->Control(ctl::kGroupsLabel))->text(),
-              QString::fromUtf8("Dateien mit gleichem Inhalt (3)"));
-    window->Enable(ctl::kDeleteMarked, false);
-    EXPECT_FALSE(Button(ctl::kDeleteMarked)->isEnabled());
-    window->Enable(ctl::kDeleteMarked, true);
-    EXPECT_TRUE(Button(ctl::kDeleteMarked)->isEnabled());
-}
-
 TEST_F(QtWindowTest, SelectionsTheProgramMakesRaiseNoEvent) {
     Fill(ctl::kGroupList, {"a", "b", "c"});
     window->SelectLine(ctl::kGroupList, 1);

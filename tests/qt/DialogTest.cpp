@@ -67,17 +67,5 @@ TEST_F(QtWindowTest, CancelledFolderDialogReturnsNothing) {
     EXPECT_EQ(window->ChooseFolder(texts::kFolderDialogTitle, tree.Path("start")), "");
 }
 
-TEST_F(QtWindowTest, InjectedFolderChooserAnswersInsteadOfTheDialog) {
-    std::string askedTitle, askedInitial;
-    window->SetFolderChooser([&](std::string_view title, std::string_view initial) {
-        askedTitle = title;
-        askedInitial = initial;
-        return std::string("/srv/daten");
-    });
-    EXPECT_EQ(window->ChooseFolder(texts::kFolderDialogTitle, "/home/"), "/srv/daten");
-    EXPECT_EQ(askedTitle, texts::kFolderDialogTitle);
-    EXPECT_EQ(askedInitial, "/home/");
-}
-
 }  // namespace
 }  // namespace zwf::test

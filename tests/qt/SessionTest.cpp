@@ -138,36 +138,5 @@ TEST_F(QtSessionTest, AddSearchSelectDeleteAndCloseWithCredits) {
     EXPECT_EQ(initialFolders[0], "");
 }
 
-TEST_F(QtSessionTest, ResetEmptiesTheListsAndTheSameFolderCanBeAddedAgain) {
-    TempTree tree{{"a.txt", "x"}, {"b.txt", "x"}};
-    int asked = 0;
-    window->SetFolderChooser([&](std::string_view, std::string_view) {
-        ++asked;
-        return tree.Path();
-    });
-    Script script(*window);
-    script.Then([&] { Click(ctl::kAddFolder); })
-        .Then([&] { Click(ctl::kAddFolder); })  // the same folder again: not scanned twice
-        .Then([&] {
-            EXPECT_EQ(List(ctl::kAllFilesList)->count(), 2);
-            Click(ctl::kSearch);
-        })
-        .Then([&] { Click(ctl::kReset); })
-        .Then([&] {
-            EXPECT_EQ(List(ctl::kAllFilesList)->count(), 0);
-            EXPECT_EQ(List(ctl::kGroupList)->count(), 0);
-            EXPECT_EQ(Enabled(), (std::vector<int>{ctl::kAddFolder, ctl::kAllFilesList, ctl::kGroupList}));
-            Click(ctl::kAddFolder);
-        })
-        .Then([&] {
-            EXPECT_EQ(List(ctl::kAllFilesList)->count(), 2);
-            window->Widget()->close();
-        });
-    WhenModalAppears([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
-    EXPECT_EQ(RunSession(), 0);
-    EXPECT_TRUE(script.Finished());
-    EXPECT_EQ(asked, 3);
-}
-
 }  // namespace
 }  // namespace zwf::test
