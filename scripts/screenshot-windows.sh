@@ -13,9 +13,11 @@ if [ ! -x "$BUILD/platform/win32/zwillingsfeger.exe" ] || [ ! -x "$BUILD/tests/w
 fi
 
 . "$ROOT/scripts/wine-env.sh"
-mkdir -p "$RUN/data" "$ROOT/docs"
+# C:\Daten inside the prefix: the same paths in every screenshot.
+DATA="$WINEPREFIX/drive_c/Daten"
+mkdir -p "$DATA" "$ROOT/docs"
 wine_run "$BUILD/tests/win32/EndToEndDriver.exe" "$(winepath -w "$BUILD/platform/win32/zwillingsfeger.exe")" \
-    "$(winepath -w "$RUN/data")" "$(winepath -w "$RUN/shot-taken")" </dev/null >"$RUN/driver.log" 2>&1 &
+    'C:\Daten' "$(winepath -w "$RUN/shot-taken")" </dev/null >"$RUN/driver.log" 2>&1 &
 DRIVER=$!
 for _ in $(seq 300); do grep -qs READY "$RUN/driver.log" && break; sleep 0.1; done
 status=0
