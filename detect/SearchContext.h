@@ -19,6 +19,7 @@ struct SearchContext {
     const Catalogue& catalogue;
     FileSystem& fileSystem;
     ProgressMeter& progress;
+    unsigned threads = 1;  // how many files may be read at once, each by its own thread
 
     std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }
 };

@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 
+#include "detect/AlignedBuffer.h"
 #include "detect/FileReading.h"
 
 namespace zwf::detect {
@@ -28,7 +29,8 @@ public:
         const std::size_t blockBytes = std::clamp<std::size_t>(kBufferBudget / std::max<std::size_t>(files.size(), 1),
                                                                kPrefixBytes, kLargestBlock);
         m_blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(blockBytes, size));
-        m_buffer.resize(m_blockBytes * files.size());
+        // Not zeroed: every byte compared was read into it first.
+        m_buffer.Resize(m_blockBytes * files.size());
         for (std::size_t file : files)
             Open(file);
     }
@@ -57,7 +59,7 @@ private:
             Done(0);
             return;
         }
-        member.slot = std::span(m_buffer).subspan(m_members.size() * m_blockBytes, m_blockBytes);
+        member.slot = m_buffer.Span().subspan(m_members.size() * m_blockBytes, m_blockBytes);
         if (m_reading.empty())
             m_reading.emplace_back();
         m_reading.front().push_back(m_members.size());
@@ -144,7 +146,7 @@ private:
     const SearchContext& m_context;
     bool m_count;
     std::size_t m_blockBytes = 0;
-    std::vector<std::byte> m_buffer;
+    AlignedBuffer m_buffer;
     std::vector<Member> m_members;
     std::vector<std::vector<std::size_t>> m_reading;  // groups still agreeing, member indices
     Partition m_result;
