@@ -67,6 +67,8 @@ ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_
             // `current` may dangle once enter() grows the stack.
             if (!enter(std::move(sub)))
                 ++report.foldersSkipped;
+            else if (progress)
+                progress(report.filesAdded);  // slow folders with few files still show life
             break;
         }
         case EntryKind::Other:

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+
+#include "platform/Window.h"
+
+namespace zwf {
+
+// Long work keeps the window alive a few times a second, timed by the clock rather than by
+// the amount of work done, so neither many small files nor a few huge ones freeze it.
+class WorkPacer {
+public:
+    using Clock = std::chrono::steady_clock;
+    explicit WorkPacer(Clock::duration interval) : m_interval(interval) {}
+
+    // True when the window is due to be kept alive again; the next one is due an interval later.
+    bool Due();
+
+private:
+    Clock::duration m_interval;
+    Clock::time_point m_next{};
+};
+
+// Brackets one piece of long work: input that arrives meanwhile is discarded by the window.
+class WorkScope {
+public:
+    explicit WorkScope(Window& window) : m_window(window) { m_window.BeginWork(); }
+    ~WorkScope() { m_window.EndWork(); }
+    WorkScope(const WorkScope&) = delete;
+    WorkScope& operator=(const WorkScope&) = delete;
+
+private:
+    Window& m_window;
+};
+
+}  // namespace zwf

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdio>
+
+#include "catalogue/Catalogue.h"
+
+namespace zwf::cli {
+
+// The member paths of each group, one per line, each group followed by a blank line
+// (the format that scripts already read from fdupes).
+void PrintPlain(std::FILE* out, const Catalogue& catalogue);
+// Counts and the bytes that deleting every copy but one would free.
+void PrintSummary(std::FILE* out, const Catalogue& catalogue);
+// One JSON object for tools. Bytes of a name that are not UTF-8 appear as U+FFFD.
+void PrintJson(std::FILE* out, const Catalogue& catalogue);
+
+}  // namespace zwf::cli

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QSize>
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Window.h"
+
+class QEventLoop;
+class QProgressBar;
+class QWidget;
+
+namespace zwf::qt {
+
+class InputBlocker;
+class ListBox;
+class MainWidget;
+
+// The main window on Qt Widgets. Its slots only queue WindowEvents; every decision is made by
+// the program that waits for them. The window stays open until Close(): the close box only asks.
+class QtWindow final : public Window {
+public:
+    // Opens the window centred on its screen, with a fixed client area and the controls created in
+    // the order given (which is also the Tab order).
+    QtWindow(std::string_view title, std::span<const ControlSpec> controls, QSize clientSize);
+    ~QtWindow() override;
+    QtWindow(const QtWindow&) = delete;
+    QtWindow& operator=(const QtWindow&) = delete;
+
+    void Enable(int id, bool enabled) override;
+    int LineCount(int id) override;
+    int SelectedLine(int id) override;
+    void SelectLine(int id, int index) override;
+    void RemoveLine(int id, int index) override;
+    void AppendLine(int id, std::string_view text) override;
+    void Empty(int id) override;
+    void SetText(int id, std::string_view text) override;
+
+    WindowEvent WaitEvent() override;
+    std::string ChooseFolder(std::string_view title, std::string_view initialFolder) override;
+    void ShowMessage(std::string_view caption, std::string_view text) override;
+
+    void BeginWork() override;
+    void KeepAlive() override;
+    void EndWork() override;
+    void ShowProgressBar(bool shown) override;
+    void SetProgress(int percent) override;
+    void Close() override;
+
+    // Replaces the folder dialog, so that tests and scripted sessions can answer it.
+    using FolderChooser = std::function<std::string(std::string_view title, std::string_view initialFolder)>;
+    void SetFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
+    // Runs each time WaitEvent is about to block; a test drives the window from here.
+    void SetWaitHook(std::function<void()> hook) { m_waitHook = std::move(hook); }
+
+    bool IsOpen() const { return m_widget != nullptr; }
+    QWidget* Widget() const;
+    QWidget* Control(int id) const;  // nullptr for an unknown id or once the window is closed
+    QProgressBar* ProgressBar() const { return m_progressBar; }
+    std::size_t PendingEvents() const { return m_events.size(); }
+
+private:
+    struct ControlEntry {
+        int id = 0;
+        ControlSpec::Kind kind = ControlSpec::Kind::Button;
+        QWidget* widget = nullptr;  // owned by the main widget
+    };
+
+    void CreateControl(const ControlSpec& spec);
+    void CenterOnScreen(QSize clientSize);
+    const ControlEntry* Find(int id) const;
+    ListBox* FindListBox(int id) const;
+    void Queue(const WindowEvent& event);
+    void QueueControl(int id, WindowEvent::Action action);
+    void QueueCloseRequest();
+
+    std::unique_ptr<MainWidget> m_widget;
+    std::vector<ControlEntry> m_controls;
+    QProgressBar* m_progressBar = nullptr;
+    std::deque<WindowEvent> m_events;
+    // After the program has handled an event it waits again; the first wait then reports
+    // "something happened" at once, so the program can settle its enabled states.
+    bool m_settlePending = true;
+    QEventLoop* m_waitLoop = nullptr;
+    std::unique_ptr<InputBlocker> m_inputBlocker;
+    bool m_working = false;
+    QElapsedTimer m_sinceRepaint;
+    FolderChooser m_chooseFolder;
+    std::function<void()> m_waitHook;
+};
+
+}  // namespace zwf::qt

@@ -1,0 +1,197 @@
+#include <filesystem>
+
+#include "tests/app/SessionFixture.h"
+
+namespace zwf::test {
+namespace {
+
+const std::vector<int> kWithGroups{ctl::kAddFolder, ctl::kAllFilesList, ctl::kReset,     ctl::kSearch,
+                                   ctl::kGroupList, ctl::kMemberList};
+const std::vector<int> kWithFiles{ctl::kAddFolder, ctl::kAllFilesList, ctl::kReset, ctl::kSearch, ctl::kGroupList};
+
+// Two groups: a.txt in three copies, then b in two.
+class DeleteTest : public SessionTest {
+protected:
+    TempTree tree{{"1/a.txt", "same"}, {"1/b", "bb"}, {"2/a.txt", "same"}, {"2/b", "bb"}, {"2/kopie.txt", "same"}};
+
+    std::string Path(std::string_view relative) const { return tree.Path(relative); }
+    void SearchAndSelect(int group) {
+        AddFolder(tree).Click(ctl::kSearch).Select(ctl::kGroupList, group);
+    }
+    void ExpectOnDisk(std::initializer_list<std::string_view> present, std::initializer_list<std::string_view> gone) {
+        for (std::string_view relative : present)
+            EXPECT_TRUE(tree.Exists(relative)) << relative;
+        for (std::string_view relative : gone)
+            EXPECT_FALSE(tree.Exists(relative)) << relative;
+    }
+};
+
+TEST_F(DeleteTest, MarkedCopiesGoOneByOneUntilTheGroupDissolves) {
+    SearchAndSelect(0);
+    window.Select(ctl::kMemberList, 1).Click(ctl::kDeleteMarked).Check([&](HeadlessWindow& w) {
+        ExpectOnDisk({"1/a.txt", "2/kopie.txt"}, {"2/a.txt"});
+        EXPECT_THAT(w.Lines(ctl::kMemberList), ElementsAre(Path("1/a.txt"), Path("2/kopie.txt")));
+        EXPECT_EQ(w.Selection(ctl::kMemberList), 1);
+        // The group lives on and its line keeps its old text until the next search.
+        EXPECT_THAT(w.Lines(ctl::kGroupList), ElementsAre("3: a.txt, a.txt, kopie.txt", "2: b, b"));
+        EXPECT_EQ(w.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (2)");
+    });
+    // The last line goes: nothing below it, so the group dissolves and the next group is shown.
+    window.Click(ctl::kDeleteMarked).Check([&](HeadlessWindow& w) {
+        ExpectOnDisk({"1/a.txt"}, {"2/a.txt", "2/kopie.txt"});
+        EXPECT_THAT(w.Lines(ctl::kGroupList), ElementsAre("2: b, b"));
+        EXPECT_EQ(w.Selection(ctl::kGroupList), 0);
+        EXPECT_THAT(w.Lines(ctl::kMemberList), ElementsAre(Path("1/b"), Path("2/b")));
+        EXPECT_EQ(w.Selection(ctl::kMemberList), 0);
+        EXPECT_EQ(w.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (1)");
+    });
+    // Deleting the first copy of the last group leaves no group at all.
+    window.Click(ctl::kDeleteMarked).Check([&](HeadlessWindow& w) {
+        ExpectOnDisk({"1/a.txt", "2/b"}, {"1/b"});
+        EXPECT_THAT(w.Lines(ctl::kGroupList), IsEmpty());
+        EXPECT_THAT(w.Lines(ctl::kMemberList), IsEmpty());
+        EXPECT_EQ(w.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (0)");
+        EXPECT_EQ(Enabled(w), kWithFiles);
+    });
+    RunSession();
+    // The catalogue keeps the deleted files until a reset.
+    EXPECT_EQ(window.LineTotal(ctl::kAllFilesList), 5);
+}
+
+TEST_F(DeleteTest, DeletingTheFirstCopyMakesTheSecondOneFirst) {
+    SearchAndSelect(0);
+    window.Click(ctl::kDeleteMarked).Select(ctl::kGroupList, 0);
+    RunSession();
+    ExpectOnDisk({"2/a.txt", "2/kopie.txt"}, {"1/a.txt"});
+    EXPECT_THAT(window.Lines(ctl::kMemberList), ElementsAre(Path("2/a.txt"), Path("2/kopie.txt")));
+}
+
+TEST_F(DeleteTest, DissolvingTheLastGroupLineSelectsTheOneAbove) {
+    SearchAndSelect(1);
+    window.Click(ctl::kDeleteMarked);
+    RunSession();
+    ExpectOnDisk({"2/b"}, {"1/b"});
+    EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("3: a.txt, a.txt, kopie.txt"));
+    EXPECT_EQ(window.Selection(ctl::kGroupList), 0);
+    EXPECT_EQ(window.LineTotal(ctl::kMemberList), 3);
+}
+
+TEST_F(DeleteTest, WholeGroupGoesWithItsOriginal) {
+    SearchAndSelect(0);
+    window.Click(ctl::kDeleteGroup).Check([&](HeadlessWindow& w) {
+        ExpectOnDisk({"1/b", "2/b"}, {"1/a.txt", "2/a.txt", "2/kopie.txt"});
+        EXPECT_THAT(w.Lines(ctl::kGroupList), ElementsAre("2: b, b"));
+        EXPECT_EQ(w.Selection(ctl::kGroupList), 0);
+        EXPECT_THAT(w.Lines(ctl::kMemberList), ElementsAre(Path("1/b"), Path("2/b")));
+        EXPECT_EQ(w.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (1)");
+    });
+    window.Click(ctl::kDeleteGroup).Check([&](HeadlessWindow& w) {
+        ExpectOnDisk({}, {"1/b", "2/b"});
+        EXPECT_THAT(w.Lines(ctl::kGroupList), IsEmpty());
+        EXPECT_THAT(w.Lines(ctl::kMemberList), IsEmpty());
+        EXPECT_EQ(w.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (0)");
+        EXPECT_EQ(Enabled(w), kWithFiles);
+    });
+    RunSession();
+    EXPECT_EQ(fileSystem.DeleteCalls().size(), 5u);
+}
+
+TEST_F(DeleteTest, NothingHappensWithoutASelectedGroupOrMarkedCopy) {
+    SearchAndSelect(0);
+    // A new search rebuilds the groups view without a selection; the members view keeps its lines.
+    window.Click(ctl::kSearch).Check([](HeadlessWindow& w) {
+        EXPECT_EQ(w.Selection(ctl::kGroupList), -1);
+        EXPECT_EQ(w.LineTotal(ctl::kMemberList), 3);
+    });
+    window.Click(ctl::kDeleteMarked).Click(ctl::kDeleteGroup);
+    window.Select(ctl::kGroupList, 1).Check([](HeadlessWindow& w) { w.SelectLine(ctl::kMemberList, -1); });
+    window.Click(ctl::kDeleteMarked);
+    RunSession();
+    EXPECT_TRUE(window.Ignored().empty());
+    EXPECT_TRUE(fileSystem.DeleteCalls().empty());
+    ExpectOnDisk({"1/a.txt", "2/a.txt", "2/kopie.txt", "1/b", "2/b"}, {});
+    EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("3: a.txt, a.txt, kopie.txt", "2: b, b"));
+    EXPECT_EQ(window.LineTotal(ctl::kMemberList), 2);
+}
+
+TEST_F(DeleteTest, FailedDeleteKeepsTheCopyAndItsLine) {
+    fileSystem.FailDelete(Path("2/a.txt"));
+    SearchAndSelect(0);
+    window.Select(ctl::kMemberList, 1).Click(ctl::kDeleteMarked);
+    RunSession();
+    EXPECT_THAT(fileSystem.DeleteCalls(), ElementsAre(Path("2/a.txt")));
+    ExpectOnDisk({"1/a.txt", "2/a.txt", "2/kopie.txt"}, {});
+    EXPECT_EQ(window.LineTotal(ctl::kMemberList), 3);
+    EXPECT_EQ(window.Selection(ctl::kMemberList), 1);
+    EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("3: a.txt, a.txt, kopie.txt", "2: b, b"));
+    EXPECT_EQ(window.Messages().size(), 1u);  // only the credits: failures are not announced
+}
+
+TEST_F(DeleteTest, FileAlreadyGoneCountsAsDeleted) {
+    fileSystem.ReportErrorAfterDelete(Path("1/b"), std::errc::io_error);
+    SearchAndSelect(0);
+    window.Select(ctl::kMemberList, 2).Check([&](HeadlessWindow&) { std::filesystem::remove(tree.FsPath("2/kopie.txt")); });
+    window.Click(ctl::kDeleteMarked).Select(ctl::kGroupList, 1).Click(ctl::kDeleteMarked);
+    RunSession();
+    EXPECT_THAT(fileSystem.DeleteCalls(), ElementsAre(Path("1/b")));  // the vanished one was not even tried
+    ExpectOnDisk({"1/a.txt", "2/a.txt", "2/b"}, {"1/b", "2/kopie.txt"});
+    EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("3: a.txt, a.txt, kopie.txt"));
+    EXPECT_EQ(window.Selection(ctl::kGroupList), 0);
+    EXPECT_THAT(window.Lines(ctl::kMemberList), ElementsAre(Path("1/a.txt"), Path("2/a.txt")));
+}
+
+TEST_F(DeleteTest, MarkedDeleteNeverRemovesTheLastCopyOnDisk) {
+    SearchAndSelect(1);
+    window.Check([&](HeadlessWindow&) { std::filesystem::remove(tree.FsPath("2/b")); });
+    window.Click(ctl::kDeleteMarked).Check([&](HeadlessWindow& w) {
+        ExpectOnDisk({"1/b"}, {});
+        EXPECT_THAT(w.Lines(ctl::kMemberList), ElementsAre(Path("1/b"), Path("2/b")));
+    });
+    // The other copy changed size: it is no copy any more, so 1/b stays as well.
+    window.Check([&](HeadlessWindow&) { tree.Write("2/b", "bbb"); });
+    window.Click(ctl::kDeleteMarked);
+    // The vanished copy itself can be taken off the lists; the group dissolves, 1/b stays.
+    window.Check([&](HeadlessWindow&) { std::filesystem::remove(tree.FsPath("2/b")); });
+    window.Select(ctl::kMemberList, 1).Click(ctl::kDeleteMarked);
+    RunSession();
+    EXPECT_TRUE(fileSystem.DeleteCalls().empty());
+    ExpectOnDisk({"1/b"}, {"2/b"});
+    EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("3: a.txt, a.txt, kopie.txt"));
+}
+
+TEST_F(DeleteTest, CopyChangedSinceTheSearchIsKept) {
+    SearchAndSelect(0);
+    window.Check([&](HeadlessWindow&) { tree.Write("1/a.txt", "neuer Inhalt"); });
+    window.Click(ctl::kDeleteMarked).Click(ctl::kDeleteGroup);
+    RunSession();
+    EXPECT_EQ(tree.Read("1/a.txt"), "neuer Inhalt");
+    ExpectOnDisk({"1/a.txt"}, {"2/a.txt", "2/kopie.txt"});
+    // The group is gone; the changed file stays on disk, off the lists.
+    EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("2: b, b"));
+    EXPECT_EQ(window.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (1)");
+}
+
+TEST_F(DeleteTest, GroupWithTwoUndeletableCopiesStaysWithThem) {
+    fileSystem.FailDelete(Path("1/a.txt"));
+    fileSystem.FailDelete(Path("2/kopie.txt"), std::errc::device_or_resource_busy);
+    SearchAndSelect(0);
+    window.Click(ctl::kDeleteGroup);
+    RunSession();
+    ExpectOnDisk({"1/a.txt", "2/kopie.txt"}, {"2/a.txt"});
+    EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("2: a.txt, kopie.txt", "2: b, b"));
+    EXPECT_EQ(window.Selection(ctl::kGroupList), 0);
+    EXPECT_THAT(window.Lines(ctl::kMemberList), ElementsAre(Path("1/a.txt"), Path("2/kopie.txt")));
+    EXPECT_EQ(window.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (2)");
+}
+
+TEST_F(DeleteTest, InputDuringADeleteIsDiscarded) {
+    SearchAndSelect(0);
+    window.Click(ctl::kDeleteGroup).DuringWork(UserAction::Clicked(ctl::kDeleteGroup));
+    RunSession();
+    EXPECT_EQ(window.Discarded().size(), 1u);
+    ExpectOnDisk({"1/b", "2/b"}, {"1/a.txt"});
+    EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("2: b, b"));
+}
+
+}  // namespace
+}  // namespace zwf::test

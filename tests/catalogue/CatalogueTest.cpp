@@ -1,0 +1,72 @@
+#include "catalogue/Catalogue.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace zwf {
+namespace {
+
+using ::testing::ElementsAre;
+
+Catalogue WithFiles(std::initializer_list<const char*> names) {
+    Catalogue catalogue('/');
+    FolderId folder = catalogue.folders.Intern("/data");
+    for (const char* name : names)
+        catalogue.allFiles.push_back(FileEntry{folder, name, 5, {}});
+    return catalogue;
+}
+
+std::vector<std::string> GroupNames(const Catalogue& catalogue, std::size_t g) {
+    std::vector<std::string> names;
+    for (const GroupMember& member : catalogue.Members(catalogue.groups[g]))
+        names.push_back(member.name);
+    return names;
+}
+
+TEST(Catalogue, GroupsKeepTheirMembersConsecutiveThroughRemovals) {
+    Catalogue c = WithFiles({"a", "b", "c", "d", "e"});
+    c.AppendGroup(5, {0, 2, 4});
+    c.AppendGroup(5, {1, 3});
+    EXPECT_THAT(GroupNames(c, 0), ElementsAre("a", "c", "e"));
+    EXPECT_THAT(GroupNames(c, 1), ElementsAre("b", "d"));
+    EXPECT_EQ(c.FullPath(*c.groups[1].firstMember), "/data/b");
+
+    c.RemoveMember(0, 0);  // the first member: the second becomes first
+    EXPECT_THAT(GroupNames(c, 0), ElementsAre("c", "e"));
+    EXPECT_EQ(c.groups[0].firstMember->source, 2u);
+    c.RemoveMember(0, 1);  // the last member
+    EXPECT_THAT(GroupNames(c, 0), ElementsAre("c"));
+    EXPECT_THAT(GroupNames(c, 1), ElementsAre("b", "d"));
+    c.RemoveMember(0, 7);  // past the end: nothing
+    EXPECT_EQ(c.groups[0].memberCount, 1u);
+
+    c.RemoveGroup(0);
+    ASSERT_EQ(c.groups.size(), 1u);
+    EXPECT_THAT(GroupNames(c, 0), ElementsAre("b", "d"));
+    EXPECT_EQ(c.groupMembers.size(), 2u);
+    EXPECT_EQ(c.allFiles.size(), 5u);  // deletions never shorten the catalogue
+}
+
+TEST(Catalogue, ResetEmptiesEverythingAndForgetsTheLastFolder) {
+    Catalogue c = WithFiles({"a", "b"});
+    c.AppendGroup(5, {0, 1});
+    c.lastFolder = "/data/";
+    c.Reset();
+    EXPECT_TRUE(c.allFiles.empty());
+    EXPECT_TRUE(c.groups.empty());
+    EXPECT_TRUE(c.groupMembers.empty());
+    EXPECT_TRUE(c.lastFolder.empty());
+    EXPECT_EQ(c.folders.Count(), 0u);
+}
+
+TEST(Catalogue, FilesInTheRootReadWithOneSeparator) {
+    Catalogue posix('/');
+    FileEntry atRoot{posix.folders.Intern(""), "vmlinuz", 1, {}};
+    EXPECT_EQ(posix.FullPath(atRoot), "/vmlinuz");
+    Catalogue windows('\\');
+    FileEntry onDrive{windows.folders.Intern("C:"), "boot.ini", 1, {}};
+    EXPECT_EQ(windows.FullPath(onDrive), "C:\\boot.ini");
+}
+
+}  // namespace
+}  // namespace zwf

@@ -1,0 +1,198 @@
+// Folder scan cases that need POSIX file kinds: links, FIFOs, sockets, byte names, very deep trees.
+#include "catalogue/ScanFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "tests/support/TempTree.h"
+
+namespace zwf {
+namespace {
+
+using test::TempTree;
+using ::testing::ElementsAre;
+
+std::vector<std::string> FullPaths(const Catalogue& catalogue) {
+    std::vector<std::string> paths;
+    for (const FileEntry& entry : catalogue.allFiles)
+        paths.push_back(catalogue.FullPath(entry));
+    return paths;
+}
+
+TEST(ScanFolderPosix, LinksFifosAndSocketsAreNeitherCataloguedNorEntered) {
+    TempTree tree{{"D/real.txt", "r"}, {"Outside/secret.txt", "s"}};
+    ASSERT_EQ(::symlink(tree.Path("D/real.txt").c_str(), tree.Path("D/link-to-file").c_str()), 0);
+    ASSERT_EQ(::symlink(tree.Path("Outside").c_str(), tree.Path("D/link-to-folder").c_str()), 0);
+    ASSERT_EQ(::symlink(tree.Path("D").c_str(), tree.Path("D/loop").c_str()), 0);
+    ASSERT_EQ(::mkfifo(tree.Path("D/fifo").c_str(), 0600), 0);
+    int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string socketPath = tree.Path("D/sock");
+    ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+
+    auto fs = MakeNativeFileSystem();
+    Catalogue catalogue(fs->Separator());
+    ScanReport report = ScanFolder(catalogue, *fs, tree.Path("D"));
+    ::close(sock);
+
+    EXPECT_THAT(FullPaths(catalogue), ElementsAre(tree.Path("D/real.txt")));
+    EXPECT_EQ(report.othersSkipped, 5u);
+}
+
+TEST(ScanFolderPosix, AStartFolderGivenAsALinkIsFollowed) {
+    TempTree tree{{"Real/a", "1"}};
+    ASSERT_EQ(::symlink(tree.Path("Real").c_str(), tree.Path("Link").c_str()), 0);
+    auto fs = MakeNativeFileSystem();
+    Catalogue catalogue(fs->Separator());
+    ScanFolder(catalogue, *fs, tree.Path("Link"));
+    EXPECT_THAT(FullPaths(catalogue), ElementsAre(tree.Path("Link/a")));
+}
+
+TEST(ScanFolderPosix, NamesAreKeptAsBytesAndInByteOrder) {
+    TempTree tree;
+    tree.MakeFolder("D");
+    const std::string latin1 = "caf\xe9";  // not UTF-8
+    for (std::string name : {std::string("b"), latin1, std::string("B"), std::string("a")}) {
+        int fd = ::open((tree.Path("D") + "/" + name).c_str(), O_CREAT | O_WRONLY, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    auto fs = MakeNativeFileSystem();
+    Catalogue catalogue(fs->Separator());
+    ScanFolder(catalogue, *fs, tree.Path("D"));
+    std::vector<std::string> names;
+    for (const FileEntry& entry : catalogue.allFiles)
+        names.push_back(entry.name);
+    EXPECT_THAT(names, ElementsAre("B", "a", "b", latin1));
+
+    // The bytes lead back to the file.
+    std::error_code error;
+    EXPECT_NE(fs->OpenRead(catalogue.FullPath(catalogue.allFiles[3]), error), nullptr);
+    EXPECT_FALSE(fs->Delete(catalogue.FullPath(catalogue.allFiles[3])));
+}
+
+TEST(ScanFolderPosix, SizesAbove4GiBAreNotTruncated) {
+    TempTree tree;
+    try {
+        tree.WriteSparse("D/big", 4'294'967'306ull, "x");
+        tree.WriteSparse("D/three-gib", 3'221'225'472ull, "y");
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "no sparse files here: " << e.what();
+    }
+    auto fs = MakeNativeFileSystem();
+    Catalogue catalogue(fs->Separator());
+    ScanFolder(catalogue, *fs, tree.Path("D"));
+    ASSERT_EQ(catalogue.allFiles.size(), 2u);
+    EXPECT_EQ(catalogue.allFiles[0].size, 4'294'967'306ull);
+    EXPECT_EQ(catalogue.allFiles[1].size, 3'221'225'472ull);
+}
+
+// A root folder keeps its separator in the folder text given, loses it in the catalogue, and
+// its files read "/name".
+class RootOnly final : public FileSystem {
+public:
+    char Separator() const override { return '/'; }
+    bool IsRoot(std::string_view folder) const override { return folder == "/"; }
+    FolderListing ListFolder(const std::string& folder) override {
+        listed.push_back(folder);
+        if (folder.empty())
+            return {{DirEntry{"etc", EntryKind::Folder, 0, {}}, DirEntry{"vmlinuz", EntryKind::File, 7, {1, 2}}}, {}};
+        if (folder == "/etc")
+            return {{DirEntry{"hosts", EntryKind::File, 3, {1, 3}}}, {}};
+        return {{}, std::make_error_code(std::errc::no_such_file_or_directory)};
+    }
+    FileStatus Stat(const std::string&) override { return {}; }
+    std::unique_ptr<ReadableFile> OpenRead(const std::string&, std::error_code& error) override {
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+        return nullptr;
+    }
+    std::error_code Delete(const std::string&) override { return {}; }
+    std::vector<std::string> listed;
+};
+
+TEST(ScanFolderPosix, TheRootIsHandledLikeADriveRoot) {
+    RootOnly fs;
+    Catalogue catalogue(fs.Separator());
+    ScanFolder(catalogue, fs, "/");
+    EXPECT_THAT(fs.listed, ElementsAre("", "/etc"));
+    EXPECT_THAT(FullPaths(catalogue), ElementsAre("/etc/hosts", "/vmlinuz"));
+}
+
+// Builds a chain of `depth` folders named "d" below `base`, with a file at the bottom, using
+// descriptors so that no path is ever longer than one name.
+void MakeDeepChain(const std::string& base, int depth) {
+    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    std::vector<int> chain{fd};
+    for (int level = 0; level < depth; ++level) {
+        ASSERT_EQ(::mkdirat(chain.back(), "d", 0700), 0);
+        int next = ::openat(chain.back(), "d", O_RDONLY | O_DIRECTORY);
+        ASSERT_GE(next, 0);
+        if (chain.size() > 1) {  // keep only the descriptors needed, to stay within the limit
+            ::close(chain.front());
+            chain.erase(chain.begin());
+        }
+        chain.push_back(next);
+    }
+    int file = ::openat(chain.back(), "bottom.txt", O_CREAT | O_WRONLY, 0600);
+    ASSERT_EQ(::write(file, "deep", 4), 4);
+    ::close(file);
+    for (int held : chain)
+        ::close(held);
+}
+
+// Removes the chain by lifting each level's child into its place, so no descriptor stack is needed.
+void RemoveDeepChain(const std::string& base, int depth) {
+    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = depth; level > 1; --level) {
+        ::renameat(fd, "d/d", fd, "lifted");
+        ::unlinkat(fd, "d", AT_REMOVEDIR);
+        ::renameat(fd, "lifted", fd, "d");
+    }
+    ::unlinkat(fd, "d/bottom.txt", 0);
+    ::unlinkat(fd, "d", AT_REMOVEDIR);
+    ::close(fd);
+}
+
+TEST(ScanFolderPosix, ATreeTenThousandLevelsDeepIsScannedAndItsFileCanBeOpenedAndDeleted) {
+    constexpr int kDepth = 10'000;
+    TempTree tree;
+    tree.MakeFolder("D");
+    MakeDeepChain(tree.Path("D"), kDepth);
+
+    auto fs = MakeNativeFileSystem();
+    Catalogue catalogue(fs->Separator());
+    ScanReport report = ScanFolder(catalogue, *fs, tree.Path("D"));
+    ASSERT_EQ(catalogue.allFiles.size(), 1u);
+    EXPECT_EQ(report.foldersSkipped, 0u);
+    const std::string deepPath = catalogue.FullPath(catalogue.allFiles[0]);
+    EXPECT_GT(deepPath.size(), static_cast<std::size_t>(PATH_MAX) * 4);
+    EXPECT_EQ(catalogue.allFiles[0].size, 4u);
+
+    FileStatus status = fs->Stat(deepPath);
+    EXPECT_FALSE(status.error);
+    EXPECT_EQ(status.size, 4u);
+    std::error_code error;
+    auto file = fs->OpenRead(deepPath, error);
+    ASSERT_NE(file, nullptr) << error.message();
+    std::array<std::byte, 16> buffer{};
+    EXPECT_EQ(file->Read(buffer, error), 4u);
+    file.reset();
+    EXPECT_FALSE(fs->Delete(deepPath));
+    EXPECT_TRUE(fs->Stat(deepPath).error);
+
+    RemoveDeepChain(tree.Path("D"), kDepth);
+}
+
+}  // namespace
+}  // namespace zwf

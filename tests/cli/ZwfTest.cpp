@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+#include "tests/support/TempTree.h"
+
+namespace zwf {
+namespace {
+
+using test::TempTree;
+
+struct Outcome {
+    std::string out;
+    std::string err;
+    int status = -1;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+Outcome RunZwf(const TempTree& scratch, const std::string& arguments) {
+    const std::string errFile = scratch.Path("stderr.txt");
+    const std::string command = std::string(ZWF_BINARY) + " " + arguments + " 2>" + Quoted(errFile);
+    Outcome outcome;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        outcome.out.append(buffer, got);
+    const int raw = ::pclose(pipe);
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.err = scratch.Read("stderr.txt");
+    return outcome;
+}
+
+class Zwf : public ::testing::Test {
+protected:
+    TempTree tree{{"A/a.txt", "same"}, {"A/sub/kopie.txt", "same"}, {"A/other.txt", "diff"},
+                  {"B/a.txt", "same"}, {"B/big1", "0123456789"}, {"B/big2", "0123456789"}, {"B/empty1", ""},
+                  {"B/empty2", ""}};
+    TempTree scratch;
+    std::string A = Quoted(tree.Path("A"));
+    std::string B = Quoted(tree.Path("B"));
+};
+
+TEST_F(Zwf, PrintsGroupsInCatalogueOrderOnePathALineWithABlankLineAfterEach) {
+    Outcome run = RunZwf(scratch, A + " " + B);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, tree.Path("A/a.txt") + "\n" + tree.Path("A/sub/kopie.txt") + "\n" + tree.Path("B/a.txt") +
+                           "\n\n" + tree.Path("B/big1") + "\n" + tree.Path("B/big2") + "\n\n");
+    EXPECT_EQ(run.err, "");  // no progress line when stderr is no terminal
+    EXPECT_TRUE(tree.Exists("B/big2"));
+    EXPECT_TRUE(tree.Exists("A/sub/kopie.txt"));
+}
+
+TEST_F(Zwf, AFolderGivenTwiceInARowIsScannedOnceButAgainLater) {
+    Outcome twice = RunZwf(scratch, "--summary " + A + " " + A + "/");
+    EXPECT_EQ(twice.out,
+              "3 Dateien katalogisiert\n"
+              "1 Gruppe mit gleichem Inhalt, 2 Dateien\n"
+              "1 Kopie zu viel, 4 Bytes freizugeben\n");
+    // A, B, A: the second A is another scan, but a file never pairs with its own second record.
+    Outcome again = RunZwf(scratch, "--summary " + A + " " + B + " " + A);
+    EXPECT_EQ(again.out,
+              "11 Dateien katalogisiert\n"
+              "2 Gruppen mit gleichem Inhalt, 5 Dateien\n"
+              "3 Kopien zu viel, 18 Bytes freizugeben\n");
+}
+
+TEST_F(Zwf, JsonNamesSizesAndPathsAndEscapesWhatJsonCannotHoldRaw) {
+    tree.Write("C/quote\"back\\slash", "x");
+    tree.Write("C/bytes\xff", "x");
+    Outcome run = RunZwf(scratch, "--json " + Quoted(tree.Path("C")));
+    EXPECT_EQ(run.status, 0);
+    const std::string folder = tree.Path("C");
+    EXPECT_EQ(run.out, "{\"files\": 2, \"groups\": [\n  {\"size\": 1, \"paths\": [\"" + folder +
+                           "/bytes\\ufffd\", \"" + folder +
+                           "/quote\\\"back\\\\slash\"]}\n], \"duplicates\": 1, \"reclaimable_bytes\": 1}\n");
+    Outcome none = RunZwf(scratch, "--json " + Quoted(tree.Path("A/sub")));
+    EXPECT_EQ(none.out, "{\"files\": 1, \"groups\": [], \"duplicates\": 0, \"reclaimable_bytes\": 0}\n");
+}
+
+TEST_F(Zwf, AMissingFolderIsNamedOnStderrAndExitsWithTwoAfterTheOthersAreSearched) {
+    const std::string missing = tree.Path("nowhere");
+    Outcome run = RunZwf(scratch, "--summary " + Quoted(missing) + " " + B);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(missing), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("1 Gruppe mit gleichem Inhalt"), std::string::npos);
+}
+
+TEST_F(Zwf, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(RunZwf(scratch, "").status, 2);
+    EXPECT_EQ(RunZwf(scratch, "--no-such-option " + A).status, 2);
+    EXPECT_EQ(RunZwf(scratch, "--json --summary " + A).status, 2);
+    Outcome help = RunZwf(scratch, "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("FOLDER"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zwf

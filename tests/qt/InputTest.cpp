@@ -1,0 +1,176 @@
+// Real mouse and keyboard input on the widgets, turned into the program's events.
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QProgressBar>
+
+#include <gmock/gmock.h>
+
+#include "tests/qt/QtFixture.h"
+
+namespace zwf::test {
+namespace {
+
+using testing::ElementsAre;
+using Action = WindowEvent::Action;
+
+TEST_F(QtWindowTest, ButtonsReportClicksByMouseAndSpaceButNotWhenDisabledAndLabelsNothing) {
+    QTest::mouseClick(Button(ctl::kAddFolder), Qt::LeftButton);
+    Button(ctl::kReset)->setFocus();
+    QTest::keyClick(Button(ctl::kReset), Qt::Key_Space);
+    window->Enable(ctl::kSearch, false);
+    QTest::mouseClick(Button(ctl::kSearch), Qt::LeftButton);
+    QTest::mouseClick(window->Control(ctl::kGroupsLabel), Qt::LeftButton);
+    EXPECT_THAT(TakeEvents(), ElementsAre(ControlEvent(ctl::kAddFolder, Action::Click),
+                                          ControlEvent(ctl::kReset, Action::Click)));
+}
+
+TEST_F(QtWindowTest, ListBoxesReportTheUsersSelectionChangesAndDoubleClicks) {
+    Fill(ctl::kGroupList, {"2: apfel, apfel", "2: birne, birne", "3: kiwi, kiwi, kiwi"});
+    ClickLine(ctl::kGroupList, 1);
+    EXPECT_EQ(window->SelectedLine(ctl::kGroupList), 1);
+    QTest::keyClick(List(ctl::kGroupList), Qt::Key_Down);
+    EXPECT_EQ(window->SelectedLine(ctl::kGroupList), 2);
+    QTest::keyClicks(List(ctl::kGroupList), "2");
+    EXPECT_EQ(window->SelectedLine(ctl::kGroupList), 0) << "typing jumps to the line starting with it";
+    EXPECT_THAT(TakeEvents(), ElementsAre(ControlEvent(ctl::kGroupList, Action::SelectionChange),
+                                          ControlEvent(ctl::kGroupList, Action::SelectionChange),
+                                          ControlEvent(ctl::kGroupList, Action::SelectionChange)));
+
+    // A double-click on a line that was not selected: one selection change, then the double-click.
+    // Sent through the window, so that Qt itself turns two quick clicks into a double-click.
+    const QListWidget* list = List(ctl::kGroupList);
+    const QPoint at = list->viewport()->mapTo(window->Widget(), list->visualItemRect(list->item(2)).center());
+    QTest::mouseDClick(window->Widget()->windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_THAT(TakeEvents(), ElementsAre(ControlEvent(ctl::kGroupList, Action::SelectionChange),
+                                          ControlEvent(ctl::kGroupList, Action::DoubleClick)));
+}
+
+TEST_F(QtWindowTest, OnlyALeftClickChangesTheSelectionAndCtrlClickDoesNotTakeItAway) {
+    Fill(ctl::kMemberList, {"/a/x", "/b/x"});
+    ClickLine(ctl::kMemberList, 1);
+    ClickLine(ctl::kMemberList, 1, Qt::ControlModifier);
+    const QListWidget* list = List(ctl::kMemberList);
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(list->item(0)).center());
+        QTest::mouseDClick(list->viewport(), button, {}, list->visualItemRect(list->item(1)).center());
+    }
+    EXPECT_EQ(window->SelectedLine(ctl::kMemberList), 1);
+    EXPECT_THAT(TakeEvents(), ElementsAre(ControlEvent(ctl::kMemberList, Action::SelectionChange)));
+}
+
+TEST_F(QtWindowTest, WaitReportsOnceAfterEachControlEventSoTheProgramCanSettle) {
+    EXPECT_EQ(window->WaitEvent().kind, WindowEvent::Kind::Other) << "right after start";
+    QTest::mouseClick(Button(ctl::kAddFolder), Qt::LeftButton);
+    QTest::mouseClick(Button(ctl::kReset), Qt::LeftButton);
+    EXPECT_EQ(window->WaitEvent(), ControlEvent(ctl::kAddFolder, Action::Click));
+    EXPECT_EQ(window->WaitEvent(), ControlEvent(ctl::kReset, Action::Click));
+    EXPECT_EQ(window->WaitEvent().kind, WindowEvent::Kind::Other);
+    EXPECT_EQ(window->PendingEvents(), 0U);
+}
+
+TEST_F(QtWindowTest, WaitBlocksUntilTheUserActs) {
+    window->WaitEvent();  // the report right after start
+    int waits = 0;
+    window->SetWaitHook([&] {
+        ++waits;
+        QTimer::singleShot(20, [this] { QTest::mouseClick(Button(ctl::kAddFolder), Qt::LeftButton); });
+    });
+    EXPECT_EQ(window->WaitEvent(), ControlEvent(ctl::kAddFolder, Action::Click));
+    EXPECT_EQ(waits, 1);
+}
+
+TEST_F(QtWindowTest, CloseBoxOnlyAsksAndTheWindowStaysUntilClosed) {
+    window->Widget()->close();
+    window->Widget()->close();
+    EXPECT_TRUE(window->Widget()->isVisible());
+    EXPECT_THAT(TakeEvents(), ElementsAre(WindowEvent{WindowEvent::Kind::Close, -1, Action::None}));
+    QPointer<QWidget> widget = window->Widget();
+    window->Close();
+    EXPECT_TRUE(widget.isNull()) << "Close destroys the window";
+}
+
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
+
+TEST_F(QtWindowTest, ProgressBarStandsInTheSearchButtonsPlace) {
+    window->ShowProgressBar(true);
+    QProgressBar* bar = window->ProgressBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_FALSE(Button(ctl::kSearch)->isVisible());
+    EXPECT_EQ(bar->geometry(), QRect(200, 0, 398, 24));
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 100);
+    EXPECT_FALSE(bar->isTextVisible());
+    window->SetProgress(42);
+    EXPECT_EQ(bar->value(), 42);
+    window->SetProgress(250);
+    EXPECT_EQ(bar->value(), 100);
+
+    window->ShowProgressBar(false);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(Button(ctl::kSearch)->isVisible());
+    // Painted straight away: a long comparison may not let the window repaint for a while.
+    PaintCounter paints(bar);
+    window->ShowProgressBar(true);
+    EXPECT_EQ(bar->value(), 0) << "each comparison starts its bar afresh";
+    EXPECT_GE(paints.count, 1);
+}
+
+// Posts a full click to the widget, as the window system would deliver it later.
+void PostClick(QWidget* widget) {
+    const QPointF at = QRectF(widget->rect()).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(widget, new QMouseEvent(type, at, widget->mapToGlobal(at), Qt::LeftButton,
+                                                            Qt::LeftButton, Qt::NoModifier));
+}
+
+TEST_F(QtWindowTest, InputDuringWorkIsDiscardedAndNeverReplayed) {
+    Fill(ctl::kGroupList, {"a", "b"});
+    window->BeginWork();
+    QTest::mouseClick(Button(ctl::kAddFolder), Qt::LeftButton);
+    ClickLine(ctl::kGroupList, 1);
+    QTest::keyClick(Button(ctl::kAddFolder), Qt::Key_Space);
+    QTest::qWait(20);  // lets KeepAlive repaint rather than skip
+    window->KeepAlive();
+    PostClick(Button(ctl::kReset));  // still waiting when the work ends
+    window->EndWork();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(TakeEvents().empty());
+    EXPECT_EQ(window->SelectedLine(ctl::kGroupList), -1);
+
+    // Afterwards input counts again.
+    PostClick(Button(ctl::kReset));
+    QCoreApplication::processEvents();
+    EXPECT_THAT(TakeEvents(), ElementsAre(ControlEvent(ctl::kReset, Action::Click)));
+}
+
+TEST_F(QtWindowTest, FirstKeepAliveOfAPieceOfWorkRepaintsAtOnce) {
+    for (int piece = 0; piece < 2; ++piece) {
+        bool handled = false;
+        QMetaObject::invokeMethod(qApp, [&handled] { handled = true; }, Qt::QueuedConnection);
+        window->BeginWork();
+        window->KeepAlive();
+        EXPECT_TRUE(handled) << "piece " << piece;
+        window->EndWork();
+    }
+}
+
+TEST_F(QtWindowTest, CloseRequestDuringWorkIsDeliveredAfterwards) {
+    window->BeginWork();
+    window->Widget()->close();
+    window->KeepAlive();
+    window->EndWork();
+    EXPECT_TRUE(window->IsOpen());
+    EXPECT_THAT(TakeEvents(), ElementsAre(WindowEvent{WindowEvent::Kind::Close, -1, Action::None}));
+}
+
+}  // namespace
+}  // namespace zwf::test

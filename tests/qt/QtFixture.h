@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+#include "app/Layout.h"
+#include "platform/qt/QtWindow.h"
+
+// Readable failure messages for Qt's strings.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace zwf::test {
+
+// Once a modal dialog is open (its own loop running), hands it to act; used to answer dialogs
+// the way a user would.
+inline void WhenModalAppears(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(10, [act = std::move(act)]() mutable {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            act(modal);
+        else
+            WhenModalAppears(std::move(act));
+    });
+}
+
+// A fresh main window with the program's own controls, shown and active.
+class QtWindowTest : public testing::Test {
+protected:
+    QtWindowTest()
+        : window(std::make_unique<qt::QtWindow>(texts::kWindowTitle, kControls, QSize(kClientWidth, kClientHeight))) {
+        QApplication::setActiveWindow(window->Widget());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window->Widget()));
+    }
+
+    QListWidget* List(int id) const { return qobject_cast<QListWidget*>(window->Control(id)); }
+    QPushButton* Button(int id) const { return qobject_cast<QPushButton*>(window->Control(id)); }
+
+    void Fill(int id, std::initializer_list<const char*> lines) const {
+        for (const char* line : lines)
+            window->AppendLine(id, line);
+    }
+
+    // The events queued so far, without blocking; the "settle" report of an idle wait is left out.
+    std::vector<WindowEvent> TakeEvents() const {
+        std::vector<WindowEvent> events;
+        while (window->PendingEvents() > 0) {
+            const WindowEvent event = window->WaitEvent();
+            if (event.kind != WindowEvent::Kind::Other)
+                events.push_back(event);
+        }
+        return events;
+    }
+
+    void ClickLine(int id, int line, Qt::KeyboardModifiers modifiers = {}) const {
+        QListWidget* list = List(id);
+        const QPoint at = list->visualItemRect(list->item(line)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, at);
+    }
+
+    std::unique_ptr<qt::QtWindow> window;
+};
+
+}  // namespace zwf::test
+
+namespace zwf {
+
+inline bool operator==(const WindowEvent& a, const WindowEvent& b) {
+    return a.kind == b.kind && a.control == b.control && a.action == b.action;
+}
+
+inline void PrintTo(const WindowEvent& event, std::ostream* out) {
+    *out << "{kind " << static_cast<int>(event.kind) << ", control " << event.control << ", action "
+         << static_cast<int>(event.action) << "}";
+}
+
+namespace test {
+inline WindowEvent ControlEvent(int id, WindowEvent::Action action) {
+    return {WindowEvent::Kind::Control, id, action};
+}
+}  // namespace test
+
+}  // namespace zwf
