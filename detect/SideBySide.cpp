@@ -27,8 +27,10 @@ public:
     SideBySide(const std::vector<std::size_t>& files, std::uint64_t size, const SearchContext& context,
                CountProgress countProgress)
         : m_size(size), m_context(context), m_count(countProgress == CountProgress::Yes) {
-        const std::size_t blockBytes = std::clamp<std::size_t>(kBufferBudget / std::max<std::size_t>(files.size(), 1),
-                                                               kPrefixBytes, kLargestBlock);
+        // The threads share the budget: memory stays the same however many read at once.
+        const std::size_t budget = kBufferBudget / std::max(context.threads, 1u);
+        const std::size_t blockBytes =
+            std::clamp<std::size_t>(budget / std::max<std::size_t>(files.size(), 1), kPrefixBytes, kLargestBlock);
         m_blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(blockBytes, size));
         // Every slot starts on a cache line, where the kernel copies fastest. Not zeroed: every
         // byte compared was read into it first.
