@@ -51,24 +51,40 @@ void SplitBucket(const Bucket& bucket, const std::vector<Fingerprint>& prints, c
     }
 }
 
+// The files of all buckets the stage looks at are fingerprinted in one go, so the threads share
+// the whole stage rather than meeting again after every small bucket.
 std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext& context, std::size_t bufferBytes,
                                const std::function<bool(const Bucket&)>& applies, const FingerprintFn& fingerprint) {
-    std::vector<Bucket> out;
+    std::vector<std::size_t> chosen;  // the buckets looked at, by index
+    for (std::size_t b = 0; b < buckets.size(); ++b)
+        if (!buckets[b].confirmed && applies(buckets[b]))
+            chosen.push_back(b);
+    struct Job {
+        std::size_t chosen, position;
+    };
+    std::vector<Job> jobs;
+    std::vector<std::vector<Fingerprint>> prints(chosen.size());
+    for (std::size_t c = 0; c < chosen.size(); ++c) {
+        prints[c].resize(buckets[chosen[c]].files.size());
+        for (std::size_t k = 0; k < prints[c].size(); ++k)
+            jobs.push_back({c, k});
+    }
     std::vector<AlignedBuffer> buffers(context.threads);
-    for (Bucket& bucket : buckets) {
-        if (bucket.confirmed || !applies(bucket)) {
-            out.push_back(std::move(bucket));
-            continue;
-        }
-        std::vector<Fingerprint> prints(bucket.files.size());
-        ForEachIndex(bucket.files.size(), context.threads, [&](std::size_t i, unsigned worker) {
-            AlignedBuffer& buffer = buffers[worker];
-            buffer.Resize(bufferBytes);
-            std::error_code error;
-            auto handle = context.fileSystem.OpenRead(context.PathOf(bucket.files[i]), error);
-            prints[i] = handle && !error ? fingerprint(*handle, bucket.size, buffer.Span()) : std::nullopt;
-        });
-        SplitBucket(bucket, prints, context, out);
+    ForEachIndex(jobs.size(), context.threads, [&](std::size_t j, unsigned worker) {
+        const Bucket& bucket = buckets[chosen[jobs[j].chosen]];
+        AlignedBuffer& buffer = buffers[worker];
+        buffer.Resize(bufferBytes);
+        std::error_code error;
+        auto handle = context.fileSystem.OpenRead(context.PathOf(bucket.files[jobs[j].position]), error);
+        prints[jobs[j].chosen][jobs[j].position] =
+            handle && !error ? fingerprint(*handle, bucket.size, buffer.Span()) : std::nullopt;
+    });
+    std::vector<Bucket> out;
+    for (std::size_t b = 0, c = 0; b < buckets.size(); ++b) {
+        if (c < chosen.size() && chosen[c] == b)
+            SplitBucket(buckets[b], prints[c++], context, out);
+        else
+            out.push_back(std::move(buckets[b]));
     }
     return out;
 }
