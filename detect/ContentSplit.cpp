@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "detect/Parallel.h"
 #include "detect/SideBySide.h"
 
 namespace zwf::detect {
@@ -56,21 +57,27 @@ std::vector<std::size_t> SetOfFirstFile(const std::vector<std::size_t>& files, s
 
 }  // namespace
 
+// Buckets are independent of each other: several threads may take one each.
 std::vector<Bucket> SplitByWholeContent(std::vector<Bucket> buckets, const SearchContext& context) {
-    std::vector<Bucket> out;
-    for (Bucket& bucket : buckets) {
+    std::vector<std::vector<Bucket>> found(buckets.size());
+    ForEachIndex(buckets.size(), context.threads, [&](std::size_t i, unsigned) {
+        Bucket& bucket = buckets[i];
         if (bucket.confirmed) {
-            out.push_back(std::move(bucket));
-            continue;
+            found[i].push_back(std::move(bucket));
+            return;
         }
         std::vector<std::size_t> pending = std::move(bucket.files);
         while (pending.size() > kMaxOpenFiles)
-            pending = SetOfFirstFile(pending, bucket.size, context, out);
+            pending = SetOfFirstFile(pending, bucket.size, context, found[i]);
         if (pending.size() >= 2)
-            KeepSets(bucket.size, CompareSideBySide(pending, bucket.size, context, CountProgress::Yes), out);
+            KeepSets(bucket.size, CompareSideBySide(pending, bucket.size, context, CountProgress::Yes), found[i]);
         else
             context.progress.Advance(bucket.size * pending.size());
-    }
+    });
+    std::vector<Bucket> out;
+    for (std::vector<Bucket>& sets : found)
+        for (Bucket& set : sets)
+            out.push_back(std::move(set));
     return out;
 }
 

@@ -5,18 +5,18 @@ namespace zwf::detect {
 namespace {
 class CountingFile final : public ReadableFile {
 public:
-    CountingFile(std::unique_ptr<ReadableFile> inner, IoCounters& counters)
-        : m_inner(std::move(inner)), m_counters(counters) {}
+    CountingFile(std::unique_ptr<ReadableFile> inner, std::atomic<std::uint64_t>& bytesRead)
+        : m_inner(std::move(inner)), m_bytesRead(bytesRead) {}
     std::size_t Read(std::span<std::byte> buffer, std::error_code& error) override {
         std::size_t got = m_inner->Read(buffer, error);
-        m_counters.bytesRead += got;
+        m_bytesRead += got;
         return got;
     }
     bool Seek(std::uint64_t offset) override { return m_inner->Seek(offset); }
 
 private:
     std::unique_ptr<ReadableFile> m_inner;
-    IoCounters& m_counters;
+    std::atomic<std::uint64_t>& m_bytesRead;
 };
 }  // namespace
 
@@ -24,8 +24,8 @@ std::unique_ptr<ReadableFile> CountingFileSystem::OpenRead(const std::string& pa
     auto file = m_inner.OpenRead(path, error);
     if (!file || error)
         return nullptr;
-    ++m_counters.filesOpened;
-    return std::make_unique<CountingFile>(std::move(file), m_counters);
+    ++m_filesOpened;
+    return std::make_unique<CountingFile>(std::move(file), m_bytesRead);
 }
 
 }  // namespace zwf::detect

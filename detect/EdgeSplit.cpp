@@ -4,8 +4,10 @@
 #include <functional>
 #include <optional>
 
+#include "detect/AlignedBuffer.h"
 #include "detect/BlockHash.h"
 #include "detect/FileReading.h"
+#include "detect/Parallel.h"
 
 namespace zwf::detect {
 
@@ -14,6 +16,9 @@ namespace {
 // A file's fingerprint, or nothing when the file could not be read as catalogued.
 using Fingerprint = std::optional<std::uint64_t>;
 using FingerprintFn = std::function<Fingerprint(ReadableFile&, std::uint64_t size, std::span<std::byte> buffer)>;
+
+// The block a whole file is fingerprinted in.
+constexpr std::size_t kWholePrintBlock = 256 * 1024;
 
 // Files larger than this are looked at from the end as well.
 constexpr std::uint64_t kSuffixFromBytes = 1024 * 1024;
@@ -46,23 +51,40 @@ void SplitBucket(const Bucket& bucket, const std::vector<Fingerprint>& prints, c
     }
 }
 
-std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext& context,
+// The files of all buckets the stage looks at are fingerprinted in one go, so the threads share
+// the whole stage rather than meeting again after every small bucket.
+std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext& context, std::size_t bufferBytes,
                                const std::function<bool(const Bucket&)>& applies, const FingerprintFn& fingerprint) {
+    std::vector<std::size_t> chosen;  // the buckets looked at, by index
+    for (std::size_t b = 0; b < buckets.size(); ++b)
+        if (!buckets[b].confirmed && applies(buckets[b]))
+            chosen.push_back(b);
+    struct Job {
+        std::size_t chosen, position;
+    };
+    std::vector<Job> jobs;
+    std::vector<std::vector<Fingerprint>> prints(chosen.size());
+    for (std::size_t c = 0; c < chosen.size(); ++c) {
+        prints[c].resize(buckets[chosen[c]].files.size());
+        for (std::size_t k = 0; k < prints[c].size(); ++k)
+            jobs.push_back({c, k});
+    }
+    std::vector<AlignedBuffer> buffers(context.threads);
+    ForEachIndex(jobs.size(), context.threads, [&](std::size_t j, unsigned worker) {
+        const Bucket& bucket = buckets[chosen[jobs[j].chosen]];
+        AlignedBuffer& buffer = buffers[worker];
+        buffer.Resize(bufferBytes);
+        std::error_code error;
+        auto handle = context.fileSystem.OpenRead(context.PathOf(bucket.files[jobs[j].position]), error);
+        prints[jobs[j].chosen][jobs[j].position] =
+            handle && !error ? fingerprint(*handle, bucket.size, buffer.Span()) : std::nullopt;
+    });
     std::vector<Bucket> out;
-    std::vector<std::byte> buffer(kBufferBudget);
-    for (Bucket& bucket : buckets) {
-        if (bucket.confirmed || !applies(bucket)) {
-            out.push_back(std::move(bucket));
-            continue;
-        }
-        std::vector<Fingerprint> prints;
-        prints.reserve(bucket.files.size());
-        for (std::size_t file : bucket.files) {
-            std::error_code error;
-            auto handle = context.fileSystem.OpenRead(context.PathOf(file), error);
-            prints.push_back(handle && !error ? fingerprint(*handle, bucket.size, buffer) : std::nullopt);
-        }
-        SplitBucket(bucket, prints, context, out);
+    for (std::size_t b = 0, c = 0; b < buckets.size(); ++b) {
+        if (c < chosen.size() && chosen[c] == b)
+            SplitBucket(buckets[b], prints[c++], context, out);
+        else
+            out.push_back(std::move(buckets[b]));
     }
     return out;
 }
@@ -107,16 +129,17 @@ bool TooLargeToCompareSideBySide(const Bucket& bucket) { return bucket.files.siz
 }  // namespace
 
 std::vector<Bucket> SplitByPrefix(std::vector<Bucket> buckets, const SearchContext& context) {
-    return SplitWhere(std::move(buckets), context, TooLargeToCompareSideBySide, PrefixPrint);
+    return SplitWhere(std::move(buckets), context, kPrefixBytes, TooLargeToCompareSideBySide, PrefixPrint);
 }
 
 std::vector<Bucket> SplitBySuffix(std::vector<Bucket> buckets, const SearchContext& context) {
     return SplitWhere(
-        std::move(buckets), context, [](const Bucket& bucket) { return bucket.size >= kSuffixFromBytes; }, SuffixPrint);
+        std::move(buckets), context, kPrefixBytes, [](const Bucket& bucket) { return bucket.size >= kSuffixFromBytes; },
+        SuffixPrint);
 }
 
 std::vector<Bucket> SplitByContentFingerprint(std::vector<Bucket> buckets, const SearchContext& context) {
-    return SplitWhere(std::move(buckets), context, TooLargeToCompareSideBySide, WholePrint);
+    return SplitWhere(std::move(buckets), context, kWholePrintBlock, TooLargeToCompareSideBySide, WholePrint);
 }
 
 }  // namespace zwf::detect

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "detect/AlignedBuffer.h"
 #include "detect/FileReading.h"
 
 namespace zwf {
@@ -24,10 +25,10 @@ int FilesEqual(FileSystem& fileSystem, const std::string& firstPath, const std::
         return 0;
 
     const auto blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlockBytes));
-    std::vector<std::byte> firstBlock(blockBytes), secondBlock(blockBytes);
+    detect::AlignedBuffer firstBlock(blockBytes), secondBlock(blockBytes);
     for (std::uint64_t left = size; left > 0;) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockBytes));
-        std::span<std::byte> a(firstBlock.data(), want), b(secondBlock.data(), want);
+        std::span<std::byte> a = firstBlock.Span().first(want), b = secondBlock.Span().first(want);
         if (detect::ReadFully(*first, a, error) != want || error)
             return 0;
         if (detect::ReadFully(*second, b, error) != want || error)

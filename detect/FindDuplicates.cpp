@@ -5,6 +5,7 @@
 #include "detect/ContentSplit.h"
 #include "detect/CountingFileSystem.h"
 #include "detect/EdgeSplit.h"
+#include "detect/Parallel.h"
 #include "detect/SizeBuckets.h"
 #include "detect/SmallFiles.h"
 
@@ -33,13 +34,13 @@ void AppendInCatalogueOrder(std::vector<Bucket> sets, Catalogue& catalogue) {
 void FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchProgressFn& progress,
                     IoCounters* counters) {
     catalogue.ClearGroups();
-    IoCounters ignored;
-    detect::CountingFileSystem counting(fileSystem, counters ? *counters : ignored);
+    detect::CountingFileSystem counting(fileSystem);
 
     std::vector<Bucket> buckets =
         detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
     detect::ProgressMeter meter(progress, BytesToCompare(buckets));
-    const detect::SearchContext context{catalogue, counting, meter};
+    const detect::SearchContext context{catalogue, counting, meter,
+                                        detect::ReadingThreads(counting.ReadsInParallel())};
 
     buckets = detect::SplitSmallFilesByContent(std::move(buckets), context);  // byte for byte
     buckets = detect::SplitByPrefix(std::move(buckets), context);
@@ -47,6 +48,8 @@ void FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchPr
     buckets = detect::SplitByContentFingerprint(std::move(buckets), context);
     buckets = detect::SplitByWholeContent(std::move(buckets), context);  // byte for byte
     meter.Finish();
+    if (counters)
+        counting.AddTo(*counters);
     AppendInCatalogueOrder(std::move(buckets), catalogue);
 }
 

@@ -12,16 +12,19 @@ ProgressMeter::ProgressMeter(const SearchProgressFn& report, std::uint64_t total
     : m_report(report), m_total(total), m_nextReport(total / kSteps) {}
 
 void ProgressMeter::Advance(std::uint64_t bytes) {
-    // Never past the total, whatever the caller's arithmetic: the bar must not overshoot.
-    m_done = std::min(m_total, m_done + std::min(bytes, m_total));
-    if (m_report && m_done >= m_nextReport && m_done < m_total) {
-        m_report(m_done, m_total);
-        m_nextReport = m_done + std::max<std::uint64_t>(1, m_total / kSteps);
-    }
+    const std::uint64_t done = m_done += bytes;
+    if (!m_report || std::this_thread::get_id() != m_reporter || done < m_nextReport)
+        return;
+    // Never past the total, and never backwards: the bar must neither overshoot nor jump back.
+    const std::uint64_t shown = std::max(m_lastReported, std::min(done, m_total));
+    if (shown >= m_total)
+        return;  // the final report is Finish's
+    m_report(shown, m_total);
+    m_lastReported = shown;
+    m_nextReport = shown + std::max<std::uint64_t>(1, m_total / kSteps);
 }
 
 void ProgressMeter::Finish() {
-    m_done = m_total;
     if (m_report)
         m_report(m_total, m_total);
 }

@@ -11,7 +11,7 @@ namespace zwf::detect {
 
 // Limits that keep a search's memory and open files small whatever the files.
 inline constexpr std::size_t kMaxOpenFiles = 64;          // files read side by side at once
-inline constexpr std::size_t kBufferBudget = 768 * 1024;  // bytes of all read buffers together
+inline constexpr std::size_t kBufferBudget = 512 * 1024;  // the side-by-side read buffers together
 inline constexpr std::size_t kPrefixBytes = 4096;          // what the first look at a file reads
 
 // What every stage of a search works with.
@@ -19,6 +19,7 @@ struct SearchContext {
     const Catalogue& catalogue;
     FileSystem& fileSystem;
     ProgressMeter& progress;
+    unsigned threads = 1;  // how many files may be read at once, each by its own thread
 
     std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }
 };

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <cstdint>
+#include <mutex>
 
+#include "detect/AlignedBuffer.h"
 #include "detect/BlockHash.h"
 #include "detect/FileReading.h"
+#include "detect/Parallel.h"
 
 namespace zwf::detect {
 
@@ -21,22 +24,30 @@ bool ReadWhole(const SearchContext& context, std::size_t file, std::span<std::by
 }
 
 // Works on positions within the bucket and keeps a few numbers per file, no set objects: a
-// bucket of tens of thousands of small files costs well under a megabyte.
+// bucket of tens of thousands of small files costs well under a megabyte. Several threads may
+// place files at once; they share only the fingerprint table, under a lock. The file a set is
+// known by is whichever of its files was placed first, so the sets do not depend on timing.
 class SmallFileSplitter {
 public:
     SmallFileSplitter(const Bucket& bucket, const SearchContext& context)
-        : m_bucket(bucket), m_context(context), m_bytes(static_cast<std::size_t>(bucket.size)),
-          m_earlier(m_bytes.size()), m_prints(bucket.files.size()), m_firstOfSet(bucket.files.size(), kNone),
-          m_table(TableSize(bucket.files.size()), kNone) {}
+        : m_bucket(bucket), m_context(context), m_scratch(context.threads), m_prints(bucket.files.size()),
+          m_setOf(bucket.files.size(), kNone), m_table(TableSize(bucket.files.size()), kNone) {
+        for (Scratch& scratch : m_scratch) {
+            scratch.bytes.Resize(static_cast<std::size_t>(bucket.size));
+            scratch.known.Resize(static_cast<std::size_t>(bucket.size));
+        }
+    }
 
     void Run(std::vector<Bucket>& out) {
-        Bucket undecided{m_bucket.size, {}, false};
-        for (std::uint32_t k = 0; k < m_bucket.files.size(); ++k) {
-            if (!Place(k) && m_firstOfSet[k] == kUndecided)
-                undecided.files.push_back(m_bucket.files[k]);
-        }
+        ForEachIndex(m_bucket.files.size(), m_context.threads,
+                     [&](std::size_t k, unsigned worker) { Place(static_cast<std::uint32_t>(k), m_scratch[worker]); });
+        m_table = {};
         EmitSets(out);
         // Files whose fingerprint met bytes they did not match are compared among themselves later.
+        Bucket undecided{m_bucket.size, {}, false};
+        for (std::uint32_t k = 0; k < m_setOf.size(); ++k)
+            if (m_setOf[k] == kUndecided)
+                undecided.files.push_back(m_bucket.files[k]);
         if (undecided.files.size() >= 2)
             out.push_back(std::move(undecided));
         else
@@ -46,6 +57,10 @@ public:
 private:
     static constexpr std::uint32_t kNone = UINT32_MAX, kUndecided = UINT32_MAX - 1;
 
+    struct Scratch {
+        AlignedBuffer bytes, known;
+    };
+
     static std::size_t TableSize(std::size_t files) {
         std::size_t size = 1;
         while (size < 2 * files)
@@ -53,60 +68,62 @@ private:
         return size;
     }
 
-    // True when file k found its set (a new one or an earlier file's).
-    bool Place(std::uint32_t k) {
-        if (!ReadWhole(m_context, m_bucket.files[k], m_bytes)) {
+    void Place(std::uint32_t k, Scratch& scratch) {
+        if (!ReadWhole(m_context, m_bucket.files[k], scratch.bytes.Span())) {
             m_context.progress.Advance(m_bucket.size);
-            return false;
+            return;  // stays kNone: in no set
         }
-        m_prints[k] = BlockHash(m_bytes);
-        std::size_t slot = m_prints[k] & (m_table.size() - 1);
-        while (m_table[slot] != kNone && m_prints[m_table[slot]] != m_prints[k])
+        const std::uint32_t known = FindOrAdd(k, BlockHash(scratch.bytes.Span()));
+        if (known == k)
+            m_setOf[k] = k;
+        else if (ReadWhole(m_context, m_bucket.files[known], scratch.known.Span()) &&
+                 std::memcmp(scratch.known.Data(), scratch.bytes.Data(), scratch.bytes.Size()) == 0)
+            m_setOf[k] = known;
+        else
+            m_setOf[k] = kUndecided;
+    }
+
+    // The file already known by this fingerprint, or k itself when it is the first.
+    std::uint32_t FindOrAdd(std::uint32_t k, std::uint64_t print) {
+        std::lock_guard lock(m_tableMutex);
+        m_prints[k] = print;
+        std::size_t slot = print & (m_table.size() - 1);
+        while (m_table[slot] != kNone && m_prints[m_table[slot]] != print)
             slot = (slot + 1) & (m_table.size() - 1);
-        if (m_table[slot] == kNone) {
+        if (m_table[slot] == kNone)
             m_table[slot] = k;
-            m_firstOfSet[k] = k;
-            return true;
-        }
-        const std::uint32_t first = m_table[slot];
-        if (ReadWhole(m_context, m_bucket.files[first], m_earlier) &&
-            std::memcmp(m_earlier.data(), m_bytes.data(), m_bytes.size()) == 0) {
-            m_firstOfSet[k] = first;
-            return true;
-        }
-        m_firstOfSet[k] = kUndecided;
-        return false;
+        return m_table[slot];
     }
 
     void EmitSets(std::vector<Bucket>& out) {
-        m_table = {};
         const std::size_t count = m_bucket.files.size();
-        std::vector<std::uint32_t> members(count, 0), place(count, 0);
-        for (std::uint32_t first : m_firstOfSet)
-            if (first < kUndecided)
-                ++members[first];
+        std::vector<std::uint32_t> members(count, 0), place(count, kNone);
+        for (std::uint32_t set : m_setOf)
+            if (set < kUndecided)
+                ++members[set];
         for (std::uint32_t k = 0; k < count; ++k) {
-            const std::uint32_t first = m_firstOfSet[k];
-            if (first >= kUndecided)
+            const std::uint32_t set = m_setOf[k];
+            if (set >= kUndecided)
                 continue;
             m_context.progress.Advance(m_bucket.size);
-            if (members[first] < 2)
+            if (members[set] < 2)
                 continue;
-            if (first == k) {
-                place[k] = static_cast<std::uint32_t>(out.size());
+            if (place[set] == kNone) {
+                place[set] = static_cast<std::uint32_t>(out.size());
                 out.push_back(Bucket{m_bucket.size, {}, true});
-                out.back().files.reserve(members[first]);
+                out.back().files.reserve(members[set]);
             }
-            out[place[first]].files.push_back(m_bucket.files[k]);
+            out[place[set]].files.push_back(m_bucket.files[k]);
         }
     }
 
     const Bucket& m_bucket;
     const SearchContext& m_context;
-    std::vector<std::byte> m_bytes, m_earlier;
+    std::vector<Scratch> m_scratch;            // one per thread
     std::vector<std::uint64_t> m_prints;
-    std::vector<std::uint32_t> m_firstOfSet;  // per file: position of its set's first file
-    std::vector<std::uint32_t> m_table;       // open addressing: fingerprint -> first file of its set
+    std::vector<std::uint32_t> m_setOf;        // per file: the file its set is known by
+    std::vector<std::uint32_t> m_table;        // open addressing: fingerprint -> file its set is known by
+    std::mutex m_tableMutex;
 };
 
 bool ManySmallFiles(const Bucket& bucket) {

@@ -63,6 +63,9 @@ public:
     virtual ~FileSystem() = default;
 
     virtual char Separator() const = 0;
+    // True when OpenRead and the reads of the files it opened may be called from several threads
+    // at once (each file read by one thread at a time).
+    virtual bool ReadsInParallel() const { return false; }
     // A folder text (with or without a trailing separator) that names a root: "/" or "C:\".
     virtual bool IsRoot(std::string_view folder) const = 0;
 

@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <climits>
 #include <limits>
+#include <mutex>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,6 +73,7 @@ private:
 class PosixFileSystem final : public FileSystem {
 public:
     char Separator() const override { return '/'; }
+    bool ReadsInParallel() const override { return true; }
 
     bool IsRoot(std::string_view folder) const override {
         return !folder.empty() && folder.find_first_not_of('/') == std::string_view::npos;
@@ -132,6 +134,7 @@ public:
             result = ::lstat(path.c_str(), &info);
         } else {
             auto [parent, leaf] = posix::SplitParent(path);
+            std::lock_guard lock(m_longMutex);
             int dirFd = m_long.Folder(parent);
             result = dirFd < 0 ? -1 : ::fstatat(dirFd, leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW);
         }
@@ -153,6 +156,7 @@ public:
             fd = ::open(path.c_str(), kFlags);
         } else {
             auto [parent, leaf] = posix::SplitParent(path);
+            std::lock_guard lock(m_longMutex);
             int dirFd = m_long.Folder(parent);
             fd = dirFd < 0 ? -1 : ::openat(dirFd, leaf.c_str(), kFlags);
         }
@@ -184,6 +188,7 @@ public:
             result = ::unlink(path.c_str());
         } else {
             auto [parent, leaf] = posix::SplitParent(path);
+            std::lock_guard lock(m_longMutex);
             int dirFd = m_long.Folder(parent);
             result = dirFd < 0 ? -1 : ::unlinkat(dirFd, leaf.c_str(), 0);
         }
@@ -194,10 +199,13 @@ private:
     int OpenFolderFd(const std::string& folder) {
         if (folder.size() < PATH_MAX)
             return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        std::lock_guard lock(m_longMutex);
         int kept = m_long.Folder(folder);
         return kept < 0 ? -1 : ::fcntl(kept, F_DUPFD_CLOEXEC, 0);
     }
 
+    // Long paths share the opener's kept folders; the lock lets files be opened from several threads.
+    std::mutex m_longMutex;
     posix::LongPathOpener m_long;
 };
 

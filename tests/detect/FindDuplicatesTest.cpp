@@ -108,18 +108,5 @@ TEST(FindDuplicates, SizeAbove4GiBIsNotTruncated) {
     EXPECT_EQ(search.io.bytesRead, 0u) << "sizes differ, nothing to read";
 }
 
-TEST(FindDuplicates, LargeFilesDifferingOnlyAtTheEndStayApart) {
-    constexpr std::uint64_t kLarge = (std::uint64_t{1} << 32) + 10;
-    TempTree tree;
-    try {
-        tree.WriteSparse("s/a", kLarge, "0123456789");
-        tree.WriteSparse("s/b", kLarge, "0123456780");
-    } catch (const std::exception& refused) {
-        GTEST_SKIP() << "no sparse file of 4 GiB here: " << refused.what();
-    }
-    Search search(tree);
-    EXPECT_THAT(search.Add("s").Run(), IsEmpty());
-}
-
 }  // namespace
 }  // namespace zwf
