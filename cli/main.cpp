@@ -1,21 +1,18 @@
 // zwf: finds files with identical content below the folders given and prints them. It never deletes.
-#include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "catalogue/ScanFolder.h"
+#include "cli/Arguments.h"
+#include "cli/Console.h"
 #include "cli/Report.h"
 #include "cli/TermProgress.h"
-#include "cli/Terminal.h"
 #include "detect/FindDuplicates.h"
 
 namespace {
 
 constexpr int kExitTrouble = 2;
-
-enum class Format { Plain, Summary, Json };
 
 // A folder as the add-folder command hands it on: ending in exactly one separator.
 std::string AsPickedFolder(std::string folder, const zwf::FileSystem& fileSystem) {
@@ -30,22 +27,17 @@ std::string AsPickedFolder(std::string folder, const zwf::FileSystem& fileSystem
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Findet Dateien mit gleichem Inhalt unterhalb der angegebenen Ordner. Löscht nichts.", "zwf"};
-    std::vector<std::string> folders;
-    bool summary = false;
-    bool json = false;
-    app.add_option("FOLDER", folders, "Ordner, die durchsucht werden")->required();
-    auto* summaryFlag = app.add_flag("-m,--summary", summary, "Nur Anzahlen und freizugebende Bytes ausgeben");
-    app.add_flag("--json", json, "Ergebnis als JSON ausgeben")->excludes(summaryFlag);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
-    } catch (const CLI::ParseError& error) {
-        app.exit(error);
+    const zwf::cli::Arguments arguments = zwf::cli::ParseArguments(zwf::cli::Utf8Arguments(argc, argv));
+    if (!arguments.error.empty()) {
+        std::fprintf(stderr, "zwf: %s\nAufruf: zwf [--summary | --json] ORDNER...  (zwf --help)\n",
+                     arguments.error.c_str());
         return kExitTrouble;
     }
-    const Format format = json ? Format::Json : summary ? Format::Summary : Format::Plain;
+    if (arguments.help) {
+        std::fputs(zwf::cli::kUsage, stdout);
+        return 0;
+    }
+    const std::vector<std::string>& folders = arguments.folders;
 
     auto fileSystem = zwf::MakeNativeFileSystem();
     zwf::Catalogue catalogue(fileSystem->Separator());
@@ -71,10 +63,10 @@ int main(int argc, char** argv) {
                         [&](std::uint64_t done, std::uint64_t total) { progress.Compared(done, total); });
     progress.Clear();
 
-    switch (format) {
-    case Format::Plain: zwf::cli::PrintPlain(stdout, catalogue); break;
-    case Format::Summary: zwf::cli::PrintSummary(stdout, catalogue); break;
-    case Format::Json: zwf::cli::PrintJson(stdout, catalogue); break;
+    switch (arguments.format) {
+    case zwf::cli::Format::Plain: zwf::cli::PrintPlain(stdout, catalogue); break;
+    case zwf::cli::Format::Summary: zwf::cli::PrintSummary(stdout, catalogue); break;
+    case zwf::cli::Format::Json: zwf::cli::PrintJson(stdout, catalogue); break;
     }
     if (std::fflush(stdout) != 0)
         status = kExitTrouble;

@@ -7,7 +7,6 @@ packages=(
   libgtest-dev libgmock-dev googletest             # unit tests (googletest: sources for the Windows build)
   librapidcheck-dev                                # property tests of the duplicate engine
   libxxhash-dev                                    # fast hashing to split candidates (never as proof)
-  libcli11-dev                                     # zwf's command line
   qt6-base-dev libgl-dev                           # the Linux window (Qt 6 Widgets)
   xvfb xauth xdotool imagemagick                   # screenshots of the real windows
   g++-mingw-w64-i686-posix mingw-w64-i686-dev      # the 32-bit Windows program

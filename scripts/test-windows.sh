@@ -22,7 +22,7 @@ grep -E '^[0-9]+% tests|\*\*\*|\(Failed\)|Timeout' "$RUN/ctest.log" | sed 's/ \.
 echo "   (${SECONDS}s so far)"
 
 echo "== zwf.exe"
-CLI="$RUN/cli"
+CLI="$RUN/Ordner ä"  # a name beyond ASCII must reach zwf.exe intact
 mkdir -p "$CLI/Unter"
 printf 'gleich' >"$CLI/a.txt"; printf 'gleich' >"$CLI/Unter/b.txt"; printf 'anders' >"$CLI/c.txt"
 WIN_CLI=$(winepath -w "$CLI")

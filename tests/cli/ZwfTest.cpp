@@ -99,7 +99,15 @@ TEST_F(Zwf, UsageErrorsExitWithTwo) {
     EXPECT_EQ(RunZwf(scratch, "--json --summary " + A).status, 2);
     Outcome help = RunZwf(scratch, "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("FOLDER"), std::string::npos);
+    EXPECT_NE(help.out.find("ORDNER"), std::string::npos);
+}
+
+TEST_F(Zwf, AFolderWhoseNameLooksLikeAnOptionIsTakenAfterTwoDashes) {
+    tree.Write("-m/x", "1");
+    tree.Write("-m/y", "1");
+    Outcome run = RunZwf(scratch, "-- " + Quoted(tree.Path("-m")));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, tree.Path("-m/x") + "\n" + tree.Path("-m/y") + "\n\n");
 }
 
 }  // namespace

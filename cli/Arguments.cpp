@@ -1,0 +1,34 @@
+#include "cli/Arguments.h"
+
+namespace zwf::cli {
+
+Arguments ParseArguments(const std::vector<std::string>& arguments) {
+    Arguments parsed;
+    bool summary = false;
+    bool json = false;
+    bool optionsEnded = false;
+    for (const std::string& argument : arguments) {
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            parsed.folders.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-m" || argument == "--summary") {
+            summary = true;
+        } else if (argument == "--json") {
+            json = true;
+        } else if (argument == "-h" || argument == "--help") {
+            parsed.help = true;
+        } else {
+            parsed.error = "unbekannte Option: " + argument;
+            return parsed;
+        }
+    }
+    if (summary && json)
+        parsed.error = "--summary und --json schließen einander aus";
+    else if (parsed.folders.empty() && !parsed.help)
+        parsed.error = "kein Ordner angegeben";
+    parsed.format = json ? Format::Json : summary ? Format::Summary : Format::Plain;
+    return parsed;
+}
+
+}  // namespace zwf::cli
