@@ -6,7 +6,6 @@ packages=(
   cmake ninja-build g++ pkg-config                 # the build
   libgtest-dev libgmock-dev googletest             # unit tests (googletest: sources for the Windows build)
   librapidcheck-dev                                # property tests of the duplicate engine
-  libxxhash-dev                                    # fast hashing to split candidates (never as proof)
   qt6-base-dev libgl-dev                           # the Linux window (Qt 6 Widgets)
   xvfb xauth xdotool imagemagick                   # screenshots of the real windows
   g++-mingw-w64-i686-posix mingw-w64-i686-dev      # the 32-bit Windows program
