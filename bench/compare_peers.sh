@@ -18,6 +18,15 @@ while getopts "n:z:" option; do
   esac
 done
 shift $((OPTIND - 1))
+# The peers and the timing tool come from Debian's packages.
+missing=()
+for tool in fdupes jdupes rdfind; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+[ -x /usr/bin/time ] || missing+=(time)
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -q && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+fi
+
 [ $# -gt 0 ] || set -- /tmp/zwf-bench/small /tmp/zwf-bench/mixed /tmp/zwf-bench/large
 if [ -z "$zwf" ]; then
   for candidate in "$here/../build-rel/cli/zwf" "$here/../build/cli/zwf"; do
