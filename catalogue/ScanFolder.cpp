@@ -29,20 +29,17 @@ ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_
     const char separator = catalogue.Separator();
     std::vector<OpenFolder> stack;
 
-    auto enter = [&](std::string text) -> bool {
+    // Reads a folder once and puts it on the stack; a folder that cannot be read adds nothing.
+    auto enter = [&](const std::string& text) -> std::error_code {
         FolderListing listing = fileSystem.ListFolder(text);
-        if (listing.error)
-            return false;
-        stack.push_back(OpenFolder{catalogue.folders.Intern(text), std::move(listing.entries)});
-        return true;
+        if (!listing.error)
+            stack.push_back(OpenFolder{catalogue.folders.Intern(text), std::move(listing.entries)});
+        return listing.error;
     };
 
-    std::string start(WithoutTrailingSeparator(folder, separator));
-    if (FolderListing listing = fileSystem.ListFolder(start); listing.error) {
-        report.startError = listing.error;
+    if (std::error_code error = enter(std::string(WithoutTrailingSeparator(folder, separator)))) {
+        report.startError = error;
         return report;
-    } else {
-        stack.push_back(OpenFolder{catalogue.folders.Intern(start), std::move(listing.entries)});
     }
 
     constexpr std::size_t kProgressEvery = 1024;
@@ -64,8 +61,8 @@ ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_
             std::string sub = catalogue.Path(current.id);
             sub.push_back(separator);
             sub.append(entry.name);
-            // `current` may dangle once enter() grows the stack.
-            if (!enter(std::move(sub)))
+            // enter() may move the stack: `current` is not used after it.
+            if (enter(sub))
                 ++report.foldersSkipped;
             else if (progress)
                 progress(report.filesAdded);  // slow folders with few files still show life

@@ -21,7 +21,7 @@ private:
 }  // namespace
 
 std::unique_ptr<ReadableFile> CountingFileSystem::OpenRead(const std::string& path, std::error_code& error) {
-    auto file = m_inner.OpenRead(path, error);
+    auto file = Inner().OpenRead(path, error);
     if (!file || error)
         return nullptr;
     ++m_filesOpened;

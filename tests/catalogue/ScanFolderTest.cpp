@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "platform/ForwardingFileSystem.h"
 #include "tests/support/TempTree.h"
 
 namespace zwf {
@@ -14,29 +15,25 @@ using test::TempTree;
 using ::testing::ElementsAre;
 
 // Reads the real file system, but answers "cannot be read" for chosen folders.
-class UnreadableFolders final : public FileSystem {
+class UnreadableFolders final : public ForwardingFileSystem {
 public:
-    UnreadableFolders(FileSystem& real, std::set<std::string> refused) : m_real(real), m_refused(std::move(refused)) {}
-    char Separator() const override { return m_real.Separator(); }
-    bool IsRoot(std::string_view folder) const override { return m_real.IsRoot(folder); }
+    UnreadableFolders(FileSystem& real, std::set<std::string> refused)
+        : ForwardingFileSystem(real), m_refused(std::move(refused)) {}
     FolderListing ListFolder(const std::string& folder) override {
         ++listings;
         if (m_refused.contains(folder))
             return {{}, std::make_error_code(std::errc::permission_denied)};
-        return m_real.ListFolder(folder);
+        return Inner().ListFolder(folder);
     }
-    FileStatus Stat(const std::string& path) override { return m_real.Stat(path); }
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         ++opens;
-        return m_real.OpenRead(path, error);
+        return Inner().OpenRead(path, error);
     }
-    std::error_code Delete(const std::string& path) override { return m_real.Delete(path); }
 
     int listings = 0;
     int opens = 0;
 
 private:
-    FileSystem& m_real;
     std::set<std::string> m_refused;
 };
 

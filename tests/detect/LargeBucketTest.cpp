@@ -5,14 +5,14 @@
 #include <string>
 
 #include "detect/SearchContext.h"
-#include "tests/detect/FaultyFileSystem.h"
+#include "tests/detect/FaultyReads.h"
 #include "tests/detect/SearchFixture.h"
 #include "tests/support/PairwiseOracle.h"
 
 namespace zwf {
 namespace {
 
-using test::FaultyFileSystem;
+using test::FaultyReads;
 using test::Search;
 using test::TempTree;
 using ::testing::ElementsAre;
@@ -80,8 +80,8 @@ void ExpectOthersGroupedWhenFirstFails(std::size_t size, std::size_t healthyOpen
     TempTree tree;
     for (std::size_t i = 0; i < kMany; ++i)
         tree.Write(Name(i), bytes);
-    auto faulty = std::make_unique<FaultyFileSystem>();
-    faulty->rules[tree.Path(Name(0))] = {FaultyFileSystem::Fault::FailAfter, 1000, healthyOpens};
+    auto faulty = std::make_unique<FaultyReads>();
+    faulty->rules[tree.Path(Name(0))] = {FaultyReads::Fault::FailAfter, 1000, healthyOpens};
     Search search(tree, std::move(faulty));
     auto groups = search.Add("m").Run();
     ASSERT_THAT(groups, SizeIs(1));

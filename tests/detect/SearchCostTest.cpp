@@ -5,13 +5,13 @@
 #include <string>
 #include <thread>
 
-#include "tests/detect/FaultyFileSystem.h"
+#include "tests/detect/FaultyReads.h"
 #include "tests/detect/SearchFixture.h"
 
 namespace zwf {
 namespace {
 
-using test::FaultyFileSystem;
+using test::FaultyReads;
 using test::Search;
 using test::TempTree;
 using ::testing::ElementsAre;
@@ -71,8 +71,8 @@ TEST(SearchCost, ProgressRisesAndEndsAtTotal) {
 TEST(SearchCost, ReadErrorPartWayMakesTheFileDifferent) {
     const std::string bytes = Pattern(700 * 1024, 6);
     TempTree tree{{"e/a", bytes}, {"e/b", bytes}, {"e/c", bytes}};
-    auto faulty = std::make_unique<FaultyFileSystem>();
-    faulty->rules[tree.Path("e/b")] = {FaultyFileSystem::Fault::FailAfter, 600 * 1024};
+    auto faulty = std::make_unique<FaultyReads>();
+    faulty->rules[tree.Path("e/b")] = {FaultyReads::Fault::FailAfter, 600 * 1024};
     Search search(tree, std::move(faulty));
     EXPECT_THAT(search.Add("e").Run(), ElementsAre(ElementsAre("e/a", "e/c")));
 }
@@ -81,9 +81,9 @@ TEST(SearchCost, FilesReadInSmallPiecesAreStillComparedInFull) {
     std::string bytes = Pattern(300 * 1024, 7), differs = bytes;
     differs.back() ^= 1;
     TempTree tree{{"d/a", bytes}, {"d/b", bytes}, {"d/c", differs}};
-    auto faulty = std::make_unique<FaultyFileSystem>();
-    faulty->rules[tree.Path("d/a")] = {FaultyFileSystem::Fault::Dribble, 1000};
-    faulty->rules[tree.Path("d/c")] = {FaultyFileSystem::Fault::Dribble, 3};
+    auto faulty = std::make_unique<FaultyReads>();
+    faulty->rules[tree.Path("d/a")] = {FaultyReads::Fault::Dribble, 1000};
+    faulty->rules[tree.Path("d/c")] = {FaultyReads::Fault::Dribble, 3};
     Search search(tree, std::move(faulty));
     EXPECT_THAT(search.Add("d").Run(), ElementsAre(ElementsAre("d/a", "d/b")));
 }

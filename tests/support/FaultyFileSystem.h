@@ -7,15 +7,15 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "platform/ForwardingFileSystem.h"
 
 namespace zwf::test {
 
 // Wraps a real file system and makes chosen deletes fail, as a file held open or a read-only
 // medium would, without touching permissions (the tests also run as root).
-class FaultyFileSystem final : public FileSystem {
+class FaultyFileSystem final : public ForwardingFileSystem {
 public:
-    explicit FaultyFileSystem(FileSystem& inner) : m_inner(inner) {}
+    using ForwardingFileSystem::ForwardingFileSystem;
 
     // Deleting path fails with error and leaves the file where it is.
     void FailDelete(const std::string& path, std::errc error = std::errc::permission_denied) {
@@ -30,27 +30,19 @@ public:
 
     const std::vector<std::string>& DeleteCalls() const { return m_deleteCalls; }
 
-    char Separator() const override { return m_inner.Separator(); }
-    bool IsRoot(std::string_view folder) const override { return m_inner.IsRoot(folder); }
-    FolderListing ListFolder(const std::string& folder) override { return m_inner.ListFolder(folder); }
-    FileStatus Stat(const std::string& path) override { return m_inner.Stat(path); }
-    std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
-        return m_inner.OpenRead(path, error);
-    }
     std::error_code Delete(const std::string& path) override {
         m_deleteCalls.push_back(path);
         if (m_beforeDelete)
             m_beforeDelete(path);
         if (auto failing = m_failingDeletes.find(path); failing != m_failingDeletes.end())
             return failing->second;
-        const std::error_code result = m_inner.Delete(path);
+        const std::error_code result = Inner().Delete(path);
         if (auto lying = m_lyingDeletes.find(path); lying != m_lyingDeletes.end() && !result)
             return lying->second;
         return result;
     }
 
 private:
-    FileSystem& m_inner;
     std::map<std::string, std::error_code> m_failingDeletes;
     std::map<std::string, std::error_code> m_lyingDeletes;
     std::function<void(const std::string&)> m_beforeDelete;

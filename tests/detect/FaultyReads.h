@@ -4,14 +4,22 @@
 #include <memory>
 #include <string>
 
-#include "platform/FileSystem.h"
+#include "platform/ForwardingFileSystem.h"
 
 namespace zwf::test {
 
 // The native file system with chosen files misbehaving when read: failing after some bytes,
 // or dribbling out a few bytes per read as pipes and network shares may.
-class FaultyFileSystem final : public FileSystem {
+namespace detail {
+struct OwnsNative {
+    std::unique_ptr<FileSystem> native = MakeNativeFileSystem();
+};
+}  // namespace detail
+
+class FaultyReads final : private detail::OwnsNative, public ForwardingFileSystem {
 public:
+    FaultyReads() : ForwardingFileSystem(*native) {}
+
     enum class Fault { FailAfter, Dribble };
     struct Rule {
         Fault fault = Fault::FailAfter;
@@ -21,13 +29,10 @@ public:
 
     std::map<std::string, Rule> rules;  // by full path
 
-    char Separator() const override { return m_native->Separator(); }
-    bool IsRoot(std::string_view folder) const override { return m_native->IsRoot(folder); }
-    FolderListing ListFolder(const std::string& folder) override { return m_native->ListFolder(folder); }
-    FileStatus Stat(const std::string& path) override { return m_native->Stat(path); }
-    std::error_code Delete(const std::string& path) override { return m_native->Delete(path); }
+    // The rules change as files are opened, so one thread at a time.
+    bool ReadsInParallel() const override { return false; }
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
-        auto file = m_native->OpenRead(path, error);
+        auto file = Inner().OpenRead(path, error);
         auto rule = rules.find(path);
         if (!file || rule == rules.end())
             return file;
@@ -59,8 +64,6 @@ private:
         Rule m_rule;
         std::size_t m_done = 0;
     };
-
-    std::unique_ptr<FileSystem> m_native = MakeNativeFileSystem();
 };
 
 }  // namespace zwf::test
