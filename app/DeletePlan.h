@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "detect/FindDuplicates.h"
 #include "platform/FileSystem.h"
 
 namespace zwf {
@@ -25,8 +26,8 @@ std::optional<DeletePlan> PlanDeleteGroup(const Catalogue& catalogue, int g);
 enum class DeleteResult {
     Deleted,      // removed from disk now
     AlreadyGone,  // nothing left to remove: counts as deleted
-    Changed,      // size or identity differ from the search: kept
-    LastCopy,     // no other copy of the group is left on disk: kept
+    Changed,      // no longer the file the search read, or its folder was replaced: kept
+    LastCopy,     // no other copy of its content is left on disk: kept
     Failed,       // the file system refused and the file is still there: kept
 };
 
@@ -34,9 +35,16 @@ inline bool IsGone(DeleteResult result) {
     return result == DeleteResult::Deleted || result == DeleteResult::AlreadyGone;
 }
 
-// One result per planned member, in plan order. Every file is examined again right before it
-// is removed. keepAlive is called after each file.
-std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, const Catalogue& catalogue,
-                                        FileSystem& fileSystem, const std::function<void()>& keepAlive);
+struct DeleteCallbacks {
+    std::function<void()> keepAlive;  // called after each file
+    SearchProgressFn compareProgress;  // hears a fresh comparison of two copies, when one is needed
+};
+
+// One result per planned member, in plan order. A file is removed only while it is still what the
+// search read: same identity, size and times, reached through the folders the scan entered. With
+// keepLastCopy, another member, a different file, must also still be what the search read; where
+// only times differ, a fresh comparison of the two files byte for byte may stand in for that.
+std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, const Catalogue& catalogue, FileSystem& fileSystem,
+                                        const DeleteCallbacks& callbacks = {});
 
 }  // namespace zwf

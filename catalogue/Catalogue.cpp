@@ -22,13 +22,15 @@ std::string Catalogue::FullPath(const GroupMember& member) const {
     return Join(Path(member.folder), m_separator, member.name);
 }
 
-void Catalogue::AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources) {
+void Catalogue::AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources,
+                            const std::vector<FileTimes>* seen) {
     if (sources.empty())
         return;
     MemberList::iterator first = groupMembers.end();
     for (std::size_t source : sources) {
         const FileEntry& entry = allFiles[source];
-        auto added = groupMembers.insert(groupMembers.end(), GroupMember{entry.folder, entry.name, source});
+        const FileTimes times = seen ? (*seen)[source] : FileTimes{};
+        auto added = groupMembers.insert(groupMembers.end(), GroupMember{entry.folder, entry.name, source, times});
         if (first == groupMembers.end())
             first = added;
     }

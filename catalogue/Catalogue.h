@@ -46,8 +46,10 @@ public:
                                                static_cast<std::ptrdiff_t>(group.memberCount)));
     }
 
-    // Appends a group whose members are the given allFiles records, in this order.
-    void AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources);
+    // Appends a group whose members are the given allFiles records, in this order; seen, where
+    // given, holds each record's times as the search read it (indexed like allFiles).
+    void AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources,
+                     const std::vector<FileTimes>* seen = nullptr);
     // Removes one member of group g (k counted from firstMember), keeping the group's records consecutive.
     void RemoveMember(std::size_t g, std::size_t k);
     // Removes group g and all its remaining members.

@@ -4,12 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "catalogue/FolderTable.h"
 #include "platform/FileSystem.h"
 
 namespace zwf {
-
-// Index of a folder text in the catalogue's folder table; many files share one folder text.
-using FolderId = std::uint32_t;
 
 // One catalogued file.
 struct FileEntry {
@@ -24,6 +22,7 @@ struct GroupMember {
     FolderId folder = 0;
     std::string name;
     std::size_t source = 0;  // index of the FileEntry in allFiles
+    FileTimes seen;          // the file's times as the search read it
 };
 
 }  // namespace zwf

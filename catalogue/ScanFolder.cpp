@@ -1,5 +1,7 @@
 #include "catalogue/ScanFolder.h"
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -7,12 +9,17 @@ namespace zwf {
 
 namespace {
 
-// One folder being walked: its listing, read once, and how far the walk has come in it.
-// The walk keeps these on its own stack, so a tree of any depth fits.
-struct OpenFolder {
+// Folders held open at once below the start folder. Deeper trees drop the shallowest handles
+// and open them again, through the start folder, when a subfolder of theirs is due.
+constexpr std::size_t kHeldFolders = 32;
+
+// One folder being walked: its listing, read once, how far the walk has come in it, and the
+// folder itself held open while the walk may still need to enter its subfolders.
+struct Level {
     FolderId id;
     std::vector<DirEntry> entries;
     std::size_t next = 0;
+    std::unique_ptr<FolderHandle> handle;
 };
 
 std::string_view WithoutTrailingSeparator(std::string_view folder, char separator) {
@@ -21,60 +28,130 @@ std::string_view WithoutTrailingSeparator(std::string_view folder, char separato
     return folder;
 }
 
+// The walk keeps its levels on its own stack, so a tree of any depth fits.
+class Walk {
+public:
+    Walk(Catalogue& catalogue, FileSystem& fileSystem, const ScanProgressFn& progress, ScanReport& report)
+        : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_report(report) {}
+
+    void Run(std::string_view folder) {
+        const std::string text(WithoutTrailingSeparator(folder, m_catalogue.Separator()));
+        std::unique_ptr<FolderHandle> start = m_fs.OpenFolder(text, m_report.startError);
+        if (!start)
+            return;
+        FolderListing listing = m_fs.List(*start);
+        if (listing.error && listing.entries.empty()) {
+            m_report.startError = listing.error;
+            return;
+        }
+        if (listing.error)
+            m_report.problems.push_back({text, listing.error});
+        const FolderId id = m_catalogue.folders.Intern(text, kNoParent, start->Identity());
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(start)});
+        Descend();
+        if (m_progress)
+            m_progress(m_report.filesAdded);
+    }
+
+private:
+    void Descend() {
+        constexpr std::size_t kProgressEvery = 1024;
+        while (!m_stack.empty()) {
+            Level& current = m_stack.back();
+            if (current.next == current.entries.size()) {
+                m_stack.pop_back();
+                m_heldFrom = std::min(m_heldFrom, m_stack.size());
+                continue;
+            }
+            DirEntry& entry = current.entries[current.next++];
+            switch (entry.kind) {
+            case EntryKind::File:
+                m_catalogue.allFiles.push_back(FileEntry{current.id, std::move(entry.name), entry.size, entry.identity});
+                if (++m_report.filesAdded % kProgressEvery == 0 && m_progress)
+                    m_progress(m_report.filesAdded);
+                break;
+            case EntryKind::Folder:
+                // Enter() may move the stack: `current` is not used after it.
+                if (Enter(entry) && m_progress)
+                    m_progress(m_report.filesAdded);  // slow folders with few files still show life
+                break;
+            case EntryKind::Other:
+                ++m_report.othersSkipped;
+                break;
+            }
+        }
+    }
+
+    // Opens the subfolder through the folder on top of the stack, lists it and puts it on the stack.
+    bool Enter(const DirEntry& entry) {
+        const FolderId parent = m_stack.back().id;
+        std::string text = m_catalogue.Path(parent);
+        text.push_back(m_catalogue.Separator());
+        text.append(entry.name);
+
+        std::error_code error;
+        std::unique_ptr<FolderHandle> folder;
+        if (FolderHandle* parentHandle = TopHandle(error))
+            folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
+        if (!folder)
+            return Skip(std::move(text), error);
+        FolderListing listing = m_fs.List(*folder);
+        if (listing.error && listing.entries.empty())
+            return Skip(std::move(text), listing.error);
+        if (listing.error)
+            m_report.problems.push_back({text, listing.error});
+        const FolderId id = m_catalogue.folders.Intern(text, parent, folder->Identity());
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(folder)});
+        while (m_stack.size() - m_heldFrom > kHeldFolders)
+            m_stack[m_heldFrom++].handle.reset();
+        return true;
+    }
+
+    bool Skip(std::string text, std::error_code error) {
+        ++m_report.foldersSkipped;
+        m_report.problems.push_back({std::move(text), error});
+        return false;
+    }
+
+    // The handle of the folder on top of the stack, opened again from the start folder down when
+    // it was dropped; each step is checked against the folder the scan entered there.
+    FolderHandle* TopHandle(std::error_code& error) {
+        const std::size_t top = m_stack.size() - 1;
+        if (top == 0 || top >= m_heldFrom)
+            return m_stack[top].handle.get();
+        const FolderTable& folders = m_catalogue.folders;
+        std::unique_ptr<FolderHandle> walking;
+        FolderHandle* previous = m_stack[0].handle.get();
+        const std::size_t keepFrom = top + 1 > kHeldFolders ? top + 1 - kHeldFolders : 1;
+        for (std::size_t level = 1; level <= top; ++level) {
+            const FolderId id = m_stack[level].id;
+            auto opened = m_fs.OpenSubfolder(*previous, std::string(folders.Name(id)), folders.Identity(id), error);
+            if (!opened)
+                return nullptr;
+            previous = opened.get();
+            if (level >= keepFrom)
+                m_stack[level].handle = std::move(opened);
+            else
+                walking = std::move(opened);
+        }
+        m_heldFrom = std::max<std::size_t>(keepFrom, 1);
+        return m_stack[top].handle.get();
+    }
+
+    Catalogue& m_catalogue;
+    FileSystem& m_fs;
+    const ScanProgressFn& m_progress;
+    ScanReport& m_report;
+    std::vector<Level> m_stack;
+    std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
+};
+
 }  // namespace
 
 ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_view folder,
                       const ScanProgressFn& progress) {
     ScanReport report;
-    const char separator = catalogue.Separator();
-    std::vector<OpenFolder> stack;
-
-    // Reads a folder once and puts it on the stack; a folder that cannot be read adds nothing.
-    auto enter = [&](const std::string& text) -> std::error_code {
-        FolderListing listing = fileSystem.ListFolder(text);
-        if (!listing.error)
-            stack.push_back(OpenFolder{catalogue.folders.Intern(text), std::move(listing.entries)});
-        return listing.error;
-    };
-
-    if (std::error_code error = enter(std::string(WithoutTrailingSeparator(folder, separator)))) {
-        report.startError = error;
-        return report;
-    }
-
-    constexpr std::size_t kProgressEvery = 1024;
-    while (!stack.empty()) {
-        OpenFolder& current = stack.back();
-        if (current.next == current.entries.size()) {
-            stack.pop_back();
-            continue;
-        }
-        DirEntry& entry = current.entries[current.next++];
-        switch (entry.kind) {
-        case EntryKind::File:
-            catalogue.allFiles.push_back(
-                FileEntry{current.id, std::move(entry.name), entry.size, entry.identity});
-            if (++report.filesAdded % kProgressEvery == 0 && progress)
-                progress(report.filesAdded);
-            break;
-        case EntryKind::Folder: {
-            std::string sub = catalogue.Path(current.id);
-            sub.push_back(separator);
-            sub.append(entry.name);
-            // enter() may move the stack: `current` is not used after it.
-            if (enter(sub))
-                ++report.foldersSkipped;
-            else if (progress)
-                progress(report.filesAdded);  // slow folders with few files still show life
-            break;
-        }
-        case EntryKind::Other:
-            ++report.othersSkipped;
-            break;
-        }
-    }
-    if (progress)
-        progress(report.filesAdded);
+    Walk(catalogue, fileSystem, progress, report).Run(folder);
     return report;
 }
 

@@ -2,26 +2,37 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "catalogue/Catalogue.h"
 #include "platform/FileSystem.h"
 
 namespace zwf {
 
+// A folder that could not be read, or not in full, with the reason.
+struct ScanProblem {
+    std::string folder;
+    std::error_code error;
+};
+
 struct ScanReport {
     std::size_t filesAdded = 0;
-    std::size_t foldersSkipped = 0;  // folders below the start that could not be read
+    std::size_t foldersSkipped = 0;  // folders below the start that could not be read at all
     std::size_t othersSkipped = 0;   // links, FIFOs, sockets, devices
     std::error_code startError;      // the start folder itself could not be read
+    std::vector<ScanProblem> problems;  // folders skipped or read only in part, start folder excluded
 };
 
 // Called now and then during a scan with the number of files catalogued so far by this scan.
 using ScanProgressFn = std::function<void(std::size_t filesFound)>;
 
 // Catalogues every regular file below folder, depth first in pre-order: a subfolder is
-// catalogued completely the moment it is met. folder may end in one separator.
+// catalogued completely the moment it is met. folder may end in one separator. Each folder
+// below it is opened through its parent, never through a link, and entered only while it is
+// the folder its parent listed; a folder that fails part-way keeps the entries read before.
 ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_view folder,
                       const ScanProgressFn& progress = {});
 

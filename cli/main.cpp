@@ -1,5 +1,7 @@
 // zwf: finds files with identical content below the folders given and prints them. It never deletes.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,11 @@ std::string AsPickedFolder(std::string folder, const zwf::FileSystem& fileSystem
     if (!folder.empty() && folder.back() != separator)
         folder.push_back(separator);
     return folder;
+}
+
+// Names a folder or file that could not be read, and why. The search goes on without it.
+void Complain(const std::string& what, std::error_code error) {
+    std::fprintf(stderr, "zwf: %s: %s\n", what.c_str(), error.message().c_str());
 }
 
 }  // namespace
@@ -55,20 +62,32 @@ int main(int argc, char** argv) {
         before = catalogue.allFiles.size();
         if (report.startError) {
             progress.Clear();
-            std::fprintf(stderr, "zwf: %s: %s\n", given.c_str(), report.startError.message().c_str());
+            Complain(given, report.startError);
+            status = kExitTrouble;
+        }
+        for (const zwf::ScanProblem& problem : report.problems) {
+            progress.Clear();
+            Complain(problem.folder, problem.error);
             status = kExitTrouble;
         }
     }
-    zwf::FindDuplicates(catalogue, *fileSystem,
-                        [&](std::uint64_t done, std::uint64_t total) { progress.Compared(done, total); });
+    const zwf::SearchReport search = zwf::FindDuplicates(
+        catalogue, *fileSystem, [&](std::uint64_t done, std::uint64_t total) { progress.Compared(done, total); });
     progress.Clear();
+    for (const zwf::UnreadFile& unread : search.unread) {
+        Complain(catalogue.FullPath(catalogue.allFiles[unread.file]), unread.error);
+        status = kExitTrouble;
+    }
 
     switch (arguments.format) {
     case zwf::cli::Format::Plain: zwf::cli::PrintPlain(stdout, catalogue); break;
     case zwf::cli::Format::Summary: zwf::cli::PrintSummary(stdout, catalogue); break;
     case zwf::cli::Format::Json: zwf::cli::PrintJson(stdout, catalogue); break;
     }
-    if (std::fflush(stdout) != 0)
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int error = errno;
+        std::fprintf(stderr, "zwf: Ausgabe konnte nicht geschrieben werden: %s\n", std::strerror(error));
         status = kExitTrouble;
+    }
     return status;
 }

@@ -13,6 +13,7 @@ public:
         return got;
     }
     bool Seek(std::uint64_t offset) override { return m_inner->Seek(offset); }
+    FileStatus Status() override { return m_inner->Status(); }
 
 private:
     std::unique_ptr<ReadableFile> m_inner;

@@ -74,10 +74,12 @@ std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext&
         const Bucket& bucket = buckets[chosen[jobs[j].chosen]];
         AlignedBuffer& buffer = buffers[worker];
         buffer.Resize(bufferBytes);
-        std::error_code error;
-        auto handle = context.fileSystem.OpenRead(context.PathOf(bucket.files[jobs[j].position]), error);
-        prints[jobs[j].chosen][jobs[j].position] =
-            handle && !error ? fingerprint(*handle, bucket.size, buffer.Span()) : std::nullopt;
+        const std::size_t file = bucket.files[jobs[j].position];
+        auto handle = context.Open(file);
+        Fingerprint print = handle ? fingerprint(*handle, bucket.size, buffer.Span()) : std::nullopt;
+        if (handle && !print)
+            context.seen.Refuse(file, make_error_code(FsError::Changed));
+        prints[jobs[j].chosen][jobs[j].position] = print;
     });
     std::vector<Bucket> out;
     for (std::size_t b = 0, c = 0; b < buckets.size(); ++b) {

@@ -12,16 +12,23 @@ namespace zwf {
 namespace {
 // Large reads keep the system calls per byte low; two buffers of this size are all the memory used.
 constexpr std::size_t kBlockBytes = 256 * 1024;
+
+bool Unchanged(ReadableFile& file, const FileStatus& atOpen) {
+    return SameFile(file.Status(), atOpen);
+}
 }  // namespace
 
 int FilesEqual(FileSystem& fileSystem, const std::string& firstPath, const std::string& secondPath,
-               std::uint64_t size) {
+               std::uint64_t size, const SearchProgressFn& progress, ComparedFiles* seen) {
     std::error_code error;
     auto first = fileSystem.OpenRead(firstPath, error);
     if (!first || error)
         return 0;
     auto second = fileSystem.OpenRead(secondPath, error);
     if (!second || error)
+        return 0;
+    const ComparedFiles atOpen{first->Status(), second->Status()};
+    if (atOpen.first.error || atOpen.second.error)
         return 0;
 
     const auto blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlockBytes));
@@ -36,8 +43,16 @@ int FilesEqual(FileSystem& fileSystem, const std::string& firstPath, const std::
         if (!std::equal(a.begin(), a.end(), b.begin()))
             return 0;
         left -= want;
+        if (progress)
+            progress(size - left, size);
     }
-    return detect::AtEnd(*first) && detect::AtEnd(*second) ? 1 : 0;
+    if (!detect::AtEnd(*first) || !detect::AtEnd(*second))
+        return 0;
+    if (!Unchanged(*first, atOpen.first) || !Unchanged(*second, atOpen.second))
+        return 0;
+    if (seen)
+        *seen = atOpen;
+    return 1;
 }
 
 }  // namespace zwf

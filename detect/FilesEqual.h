@@ -3,13 +3,21 @@
 #include <cstdint>
 #include <string>
 
+#include "detect/FindDuplicates.h"
 #include "platform/FileSystem.h"
 
 namespace zwf {
 
-// 1 when both files could be opened and both were read in full, to exactly `size` bytes, and agree;
-// 0 otherwise (different, unopenable, a short read, a read error, or a size on disk other than `size`).
+// The two files a comparison read, as they were when opened and still were when it ended.
+struct ComparedFiles {
+    FileStatus first, second;
+};
+
+// 1 when both files could be opened and both were read in full, to exactly `size` bytes, agree,
+// and did not change while they were read; 0 otherwise (different, unopenable, a short read, a
+// read error, a size on disk other than `size`, or written to meanwhile). progress hears the
+// bytes compared so far; seen, when given, receives what was compared.
 int FilesEqual(FileSystem& fileSystem, const std::string& firstPath, const std::string& secondPath,
-               std::uint64_t size);
+               std::uint64_t size, const SearchProgressFn& progress = {}, ComparedFiles* seen = nullptr);
 
 }  // namespace zwf

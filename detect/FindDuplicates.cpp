@@ -22,24 +22,29 @@ std::uint64_t BytesToCompare(const std::vector<Bucket>& buckets) {
     return total;
 }
 
-// Groups in the order of their earliest files; each bucket is already in catalogue order.
-void AppendInCatalogueOrder(std::vector<Bucket> sets, Catalogue& catalogue) {
+// Groups in the order of their earliest files; each bucket is already in catalogue order. A file
+// found changed after its set was settled leaves the set.
+void AppendInCatalogueOrder(std::vector<Bucket> sets, const detect::SeenFiles& seen, Catalogue& catalogue) {
+    for (Bucket& set : sets)
+        std::erase_if(set.files, [&](std::size_t file) { return seen.Refused(file); });
+    std::erase_if(sets, [](const Bucket& set) { return set.files.size() < 2; });
     std::sort(sets.begin(), sets.end(), [](const Bucket& a, const Bucket& b) { return a.files.front() < b.files.front(); });
     for (const Bucket& set : sets)
-        catalogue.AppendGroup(set.size, set.files);
+        catalogue.AppendGroup(set.size, set.files, &seen.Times());
 }
 
 }  // namespace
 
-void FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchProgressFn& progress,
-                    IoCounters* counters) {
+SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchProgressFn& progress,
+                            IoCounters* counters) {
     catalogue.ClearGroups();
     detect::CountingFileSystem counting(fileSystem);
+    detect::SeenFiles seen(catalogue.allFiles);
 
     std::vector<Bucket> buckets =
         detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
     detect::ProgressMeter meter(progress, BytesToCompare(buckets));
-    const detect::SearchContext context{catalogue, counting, meter,
+    const detect::SearchContext context{catalogue, counting, meter, seen,
                                         detect::ReadingThreads(counting.ReadsInParallel())};
 
     buckets = detect::SplitSmallFilesByContent(std::move(buckets), context);  // byte for byte
@@ -50,7 +55,8 @@ void FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchPr
     meter.Finish();
     if (counters)
         counting.AddTo(*counters);
-    AppendInCatalogueOrder(std::move(buckets), catalogue);
+    AppendInCatalogueOrder(std::move(buckets), seen, catalogue);
+    return SearchReport{seen.Problems()};
 }
 
 }  // namespace zwf

@@ -5,6 +5,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "detect/ProgressMeter.h"
+#include "detect/SeenFiles.h"
 #include "platform/FileSystem.h"
 
 namespace zwf::detect {
@@ -19,9 +20,12 @@ struct SearchContext {
     const Catalogue& catalogue;
     FileSystem& fileSystem;
     ProgressMeter& progress;
+    SeenFiles& seen;
     unsigned threads = 1;  // how many files may be read at once, each by its own thread
 
     std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }
+    // Opens a catalogued file for reading; nothing when it cannot be read as the catalogue lists it.
+    std::unique_ptr<ReadableFile> Open(std::size_t file) const { return seen.Open(fileSystem, PathOf(file), file); }
 };
 
 }  // namespace zwf::detect

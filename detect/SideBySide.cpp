@@ -57,9 +57,8 @@ public:
 
 private:
     void Open(std::size_t file) {
-        std::error_code error;
-        Member member{file, m_context.fileSystem.OpenRead(m_context.PathOf(file), error), {}};
-        if (!member.handle || error) {
+        Member member{file, m_context.Open(file), {}};
+        if (!member.handle) {
             m_result.unreadable.push_back(file);
             Done(0);
             return;
@@ -105,18 +104,20 @@ private:
             m_context.progress.Advance(got);
         if (got == want && !error)
             return true;
-        Unreadable(index);
+        Unreadable(index, error ? error : make_error_code(FsError::Changed));  // an error, or shorter than catalogued
         return false;
     }
 
     void FinishGroup(const std::vector<std::size_t>& group) {
         std::vector<std::size_t> ended;
         for (std::size_t index : group) {
-            if (AtEnd(*m_members[index].handle)) {
+            Member& member = m_members[index];
+            if (!AtEnd(*member.handle))
+                Unreadable(index, make_error_code(FsError::Changed));  // it grew since it was catalogued
+            else if (!m_context.seen.StillAsSeen(member.file, *member.handle))
+                Unreadable(index, {});  // written to while it was read; already recorded
+            else
                 ended.push_back(index);
-            } else {
-                Unreadable(index);  // it grew since it was catalogued
-            }
         }
         if (!ended.empty())
             Settle(ended);
@@ -132,7 +133,9 @@ private:
         m_result.classes.push_back(std::move(files));
     }
 
-    void Unreadable(std::size_t index) {
+    void Unreadable(std::size_t index, std::error_code error) {
+        if (error)
+            m_context.seen.Refuse(m_members[index].file, error);
         m_result.unreadable.push_back(m_members[index].file);
         Close(index);
     }

@@ -16,11 +16,15 @@ namespace {
 
 // Reads a whole file of the given size into buffer; false when it is not exactly that long.
 bool ReadWhole(const SearchContext& context, std::size_t file, std::span<std::byte> buffer) {
-    std::error_code error;
-    auto handle = context.fileSystem.OpenRead(context.PathOf(file), error);
-    if (!handle || error)
+    auto handle = context.Open(file);
+    if (!handle)
         return false;
-    return ReadFully(*handle, buffer, error) == buffer.size() && !error && AtEnd(*handle);
+    std::error_code error;
+    if (ReadFully(*handle, buffer, error) != buffer.size() || error || !AtEnd(*handle)) {
+        context.seen.Refuse(file, error ? error : make_error_code(FsError::Changed));
+        return false;
+    }
+    return context.seen.StillAsSeen(file, *handle);
 }
 
 // Works on positions within the bucket and keeps a few numbers per file, no set objects: a

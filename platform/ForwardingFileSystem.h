@@ -13,12 +13,21 @@ public:
     char Separator() const override { return m_inner.Separator(); }
     bool ReadsInParallel() const override { return m_inner.ReadsInParallel(); }
     bool IsRoot(std::string_view folder) const override { return m_inner.IsRoot(folder); }
-    FolderListing ListFolder(const std::string& folder) override { return m_inner.ListFolder(folder); }
-    FileStatus Stat(const std::string& path) override { return m_inner.Stat(path); }
+    std::unique_ptr<FolderHandle> OpenFolder(const std::string& folder, std::error_code& error) override {
+        return m_inner.OpenFolder(folder, error);
+    }
+    std::unique_ptr<FolderHandle> OpenSubfolder(FolderHandle& parent, const std::string& name,
+                                                const FileIdentity& expected, std::error_code& error) override {
+        return m_inner.OpenSubfolder(parent, name, expected, error);
+    }
+    FolderListing List(FolderHandle& folder) override { return m_inner.List(folder); }
+    FileStatus StatIn(FolderHandle& folder, const std::string& name) override { return m_inner.StatIn(folder, name); }
+    std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) override {
+        return m_inner.DeleteIn(folder, name, expected);
+    }
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         return m_inner.OpenRead(path, error);
     }
-    std::error_code Delete(const std::string& path) override { return m_inner.Delete(path); }
 
 protected:
     FileSystem& Inner() const { return m_inner; }

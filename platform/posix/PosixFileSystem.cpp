@@ -45,6 +45,29 @@ FileIdentity IdentityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
+std::int64_t Nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+FileStatus StatusOf(const struct stat& info) {
+    FileStatus status;
+    status.kind = KindOf(info.st_mode);
+    status.size = static_cast<std::uint64_t>(info.st_size);
+    status.identity = IdentityOf(info);
+    status.times = {Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim)};
+    return status;
+}
+
+FileStatus StatusOfFd(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        FileStatus status;
+        status.error = LastError();
+        return status;
+    }
+    return StatusOf(info);
+}
+
 class PosixFile final : public ReadableFile {
 public:
     explicit PosixFile(int fd) : m_fd(fd) {}
@@ -66,9 +89,23 @@ public:
         return ::lseek(m_fd.Get(), static_cast<off_t>(offset), SEEK_SET) >= 0;
     }
 
+    FileStatus Status() override { return StatusOfFd(m_fd.Get()); }
+
 private:
     UniqueFd m_fd;
 };
+
+class PosixFolder final : public FolderHandle {
+public:
+    PosixFolder(std::string path, FileIdentity identity, int fd)
+        : FolderHandle(std::move(path), identity), m_fd(fd) {}
+    int Fd() const { return m_fd.Get(); }
+
+private:
+    UniqueFd m_fd;
+};
+
+int FdOf(FolderHandle& folder) { return static_cast<PosixFolder&>(folder).Fd(); }
 
 class PosixFileSystem final : public FileSystem {
 public:
@@ -79,29 +116,74 @@ public:
         return !folder.empty() && folder.find_first_not_of('/') == std::string_view::npos;
     }
 
-    FolderListing ListFolder(const std::string& folder) override {
-        FolderListing listing;
+    std::unique_ptr<FolderHandle> OpenFolder(const std::string& folder, std::error_code& error) override {
         UniqueFd fd(OpenFolderFd(folder.empty() ? std::string("/") : folder));
+        if (fd.Get() < 0) {
+            error = LastError();
+            return nullptr;
+        }
+        const FileStatus status = StatusOfFd(fd.Get());
+        if (status.error) {
+            error = status.error;
+            return nullptr;
+        }
+        error.clear();
+        return std::make_unique<PosixFolder>(folder, status.identity, fd.Release());
+    }
+
+    std::unique_ptr<FolderHandle> OpenSubfolder(FolderHandle& parent, const std::string& name,
+                                                const FileIdentity& expected, std::error_code& error) override {
+        // O_NOFOLLOW: a link put where the folder was is refused, not entered.
+        UniqueFd fd(::openat(FdOf(parent), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (fd.Get() < 0) {
+            error = errno == ELOOP ? make_error_code(FsError::IsLink) : LastError();
+            return nullptr;
+        }
+        const FileStatus status = StatusOfFd(fd.Get());
+        if (status.error) {
+            error = status.error;
+            return nullptr;
+        }
+        if (expected.Known() && status.identity != expected) {
+            error = make_error_code(FsError::Replaced);
+            return nullptr;
+        }
+        error.clear();
+        std::string path = parent.Path();
+        path.push_back('/');
+        path.append(name);
+        return std::make_unique<PosixFolder>(std::move(path), status.identity, fd.Release());
+    }
+
+    FolderListing List(FolderHandle& folder) override {
+        FolderListing listing;
+        // A descriptor of its own, so the folder's read position is this listing's alone.
+        UniqueFd fd(::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (fd.Get() < 0) {
             listing.error = LastError();
             return listing;
         }
         const int dirFd = fd.Get();
-        DIR* dir = ::fdopendir(fd.Release());
+        DIR* dir = ::fdopendir(dirFd);
         if (!dir) {
             listing.error = LastError();
             return listing;
         }
+        fd.Release();  // the stream owns it now
         struct Raw { std::string name; unsigned char type; };
         std::vector<Raw> raw;
-        errno = 0;
-        while (const dirent* item = ::readdir(dir)) {
+        for (;;) {
+            errno = 0;
+            const dirent* item = ::readdir(dir);
+            if (!item) {
+                if (errno != 0)
+                    listing.error = LastError();  // what was read so far stays
+                break;
+            }
             std::string_view name = item->d_name;
             if (name != "." && name != "..")
                 raw.push_back({std::string(name), item->d_type});
         }
-        if (errno != 0)
-            listing.error = LastError();
         // A folder's entries in byte order of their names, so every scan catalogues alike.
         std::sort(raw.begin(), raw.end(), [](const Raw& a, const Raw& b) { return a.name < b.name; });
         listing.entries.reserve(raw.size());
@@ -121,31 +203,29 @@ public:
             listing.entries.push_back(std::move(entry));
         }
         ::closedir(dir);
-        if (listing.error)
-            listing.entries.clear();
         return listing;
     }
 
-    FileStatus Stat(const std::string& path) override {
-        FileStatus status;
+    FileStatus StatIn(FolderHandle& folder, const std::string& name) override {
         struct stat info {};
-        int result;
-        if (path.size() < PATH_MAX) {
-            result = ::lstat(path.c_str(), &info);
-        } else {
-            auto [parent, leaf] = posix::SplitParent(path);
-            std::lock_guard lock(m_longMutex);
-            int dirFd = m_long.Folder(parent);
-            result = dirFd < 0 ? -1 : ::fstatat(dirFd, leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW);
-        }
-        if (result != 0) {
+        if (::fstatat(FdOf(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            FileStatus status;
             status.error = LastError();
             return status;
         }
-        status.kind = KindOf(info.st_mode);
-        status.size = static_cast<std::uint64_t>(info.st_size);
-        status.identity = IdentityOf(info);
-        return status;
+        return StatusOf(info);
+    }
+
+    std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) override {
+        const FileStatus now = StatIn(folder, name);
+        if (now.error)
+            return now.error;
+        if (!SameFile(now, expected))
+            return make_error_code(FsError::Changed);
+        // The name is removed from the folder held open, never from one a path leads to now.
+        if (::unlinkat(FdOf(folder), name.c_str(), 0) != 0)
+            return LastError();
+        return {};
     }
 
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
@@ -180,19 +260,6 @@ public:
             ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         error.clear();
         return std::make_unique<PosixFile>(owned.Release());
-    }
-
-    std::error_code Delete(const std::string& path) override {
-        int result;
-        if (path.size() < PATH_MAX) {
-            result = ::unlink(path.c_str());
-        } else {
-            auto [parent, leaf] = posix::SplitParent(path);
-            std::lock_guard lock(m_longMutex);
-            int dirFd = m_long.Folder(parent);
-            result = dirFd < 0 ? -1 : ::unlinkat(dirFd, leaf.c_str(), 0);
-        }
-        return result == 0 ? std::error_code{} : LastError();
     }
 
 private:

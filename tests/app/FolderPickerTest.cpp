@@ -20,13 +20,24 @@ public:
             return folder == "/";
         return (folder.size() == 2 || (folder.size() == 3 && folder[2] == '\\')) && folder[1] == ':';
     }
-    FolderListing ListFolder(const std::string&) override { return {}; }
-    FileStatus Stat(const std::string&) override { return {}; }
+    std::unique_ptr<FolderHandle> OpenFolder(const std::string&, std::error_code& error) override {
+        error = std::make_error_code(std::errc::not_supported);
+        return nullptr;
+    }
+    std::unique_ptr<FolderHandle> OpenSubfolder(FolderHandle&, const std::string&, const FileIdentity&,
+                                                std::error_code& error) override {
+        error = std::make_error_code(std::errc::not_supported);
+        return nullptr;
+    }
+    FolderListing List(FolderHandle&) override { return {}; }
+    FileStatus StatIn(FolderHandle&, const std::string&) override { return {}; }
+    std::error_code DeleteIn(FolderHandle&, const std::string&, const FileStatus&) override {
+        return std::make_error_code(std::errc::not_supported);
+    }
     std::unique_ptr<ReadableFile> OpenRead(const std::string&, std::error_code& error) override {
         error = std::make_error_code(std::errc::not_supported);
         return nullptr;
     }
-    std::error_code Delete(const std::string&) override { return std::make_error_code(std::errc::not_supported); }
 
 private:
     char m_separator;

@@ -103,7 +103,15 @@ class RootOnly final : public FileSystem {
 public:
     char Separator() const override { return '/'; }
     bool IsRoot(std::string_view folder) const override { return folder == "/"; }
-    FolderListing ListFolder(const std::string& folder) override {
+    std::unique_ptr<FolderHandle> OpenFolder(const std::string& folder, std::error_code&) override {
+        return std::make_unique<FolderHandle>(folder, FileIdentity{});
+    }
+    std::unique_ptr<FolderHandle> OpenSubfolder(FolderHandle& parent, const std::string& name, const FileIdentity&,
+                                                std::error_code&) override {
+        return std::make_unique<FolderHandle>(parent.Path() + "/" + name, FileIdentity{});
+    }
+    FolderListing List(FolderHandle& handle) override {
+        const std::string& folder = handle.Path();
         listed.push_back(folder);
         if (folder.empty())
             return {{DirEntry{"etc", EntryKind::Folder, 0, {}}, DirEntry{"vmlinuz", EntryKind::File, 7, {1, 2}}}, {}};
@@ -111,12 +119,12 @@ public:
             return {{DirEntry{"hosts", EntryKind::File, 3, {1, 3}}}, {}};
         return {{}, std::make_error_code(std::errc::no_such_file_or_directory)};
     }
-    FileStatus Stat(const std::string&) override { return {}; }
+    FileStatus StatIn(FolderHandle&, const std::string&) override { return {}; }
+    std::error_code DeleteIn(FolderHandle&, const std::string&, const FileStatus&) override { return {}; }
     std::unique_ptr<ReadableFile> OpenRead(const std::string&, std::error_code& error) override {
         error = std::make_error_code(std::errc::no_such_file_or_directory);
         return nullptr;
     }
-    std::error_code Delete(const std::string&) override { return {}; }
     std::vector<std::string> listed;
 };
 

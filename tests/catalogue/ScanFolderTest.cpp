@@ -19,11 +19,11 @@ class UnreadableFolders final : public ForwardingFileSystem {
 public:
     UnreadableFolders(FileSystem& real, std::set<std::string> refused)
         : ForwardingFileSystem(real), m_refused(std::move(refused)) {}
-    FolderListing ListFolder(const std::string& folder) override {
+    FolderListing List(FolderHandle& folder) override {
         ++listings;
-        if (m_refused.contains(folder))
+        if (m_refused.contains(folder.Path()))
             return {{}, std::make_error_code(std::errc::permission_denied)};
-        return Inner().ListFolder(folder);
+        return Inner().List(folder);
     }
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         ++opens;

@@ -58,6 +58,7 @@ private:
             m_done += got;
             return got;
         }
+        FileStatus Status() override { return m_file->Status(); }
 
     private:
         std::unique_ptr<ReadableFile> m_file;
