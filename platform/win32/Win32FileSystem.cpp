@@ -78,6 +78,30 @@ FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return {info.dwVolumeSerialNumber, Combine(info.nFileIndexHigh, info.nFileIndexLow)};
 }
 
+// Kind, size, identity and times of an opened file or folder; a link is examined, not followed.
+FileStatus StatusOf(HANDLE handle) {
+    FileStatus status;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle, &info)) {
+        status.error = LastError();
+        return status;
+    }
+    FILE_ATTRIBUTE_TAG_INFO tag{};  // a tag that cannot be read stays 0, and counts as a link
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        ::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag);
+    status.kind = KindOfEntry(info.dwFileAttributes, tag.ReparseTag);
+    if (status.kind == EntryKind::File)
+        status.size = Combine(info.nFileSizeHigh, info.nFileSizeLow);
+    status.identity = IdentityOf(info);
+    FILE_BASIC_INFO basic{};
+    if (::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+        status.times = {basic.LastWriteTime.QuadPart, basic.ChangeTime.QuadPart};
+    else
+        status.times = {static_cast<std::int64_t>(Combine(info.ftLastWriteTime.dwHighDateTime,
+                                                          info.ftLastWriteTime.dwLowDateTime)), 0};
+    return status;
+}
+
 class Win32File final : public ReadableFile {
 public:
     explicit Win32File(UniqueHandle file) : m_file(std::move(file)) {}
@@ -98,9 +122,38 @@ public:
                ::SetFilePointerEx(m_file.Get(), position, nullptr, FILE_BEGIN);
     }
 
+    FileStatus Status() override { return StatusOf(m_file.Get()); }
+
 private:
     UniqueHandle m_file;
 };
+
+// A folder held open without sharing the right to delete it, so it cannot be renamed or removed
+// while the program works inside it.
+class Win32Folder final : public FolderHandle {
+public:
+    Win32Folder(std::string path, FileIdentity identity, UniqueHandle handle)
+        : FolderHandle(std::move(path), identity), m_handle(std::move(handle)) {}
+    HANDLE Get() const { return m_handle.Get(); }
+
+private:
+    UniqueHandle m_handle;
+};
+
+HANDLE HandleOf(FolderHandle& folder) { return static_cast<Win32Folder&>(folder).Get(); }
+
+std::string Inside(const FolderHandle& folder, const std::string& name) {
+    std::string path = folder.Path();
+    if (path.empty() || path.back() != '\\')
+        path.push_back('\\');
+    return path + name;
+}
+
+UniqueHandle OpenFolderHandle(const std::string& path, DWORD flags) {
+    return UniqueHandle(::CreateFileW(NativePath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+}
 
 class Win32FileSystem final : public FileSystem {
 public:
@@ -120,45 +173,56 @@ public:
                rest.find('\\', split + 1) == std::string_view::npos;
     }
 
-    FolderListing ListFolder(const std::string& folder) override {
-        FolderListing listing;
+    std::unique_ptr<FolderHandle> OpenFolder(const std::string& folder, std::error_code& error) override {
         if (folder.empty()) {
-            listing.error = std::make_error_code(std::errc::no_such_file_or_directory);
-            return listing;
+            error = std::make_error_code(std::errc::no_such_file_or_directory);
+            return nullptr;
         }
-        UniqueHandle handle = OpenFolder(folder);
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!handle.IsValid() || !::GetFileInformationByHandle(handle.Get(), &info)) {
-            listing.error = LastError();
-            return listing;
-        }
-        if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            listing.error = std::make_error_code(std::errc::not_a_directory);
-            return listing;
-        }
-        listing.error = ReadEntries(handle.Get(), info.dwVolumeSerialNumber, listing.entries);
-        FillMissingIdentities(folder, listing.entries);
-        if (listing.error)
-            listing.entries.clear();
+        return Opened(folder, OpenFolderHandle(folder, 0), FileIdentity{}, error);
+    }
+
+    std::unique_ptr<FolderHandle> OpenSubfolder(FolderHandle& parent, const std::string& name,
+                                                const FileIdentity& expected, std::error_code& error) override {
+        // The reparse point itself is opened, so a junction or link put there is seen, not followed.
+        const std::string path = Inside(parent, name);
+        return Opened(path, OpenFolderHandle(path, FILE_FLAG_OPEN_REPARSE_POINT), expected, error);
+    }
+
+    FolderListing List(FolderHandle& folder) override {
+        FolderListing listing;
+        listing.error = ReadEntries(HandleOf(folder), static_cast<DWORD>(folder.Identity().volume), listing.entries);
+        FillMissingIdentities(folder.Path(), listing.entries);
         return listing;
     }
 
-    FileStatus Stat(const std::string& path) override {
-        FileStatus status;
-        UniqueHandle file = OpenForQuery(NativePath(path));
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!file.IsValid() || !::GetFileInformationByHandle(file.Get(), &info)) {
+    FileStatus StatIn(FolderHandle& folder, const std::string& name) override {
+        UniqueHandle file = OpenForQuery(NativePath(Inside(folder, name)));
+        if (!file.IsValid()) {
+            FileStatus status;
             status.error = LastError();
             return status;
         }
-        FILE_ATTRIBUTE_TAG_INFO tag{};
-        if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            ::GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof tag);
-        status.kind = KindOfEntry(info.dwFileAttributes, tag.ReparseTag);
-        if (status.kind == EntryKind::File)
-            status.size = Combine(info.nFileSizeHigh, info.nFileSizeLow);
-        status.identity = IdentityOf(info);
-        return status;
+        return StatusOf(file.Get());
+    }
+
+    std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) override {
+        // The file is checked and removed through one handle; while it is open nobody else may
+        // write to it, so what was checked is what goes.
+        UniqueHandle file(::CreateFileW(NativePath(Inside(folder, name)).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file.IsValid())
+            return LastError();
+        const FileStatus now = StatusOf(file.Get());
+        if (now.error)
+            return now.error;
+        if (!SameFile(now, expected))
+            return make_error_code(FsError::Changed);
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        if (!::SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition))
+            return LastError();
+        return {};
     }
 
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
@@ -174,19 +238,32 @@ public:
         return std::make_unique<Win32File>(std::move(file));
     }
 
-    std::error_code Delete(const std::string& path) override {
-        if (::DeleteFileW(NativePath(path).c_str()))
-            return {};
-        return LastError();
-    }
-
 private:
-    // The folder itself, opened for listing.
-    static UniqueHandle OpenFolder(const std::string& folder) {
-        return UniqueHandle(::CreateFileW(NativePath(folder).c_str(),
-                                          FILE_LIST_DIRECTORY,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    static std::unique_ptr<FolderHandle> Opened(const std::string& path, UniqueHandle handle,
+                                                const FileIdentity& expected, std::error_code& error) {
+        if (!handle.IsValid()) {
+            error = LastError();
+            return nullptr;
+        }
+        const FileStatus status = StatusOf(handle.Get());
+        if (status.error) {
+            error = status.error;
+            return nullptr;
+        }
+        if (status.kind == EntryKind::Other) {  // a link or junction, opened itself
+            error = make_error_code(FsError::IsLink);
+            return nullptr;
+        }
+        if (status.kind != EntryKind::Folder) {
+            error = std::make_error_code(std::errc::not_a_directory);
+            return nullptr;
+        }
+        if (expected.Known() && status.identity.Known() && status.identity != expected) {
+            error = make_error_code(FsError::Replaced);
+            return nullptr;
+        }
+        error.clear();
+        return std::make_unique<Win32Folder>(path, status.identity, std::move(handle));
     }
 
     // Reads the entries in the order the file system gives them. Each comes with its file id,
@@ -219,11 +296,10 @@ private:
         // For a reparse point the field of the extended attributes' size holds the reparse tag.
         const DWORD tag = (item.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? item.EaSize : 0;
         entry.kind = KindOfEntry(item.FileAttributes, tag);
-        if (entry.kind == EntryKind::File) {
+        if (entry.kind == EntryKind::File)
             entry.size = static_cast<std::uint64_t>(item.EndOfFile.QuadPart);
-            if (item.FileId.QuadPart != 0)
-                entry.identity = {volume, static_cast<std::uint64_t>(item.FileId.QuadPart)};
-        }
+        if (entry.kind != EntryKind::Other && item.FileId.QuadPart != 0)
+            entry.identity = {volume, static_cast<std::uint64_t>(item.FileId.QuadPart)};
         entries.push_back(std::move(entry));
     }
 

@@ -1,4 +1,6 @@
+#include <chrono>
 #include <filesystem>
+#include <functional>
 
 #include "tests/app/SessionFixture.h"
 
@@ -182,6 +184,61 @@ TEST_F(DeleteTest, GroupWithTwoUndeletableCopiesStaysWithThem) {
     EXPECT_EQ(window.Selection(ctl::kGroupList), 0);
     EXPECT_THAT(window.Lines(ctl::kMemberList), ElementsAre(Path("1/a.txt"), Path("2/kopie.txt")));
     EXPECT_EQ(window.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (2)");
+}
+
+// What another program may do to the copies between the search and a delete. Writing moves a
+// file's times; the times are set apart explicitly, since a clock tick may be coarser than a test.
+void Rewrite(const TempTree& tree, std::string_view relative, std::string_view contents) {
+    const auto before = std::filesystem::last_write_time(tree.FsPath(relative));
+    tree.Write(relative, contents);  // the same file, written over
+    std::filesystem::last_write_time(tree.FsPath(relative), before - std::chrono::hours(1));
+}
+void Touch(const TempTree& tree, std::string_view relative) {
+    const auto before = std::filesystem::last_write_time(tree.FsPath(relative));
+    std::filesystem::last_write_time(tree.FsPath(relative), before + std::chrono::hours(1));
+}
+void Replace(const TempTree& tree, std::string_view relative, std::string_view contents) {
+    const std::string fresh = std::string(relative) + ".neu";
+    tree.Write(fresh, contents);
+    std::filesystem::rename(tree.FsPath(fresh), tree.FsPath(relative));
+}
+
+struct ChangeCase {
+    const char* what;
+    int control;  // the delete button clicked, with 1/b marked in the group of b (1/b, 2/b)
+    std::function<void(const TempTree&)> change;
+    std::vector<std::string_view> present, gone;
+};
+
+TEST_F(DeleteTest, CopiesChangedAfterTheSearchAreNeverTakenForCopies) {
+    const ChangeCase cases[] = {
+        {"the other copy rewritten in place", ctl::kDeleteMarked, [](const TempTree& t) { Rewrite(t, "2/b", "xx"); },
+         {"1/b", "2/b"}, {}},
+        {"the other copy replaced by a new file", ctl::kDeleteMarked, [](const TempTree& t) { Replace(t, "2/b", "xx"); },
+         {"1/b", "2/b"}, {}},
+        {"the marked copy rewritten in place", ctl::kDeleteMarked, [](const TempTree& t) { Rewrite(t, "1/b", "xx"); },
+         {"1/b", "2/b"}, {}},
+        {"both rewritten alike", ctl::kDeleteMarked,
+         [](const TempTree& t) { Rewrite(t, "1/b", "xx"), Rewrite(t, "2/b", "xx"); }, {}, {"1/b"}},
+        {"the marked copy touched, its bytes kept", ctl::kDeleteMarked, [](const TempTree& t) { Touch(t, "1/b"); },
+         {"2/b"}, {"1/b"}},
+        {"the other copy touched, its bytes kept", ctl::kDeleteMarked, [](const TempTree& t) { Touch(t, "2/b"); },
+         {"2/b"}, {"1/b"}},
+        {"whole group, one copy rewritten", ctl::kDeleteGroup, [](const TempTree& t) { Rewrite(t, "2/b", "xx"); },
+         {"2/b"}, {"1/b"}},
+    };
+    for (const ChangeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempTree fresh{{"1/b", "bb"}, {"2/b", "bb"}};
+        HeadlessWindow w{kControls};
+        w.PickFolder(ctl::kAddFolder, fresh.Path()).Click(ctl::kSearch).Select(ctl::kGroupList, 0);
+        w.Check([&](HeadlessWindow&) { c.change(fresh); }).Click(c.control);
+        zwf::Run(w, fileSystem, RunOptions{std::chrono::steady_clock::duration::zero()});
+        for (std::string_view relative : c.present)
+            EXPECT_TRUE(fresh.Exists(relative)) << relative;
+        for (std::string_view relative : c.gone)
+            EXPECT_FALSE(fresh.Exists(relative)) << relative;
+    }
 }
 
 TEST_F(DeleteTest, InputDuringADeleteIsDiscarded) {
