@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/TempTree.h"
 
 namespace zwf {
@@ -200,6 +202,37 @@ TEST(ScanFolderPosix, ATreeTenThousandLevelsDeepIsScannedAndItsFileCanBeOpenedAn
     EXPECT_TRUE(fs->Stat(deepPath).error);
 
     RemoveDeepChain(tree.Path("D"), kDepth);
+}
+
+// Deeper than the folders a scan holds open: on the way back up, the shallow folders are opened
+// again from the start folder, and each must still be the folder the scan entered.
+TEST(ScanFolderPosix, FoldersOpenedAgainOnTheWayBackUpAreCheckedAgain) {
+    constexpr int kDepth = 40;
+    TempTree tree{{"O/b/o", "outside"}};
+    std::string chain = "D";
+    for (int level = 0; level < kDepth; ++level) {
+        chain += "/a";
+        tree.Write(chain + "/b/f", "f");  // entered only after the deeper chain below
+    }
+    auto native = MakeNativeFileSystem();
+    test::FaultyFileSystem fs(*native);
+    Catalogue intact(fs.Separator());
+    EXPECT_TRUE(ScanFolder(intact, fs, tree.Path("D")).problems.empty());
+    EXPECT_EQ(intact.allFiles.size(), static_cast<std::size_t>(kDepth));
+
+    // When the walk is at its deepest, D/a is swapped for a link to O.
+    fs.BeforeOpenSubfolder([&](const std::string& path) {
+        if (path == tree.Path(chain + "/b") && !tree.Exists("D/a.alt")) {
+            std::filesystem::rename(tree.FsPath("D/a"), tree.FsPath("D/a.alt"));
+            std::filesystem::create_directory_symlink(tree.FsPath("O"), tree.FsPath("D/a"));
+        }
+    });
+    Catalogue swapped(fs.Separator());
+    ScanReport report = ScanFolder(swapped, fs, tree.Path("D"));
+    for (const FileEntry& entry : swapped.allFiles)
+        EXPECT_EQ(entry.name, "f") << swapped.FullPath(entry);
+    EXPECT_LT(swapped.allFiles.size(), static_cast<std::size_t>(kDepth));  // the shallow ones were refused
+    EXPECT_FALSE(report.problems.empty());
 }
 
 }  // namespace

@@ -23,7 +23,12 @@ public:
         ++listings;
         if (m_refused.contains(folder.Path()))
             return {{}, std::make_error_code(std::errc::permission_denied)};
-        return Inner().List(folder);
+        FolderListing listing = Inner().List(folder);
+        if (failPartWay.contains(folder.Path())) {  // the first entry came, then the medium failed
+            listing.entries.resize(1);
+            listing.error = std::make_error_code(std::errc::io_error);
+        }
+        return listing;
     }
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         ++opens;
@@ -32,6 +37,7 @@ public:
 
     int listings = 0;
     int opens = 0;
+    std::set<std::string> failPartWay;
 
 private:
     std::set<std::string> m_refused;
@@ -92,6 +98,21 @@ TEST(ScanFolder, UnreadableFoldersAreSkippedAndTheirSiblingsStillScanned) {
     EXPECT_THAT(FullPaths(catalogue), ElementsAre(tree.Path("D/5"), tree.Path("D/a/1"), tree.Path("D/c/4")));
     EXPECT_EQ(report.foldersSkipped, 1u);
     EXPECT_FALSE(report.startError);
+}
+
+TEST(ScanFolder, AFolderThatFailsPartWayKeepsWhatWasReadAndIsReported) {
+    TempTree tree{{"D/a/1", "1"}, {"D/b/2", "2"}, {"D/b/inner/3", "3"}, {"D/c/4", "4"}};
+    auto real = MakeNativeFileSystem();
+    UnreadableFolders fs(*real, {});
+    fs.failPartWay = {tree.Path("D/b")};
+    Catalogue catalogue(fs.Separator());
+    ScanReport report = ScanFolder(catalogue, fs, tree.Path("D"));
+
+    EXPECT_THAT(FullPaths(catalogue), ElementsAre(tree.Path("D/a/1"), tree.Path("D/b/2"), tree.Path("D/c/4")));
+    EXPECT_EQ(report.foldersSkipped, 0u);
+    ASSERT_EQ(report.problems.size(), 1u);
+    EXPECT_EQ(report.problems[0].folder, tree.Path("D/b"));
+    EXPECT_EQ(report.problems[0].error, std::errc::io_error);
 }
 
 TEST(ScanFolder, StartFolderThatCannotBeReadIsReportedAndAddsNothing) {

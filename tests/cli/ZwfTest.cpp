@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <sys/wait.h>
 
@@ -24,9 +26,9 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
-Outcome RunZwf(const TempTree& scratch, const std::string& arguments) {
+Outcome RunZwf(const TempTree& scratch, const std::string& arguments, const std::string& prefix = "") {
     const std::string errFile = scratch.Path("stderr.txt");
-    const std::string command = std::string(ZWF_BINARY) + " " + arguments + " 2>" + Quoted(errFile);
+    const std::string command = prefix + std::string(ZWF_BINARY) + " " + arguments + " 2>" + Quoted(errFile);
     Outcome outcome;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     char buffer[4096];
@@ -91,6 +93,31 @@ TEST_F(Zwf, AMissingFolderIsNamedOnStderrAndExitsWithTwoAfterTheOthersAreSearche
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find(missing), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("1 Gruppe mit gleichem Inhalt"), std::string::npos);
+}
+
+TEST_F(Zwf, WhatCouldNotBeReadIsNamedOnStderrTheGroupsFoundArePrintedAndItExitsWithTwo) {
+    namespace fs = std::filesystem;
+    tree.Write("C/offen/a", "same");
+    tree.Write("C/offen/b", "same");
+    tree.Write("C/gesperrt/x", "same");
+    tree.Write("C/geheim", "same");  // of a candidate size: the search has to read it
+    fs::permissions(tree.FsPath(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    fs::permissions(tree.FsPath("C/gesperrt"), fs::perms::none);
+    fs::permissions(tree.FsPath("C/geheim"), fs::perms::none);
+    // Permissions bind root only in part: the run drops to an ordinary user.
+    const std::string asUser = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    Outcome run = RunZwf(scratch, Quoted(tree.Path("C")), asUser);
+    fs::permissions(tree.FsPath("C/gesperrt"), fs::perms::owner_all);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(tree.Path("C/gesperrt") + ": "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(tree.Path("C/geheim") + ": "), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, tree.Path("C/offen/a") + "\n" + tree.Path("C/offen/b") + "\n\n");
+}
+
+TEST_F(Zwf, OutputThatCannotBeWrittenIsNamedOnStderrAndExitsWithTwo) {
+    Outcome run = RunZwf(scratch, A + " >/dev/full");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("Ausgabe"), std::string::npos) << run.err;
 }
 
 TEST_F(Zwf, UsageErrorsExitWithTwo) {
