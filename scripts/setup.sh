@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev                           # the Linux window (Qt 6 Widgets)
   xvfb xauth xdotool imagemagick                   # screenshots of the real windows
   g++-mingw-w64-i686-posix mingw-w64-i686-dev      # the 32-bit Windows program
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev  # its tests where the kernel runs no 32-bit programs
   wine wine32:i386 wine64                          # running the Windows program and its tests
 )
 

@@ -4,16 +4,34 @@
 #   scripts/test-windows.sh [build-dir]     (default: build-win)
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$(realpath -m "${1:-$ROOT/build-win}")
+. "$ROOT/scripts/wine-arch.sh"
+ZWF_WINE_ARCH=$(zwf_wine_arch)
+export ZWF_WINE_ARCH
+if [ "$ZWF_WINE_ARCH" = win32 ]; then
+    BUILD=$(realpath -m "${1:-$ROOT/build-win}")
+    TOOLCHAIN=MingwI686.cmake
+else
+    echo "== this machine runs no 32-bit programs: the Windows tests run on the 64-bit build"
+    BUILD=$(realpath -m "${1:-$ROOT/build-win64}")
+    TOOLCHAIN=MingwX86_64.cmake
+fi
 
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DZWF_WERROR=ON \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/MingwI686.cmake" >/dev/null || exit 1
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$TOOLCHAIN" >/dev/null || exit 1
 ninja -C "$BUILD" -j2 || exit 1
 
 echo "== built (${SECONDS}s)"
 . "$ROOT/scripts/wine-env.sh"
 echo "== Wine prefix ready (${SECONDS}s)"
 status=0
+
+# Unix symbolic links, made on this side, as a Wine user's folders hold them.
+LINKS="$RUN/links"
+mkdir -p "$LINKS/Ziel"
+printf 'abc' >"$LINKS/Ziel/a.txt"; printf 'abc' >"$LINKS/datei.txt"
+ln -s Ziel "$LINKS/Verweis"; ln -s datei.txt "$LINKS/dateilink.txt"
+export ZWF_UNIX_LINK_TREE
+ZWF_UNIX_LINK_TREE=$(winepath -w "$LINKS")
 
 echo "== test suites under Wine"
 WINE_TIMEOUT=600 ctest --test-dir "$BUILD" --output-on-failure --timeout 120 -j2 </dev/null \

@@ -1,8 +1,23 @@
-# Sourced by the Windows test scripts: a private Xvfb display and a fresh 32-bit Wine prefix in a
+# Sourced by the Windows test scripts: a private Xvfb display and a fresh Wine prefix (32-bit where
+# the machine runs 32-bit programs) in a
 # temporary folder, torn down on exit. Every wine call goes through wine_run (with a timeout).
 # Sets RUN (the temporary folder), DISPLAY, WINEPREFIX and friends.
+. "$(dirname "${BASH_SOURCE[0]}")/wine-arch.sh"
 
 RUN=$(mktemp -d /tmp/zwf-wine.XXXXXX)
+
+# A kernel without 32-bit support cannot start the 32-bit Wine loader; the 64-bit one then runs
+# the 64-bit build. Small shims put that loader behind the usual names for every caller.
+ZWF_WINE_ARCH=${ZWF_WINE_ARCH:-$(zwf_wine_arch)}
+if [ "$ZWF_WINE_ARCH" = win64 ]; then
+    mkdir -p "$RUN/bin"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$RUN/bin/wine"
+    for tool in wineboot winepath regedit; do
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 %s "$@"\n' "$tool" >"$RUN/bin/$tool"
+    done
+    chmod +x "$RUN/bin/"*
+    export PATH="$RUN/bin:$PATH" WINELOADER=/usr/lib/wine/wine64
+fi
 XVFB=
 wine_env_cleanup() {
     [ -n "${WINEPREFIX:-}" ] && timeout 20 wineserver -k >/dev/null 2>&1
@@ -18,7 +33,7 @@ for _ in $(seq 100); do [ -s "$RUN/display" ] && break; sleep 0.1; done
 [ -s "$RUN/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(cat "$RUN/display")"
 
-export WINEPREFIX="$RUN/pfx" WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8 HOME="$RUN/home" \
+export WINEPREFIX="$RUN/pfx" WINEARCH=$ZWF_WINE_ARCH WINEDEBUG=-all LANG=C.UTF-8 HOME="$RUN/home" \
        WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 mkdir -p "$HOME"
 

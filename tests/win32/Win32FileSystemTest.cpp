@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "catalogue/ScanFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/win32/EntryKinds.h"
 #include "platform/win32/Utf16.h"
@@ -289,6 +291,31 @@ TEST(Win32FileSystem, OnlyNameSurrogateReparsePointsAreLinks) {
     EXPECT_EQ(KindOfEntry(kFolder | kReparse, IO_REPARSE_TAG_CLOUD_1), EntryKind::Folder);
     EXPECT_EQ(KindOfEntry(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0), EntryKind::File);
     EXPECT_EQ(KindOfEntry(kFolder | FILE_ATTRIBUTE_HIDDEN, IO_REPARSE_TAG_SYMLINK), EntryKind::Folder);
+    // No reparse point carries the tag 0; Wine lists Unix links so.
+    EXPECT_EQ(KindOfEntry(kFolder | kReparse, 0), EntryKind::Other);
+    EXPECT_EQ(KindOfEntry(kReparse, 0), EntryKind::Other);
+}
+
+// A tree the test script made on the Unix side: Ziel/a.txt, datei.txt, and the symbolic links
+// Verweis -> Ziel and dateilink.txt -> datei.txt, as a Wine user's folders hold them.
+TEST(Win32FileSystem, UnixLinksUnderWineAreNeitherCataloguedNorEntered) {
+    const char* given = std::getenv("ZWF_UNIX_LINK_TREE");
+    if (!given)
+        GTEST_SKIP() << "no tree with Unix links given (ZWF_UNIX_LINK_TREE)";
+    auto fs = MakeNativeFileSystem();
+    Catalogue catalogue(fs->Separator());
+    ScanReport report = ScanFolder(catalogue, *fs, given);
+    std::vector<std::string> names;
+    for (const FileEntry& entry : catalogue.allFiles)
+        names.push_back(catalogue.FullPath(entry).substr(std::string(given).size()));
+    EXPECT_THAT(names, ::testing::IsSubsetOf({"\\Ziel\\a.txt", "\\datei.txt", "\\dateilink.txt"}));
+    EXPECT_THAT(names, ::testing::Contains("\\Ziel\\a.txt"));
+    EXPECT_EQ(report.foldersSkipped, 0u);
+    std::error_code error;
+    auto root = fs->OpenFolder(given, error);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(fs->OpenSubfolder(*root, "Verweis", {}, error), nullptr);
+    EXPECT_EQ(error, make_error_code(FsError::IsLink));
 }
 
 // Makes folder `link` a junction (a mount-point reparse point) to `target`.
