@@ -10,6 +10,8 @@ packages=(
   xvfb xauth xdotool imagemagick                   # screenshots of the real windows
   g++-mingw-w64-i686-posix mingw-w64-i686-dev      # the 32-bit Windows program
   wine wine32:i386 wine64                          # running the Windows program and its tests
+  dpkg-dev file librsvg2-bin                       # the Debian package (dpkg-shlibdeps, icon sizes)
+  lintian appstream desktop-file-utils man-db      # checking the package and what it installs
 )
 
 missing=()
