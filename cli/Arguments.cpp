@@ -18,6 +18,8 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             json = true;
         } else if (argument == "-h" || argument == "--help") {
             parsed.help = true;
+        } else if (argument == "-V" || argument == "--version") {
+            parsed.version = true;
         } else {
             parsed.error = "unbekannte Option: " + argument;
             return parsed;
@@ -25,7 +27,7 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     }
     if (summary && json)
         parsed.error = "--summary und --json schließen einander aus";
-    else if (parsed.folders.empty() && !parsed.help)
+    else if (parsed.folders.empty() && !parsed.help && !parsed.version)
         parsed.error = "kein Ordner angegeben";
     parsed.format = json ? Format::Json : summary ? Format::Summary : Format::Plain;
     return parsed;

@@ -11,10 +11,11 @@ struct Arguments {
     Format format = Format::Plain;
     std::vector<std::string> folders;
     bool help = false;
+    bool version = false;
     std::string error;  // set when the command line cannot be used
 };
 
-// zwf [-m|--summary | --json] [--] FOLDER...   and   zwf -h|--help
+// zwf [-m|--summary | --json] [--] FOLDER...,   zwf -h|--help   and   zwf -V|--version
 Arguments ParseArguments(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kUsage =
@@ -24,6 +25,7 @@ inline constexpr const char* kUsage =
     "  -m, --summary  nur Anzahlen und freizugebende Bytes ausgeben\n"
     "      --json     Ergebnis als JSON ausgeben\n"
     "  -h, --help     diese Hilfe\n"
+    "  -V, --version  Versionsnummer ausgeben\n"
     "\n"
     "Ohne Option: die Pfade jeder Gruppe, einer pro Zeile, nach jeder Gruppe eine Leerzeile.\n"
     "Exit-Status 0, oder 2 bei falschem Aufruf oder einem Ordner, der nicht gelesen werden kann.\n";

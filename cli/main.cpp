@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
         std::fputs(zwf::cli::kUsage, stdout);
         return 0;
     }
+    if (arguments.version) {
+        std::fputs("zwf " ZWF_VERSION "\n", stdout);
+        return 0;
+    }
     const std::vector<std::string>& folders = arguments.folders;
 
     auto fileSystem = zwf::MakeNativeFileSystem();

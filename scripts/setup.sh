@@ -11,6 +11,8 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev      # the 32-bit Windows program
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev  # its tests where the kernel runs no 32-bit programs
   wine wine32:i386 wine64                          # running the Windows program and its tests
+  dpkg-dev file librsvg2-bin                       # the Debian package (dpkg-shlibdeps, icon sizes)
+  lintian appstream desktop-file-utils man-db      # checking the package and what it installs
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the native build, the sanitizer build, the Qt window on the offscreen
-# platform, and the Windows program under Wine.
+# Builds and runs every test: the native build, the Debian package unpacked and run, the sanitizer
+# build, the Qt window on the offscreen platform, and the Windows program under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -10,6 +10,9 @@ echo "== native build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZWF_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== the Debian package, unpacked and run"
+scripts/check-package.sh
 
 echo "== address and undefined-behaviour sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZWF_WERROR=ON -DZWF_SANITIZE=ON >/dev/null
