@@ -15,6 +15,7 @@ namespace {
 
 using win32::KindOfEntry;
 using win32::Narrow;
+using win32::UniqueFind;
 using win32::UniqueHandle;
 using win32::Widen;
 
@@ -185,7 +186,14 @@ public:
                                                 const FileIdentity& expected, std::error_code& error) override {
         // The reparse point itself is opened, so a junction or link put there is seen, not followed.
         const std::string path = Inside(parent, name);
-        return Opened(path, OpenFolderHandle(path, FILE_FLAG_OPEN_REPARSE_POINT), expected, error);
+        auto folder = Opened(path, OpenFolderHandle(path, FILE_FLAG_OPEN_REPARSE_POINT), expected, error);
+        // Wine opens a Unix link's target and shows no reparse point on the handle; the folder's
+        // own entry for the name tells. Asked after the open, so a swap before it is seen too.
+        if (folder && ListedAsLink(path)) {
+            error = make_error_code(FsError::IsLink);
+            return nullptr;
+        }
+        return folder;
     }
 
     FolderListing List(FolderHandle& folder) override {
@@ -239,6 +247,14 @@ public:
     }
 
 private:
+    static bool ListedAsLink(const std::string& path) {
+        WIN32_FIND_DATAW data{};
+        UniqueFind find(::FindFirstFileExW(NativePath(path).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                           nullptr, 0));
+        return find.IsValid() && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+               KindOfEntry(data.dwFileAttributes, data.dwReserved0) == EntryKind::Other;
+    }
+
     static std::unique_ptr<FolderHandle> Opened(const std::string& path, UniqueHandle handle,
                                                 const FileIdentity& expected, std::error_code& error) {
         if (!handle.IsValid()) {
