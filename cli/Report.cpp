@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <string>
+#include <vector>
 
 namespace zwf::cli {
 
@@ -56,6 +57,27 @@ std::size_t Utf8Length(std::string_view text, std::size_t i) {
     return length;
 }
 
+bool IsUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8Length(text, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Hex(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (char c : bytes) {
+        hex += kDigits[static_cast<unsigned char>(c) >> 4];
+        hex += kDigits[static_cast<unsigned char>(c) & 0xF];
+    }
+    return hex;
+}
+
 std::string JsonString(std::string_view text) {
     std::string quoted = "\"";
     for (std::size_t i = 0; i < text.size();) {
@@ -95,6 +117,16 @@ void PrintPlain(std::FILE* out, const Catalogue& catalogue) {
     }
 }
 
+void PrintNullSeparated(std::FILE* out, const Catalogue& catalogue) {
+    for (const DuplicateGroup& group : catalogue.groups) {
+        for (const GroupMember& member : catalogue.Members(group)) {
+            Put(out, catalogue.FullPath(member));
+            Put(out, std::string_view("\0", 1));
+        }
+        Put(out, std::string_view("\0", 1));
+    }
+}
+
 void PrintSummary(std::FILE* out, const Catalogue& catalogue) {
     const Totals totals = Count(catalogue);
     const auto counted = [](std::uint64_t n, std::string_view one, std::string_view many) {
@@ -114,14 +146,27 @@ void PrintJson(std::FILE* out, const Catalogue& catalogue) {
     for (const DuplicateGroup& group : catalogue.groups) {
         Put(out, firstGroup ? "\n  " : ",\n  ");
         firstGroup = false;
+        std::vector<std::string> paths;
+        for (const GroupMember& member : catalogue.Members(group))
+            paths.push_back(catalogue.FullPath(member));
         Put(out, "{\"size\": " + Number(group.size) + ", \"paths\": [");
-        bool firstMember = true;
-        for (const GroupMember& member : catalogue.Members(group)) {
-            Put(out, firstMember ? "" : ", ");
-            firstMember = false;
-            Put(out, JsonString(catalogue.FullPath(member)));
+        bool rawNeeded = false;
+        for (std::size_t k = 0; k < paths.size(); ++k) {
+            Put(out, k == 0 ? "" : ", ");
+            Put(out, JsonString(paths[k]));
+            rawNeeded = rawNeeded || !IsUtf8(paths[k]);
         }
-        Put(out, "]}");
+        Put(out, "]");
+        // Names that are not UTF-8 lose bytes above; their exact bytes follow, as hex.
+        if (rawNeeded) {
+            Put(out, ", \"raw_paths\": [");
+            for (std::size_t k = 0; k < paths.size(); ++k) {
+                Put(out, k == 0 ? "" : ", ");
+                Put(out, IsUtf8(paths[k]) ? std::string("null") : "\"" + Hex(paths[k]) + "\"");
+            }
+            Put(out, "]");
+        }
+        Put(out, "}");
     }
     Put(out, firstGroup ? "]" : "\n]");
     Put(out, ", \"duplicates\": " + Number(totals.copies) + ", \"reclaimable_bytes\": " +

@@ -36,7 +36,7 @@ void Complain(const std::string& what, std::error_code error) {
 int main(int argc, char** argv) {
     const zwf::cli::Arguments arguments = zwf::cli::ParseArguments(zwf::cli::Utf8Arguments(argc, argv));
     if (!arguments.error.empty()) {
-        std::fprintf(stderr, "zwf: %s\nAufruf: zwf [--summary | --json] ORDNER...  (zwf --help)\n",
+        std::fprintf(stderr, "zwf: %s\nAufruf: zwf [-0 | --summary | --json] ORDNER...  (zwf --help)\n",
                      arguments.error.c_str());
         return kExitTrouble;
     }
@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
 
     switch (arguments.format) {
     case zwf::cli::Format::Plain: zwf::cli::PrintPlain(stdout, catalogue); break;
+    case zwf::cli::Format::Null: zwf::cli::PrintNullSeparated(stdout, catalogue); break;
     case zwf::cli::Format::Summary: zwf::cli::PrintSummary(stdout, catalogue); break;
     case zwf::cli::Format::Json: zwf::cli::PrintJson(stdout, catalogue); break;
     }

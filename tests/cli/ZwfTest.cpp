@@ -80,9 +80,12 @@ TEST_F(Zwf, JsonNamesSizesAndPathsAndEscapesWhatJsonCannotHoldRaw) {
     Outcome run = RunZwf(scratch, "--json " + Quoted(tree.Path("C")));
     EXPECT_EQ(run.status, 0);
     const std::string folder = tree.Path("C");
+    std::string hexFolder;
+    for (unsigned char c : folder)
+        hexFolder += "0123456789abcdef"[c >> 4], hexFolder += "0123456789abcdef"[c & 0xF];
     EXPECT_EQ(run.out, "{\"files\": 2, \"groups\": [\n  {\"size\": 1, \"paths\": [\"" + folder +
-                           "/bytes\\ufffd\", \"" + folder +
-                           "/quote\\\"back\\\\slash\"]}\n], \"duplicates\": 1, \"reclaimable_bytes\": 1}\n");
+                           "/bytes\\ufffd\", \"" + folder + "/quote\\\"back\\\\slash\"], \"raw_paths\": [\"" +
+                           hexFolder + "2f6279746573ff\", null]}\n], \"duplicates\": 1, \"reclaimable_bytes\": 1}\n");
     Outcome none = RunZwf(scratch, "--json " + Quoted(tree.Path("A/sub")));
     EXPECT_EQ(none.out, "{\"files\": 1, \"groups\": [], \"duplicates\": 0, \"reclaimable_bytes\": 0}\n");
 }
@@ -118,6 +121,17 @@ TEST_F(Zwf, OutputThatCannotBeWrittenIsNamedOnStderrAndExitsWithTwo) {
     Outcome run = RunZwf(scratch, A + " >/dev/full");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("Ausgabe"), std::string::npos) << run.err;
+}
+
+TEST_F(Zwf, NullSeparatedOutputKeepsAnyNameWhole) {
+    tree.Write("N/zeile\numbruch", "x");
+    tree.Write("N/b\xff", "x");
+    tree.Write("N/b\xfe", "x");
+    Outcome run = RunZwf(scratch, "-0 " + Quoted(tree.Path("N")));
+    EXPECT_EQ(run.status, 0);
+    const std::string nul(1, '\0');
+    EXPECT_EQ(run.out, tree.Path("N/b\xfe") + nul + tree.Path("N/b\xff") + nul + tree.Path("N/zeile\numbruch") + nul + nul);
+    EXPECT_EQ(RunZwf(scratch, "-0 --json " + A).status, 2);
 }
 
 TEST_F(Zwf, UsageErrorsExitWithTwo) {
