@@ -26,7 +26,7 @@ struct DuplicateGroup {
 // and the folder added last.
 class Catalogue {
 public:
-    explicit Catalogue(char separator) : m_separator(separator) {}
+    explicit Catalogue(char separator) : folders(separator), m_separator(separator) {}
 
     std::vector<FileEntry> allFiles;
     std::vector<DuplicateGroup> groups;
@@ -35,7 +35,7 @@ public:
     FolderTable folders;
 
     char Separator() const { return m_separator; }
-    const std::string& Path(FolderId folder) const { return folders.Text(folder); }
+    std::string Path(FolderId folder) const { return folders.Text(folder); }
     // folder, separator, name; a file in the POSIX root has the folder "" and so reads "/name".
     std::string FullPath(const FileEntry& entry) const;
     std::string FullPath(const GroupMember& member) const;

@@ -14,30 +14,50 @@ namespace zwf {
 using FolderId = std::uint32_t;
 inline constexpr FolderId kNoParent = std::numeric_limits<FolderId>::max();
 
-// Each folder is stored once and shared by every file inside it: its full text, the folder it
-// was listed in (none for a folder the user added) and its identity, so that it can be reached
-// again from the added folder down, one checked step at a time.
+// Each folder is stored once, as its name and the folder it was listed in (a folder the user
+// added keeps its whole text and has no parent), with its identity: memory stays flat however
+// deep the tree, and a folder can be reached again from the added folder down, one checked step
+// at a time. Full texts are built where a path is needed.
 class FolderTable {
 public:
-    // The folder with this text and identity, added when it is new. A text met again with another
-    // identity is another folder: it was replaced in between.
-    FolderId Intern(std::string_view folder, FolderId parent = kNoParent, FileIdentity identity = {});
-    const std::string& Text(FolderId id) const { return m_folders[id].text; }
+    explicit FolderTable(char separator = '/') : m_separator(separator) {}
+
+    // A folder the user added, by its whole text (no trailing separator).
+    FolderId Intern(std::string_view folder, FileIdentity identity = {});
+    // A folder listed in parent under name. A folder met again with another identity is another
+    // folder: it was replaced in between.
+    FolderId Intern(FolderId parent, std::string_view name, FileIdentity identity);
+
+    // The folder's full text: its parents' names and its own, joined by the separator.
+    std::string Text(FolderId id) const;
     FolderId Parent(FolderId id) const { return m_folders[id].parent; }
     const FileIdentity& Identity(FolderId id) const { return m_folders[id].identity; }
     // The folder's own name within its parent (its whole text for a folder the user added).
-    std::string_view Name(FolderId id) const;
+    const std::string& Name(FolderId id) const { return m_folders[id].name; }
     std::size_t Count() const { return m_folders.size(); }
     void Clear();
 
 private:
     struct Folder {
-        std::string text;
+        std::string name;
         FolderId parent;
         FileIdentity identity;
     };
-    std::deque<Folder> m_folders;  // a deque never moves its elements, so the views stay valid
-    std::unordered_map<std::string_view, FolderId> m_ids;
+    struct Key {
+        FolderId parent;
+        std::string_view name;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const {
+            return std::hash<std::string_view>()(key.name) * 31 + key.parent;
+        }
+    };
+    FolderId Add(FolderId parent, std::string_view name, FileIdentity identity);
+
+    char m_separator;
+    std::deque<Folder> m_folders;  // a deque never moves its elements, so the keys' views stay valid
+    std::unordered_map<Key, FolderId, KeyHash> m_ids;
 };
 
 }  // namespace zwf

@@ -12,7 +12,7 @@ std::unique_ptr<FolderHandle> ReachFolder(const FolderTable& folders, FileSystem
         chain.push_back(folders.Parent(chain.back()));
 
     const FolderId top = chain.back();
-    std::unique_ptr<FolderHandle> handle = fileSystem.OpenFolder(folders.Text(top), error);
+    std::unique_ptr<FolderHandle> handle = fileSystem.OpenFolder(folders.Name(top), error);
     if (!handle)
         return nullptr;
     const FileIdentity& expected = folders.Identity(top);
@@ -21,7 +21,7 @@ std::unique_ptr<FolderHandle> ReachFolder(const FolderTable& folders, FileSystem
         return nullptr;
     }
     for (auto step = std::next(chain.rbegin()); step != chain.rend(); ++step) {
-        handle = fileSystem.OpenSubfolder(*handle, std::string(folders.Name(*step)), folders.Identity(*step), error);
+        handle = fileSystem.OpenSubfolder(*handle, folders.Name(*step), folders.Identity(*step), error);
         if (!handle)
             return nullptr;
     }

@@ -20,6 +20,7 @@ struct Level {
     std::vector<DirEntry> entries;
     std::size_t next = 0;
     std::unique_ptr<FolderHandle> handle;
+    std::size_t pathLength = 0;  // of its full text, the start of the walk's path
 };
 
 std::string_view WithoutTrailingSeparator(std::string_view folder, char separator) {
@@ -46,8 +47,9 @@ public:
         }
         if (listing.error)
             m_report.problems.push_back({text, listing.error});
-        const FolderId id = m_catalogue.folders.Intern(text, kNoParent, start->Identity());
-        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(start)});
+        const FolderId id = m_catalogue.folders.Intern(text, start->Identity());
+        m_path = text;
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(start), m_path.size()});
         Descend();
         if (m_progress)
             m_progress(m_report.filesAdded);
@@ -61,6 +63,8 @@ private:
             if (current.next == current.entries.size()) {
                 m_stack.pop_back();
                 m_heldFrom = std::min(m_heldFrom, m_stack.size());
+                if (!m_stack.empty())
+                    m_path.resize(m_stack.back().pathLength);
                 continue;
             }
             DirEntry& entry = current.entries[current.next++];
@@ -85,32 +89,30 @@ private:
     // Opens the subfolder through the folder on top of the stack, lists it and puts it on the stack.
     bool Enter(const DirEntry& entry) {
         const FolderId parent = m_stack.back().id;
-        std::string text = m_catalogue.Path(parent);
-        text.push_back(m_catalogue.Separator());
-        text.append(entry.name);
+        const std::size_t parentLength = m_path.size();
+        m_path.push_back(m_catalogue.Separator());
+        m_path.append(entry.name);
 
         std::error_code error;
         std::unique_ptr<FolderHandle> folder;
         if (FolderHandle* parentHandle = TopHandle(error))
             folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
-        if (!folder)
-            return Skip(std::move(text), error);
-        FolderListing listing = m_fs.List(*folder);
-        if (listing.error && listing.entries.empty())
-            return Skip(std::move(text), listing.error);
+        FolderListing listing;
+        if (folder)
+            listing = m_fs.List(*folder);
+        if (!folder || (listing.error && listing.entries.empty())) {
+            ++m_report.foldersSkipped;
+            m_report.problems.push_back({m_path, folder ? listing.error : error});
+            m_path.resize(parentLength);
+            return false;
+        }
         if (listing.error)
-            m_report.problems.push_back({text, listing.error});
-        const FolderId id = m_catalogue.folders.Intern(text, parent, folder->Identity());
-        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(folder)});
+            m_report.problems.push_back({m_path, listing.error});
+        const FolderId id = m_catalogue.folders.Intern(parent, entry.name, folder->Identity());
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(folder), m_path.size()});
         while (m_stack.size() - m_heldFrom > kHeldFolders)
             m_stack[m_heldFrom++].handle.reset();
         return true;
-    }
-
-    bool Skip(std::string text, std::error_code error) {
-        ++m_report.foldersSkipped;
-        m_report.problems.push_back({std::move(text), error});
-        return false;
     }
 
     // The handle of the folder on top of the stack, opened again from the start folder down when
@@ -125,7 +127,7 @@ private:
         const std::size_t keepFrom = top + 1 > kHeldFolders ? top + 1 - kHeldFolders : 1;
         for (std::size_t level = 1; level <= top; ++level) {
             const FolderId id = m_stack[level].id;
-            auto opened = m_fs.OpenSubfolder(*previous, std::string(folders.Name(id)), folders.Identity(id), error);
+            auto opened = m_fs.OpenSubfolder(*previous, folders.Name(id), folders.Identity(id), error);
             if (!opened)
                 return nullptr;
             previous = opened.get();
@@ -143,6 +145,7 @@ private:
     const ScanProgressFn& m_progress;
     ScanReport& m_report;
     std::vector<Level> m_stack;
+    std::string m_path;          // the full text of the folder on top of the stack
     std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
 };
 

@@ -162,7 +162,13 @@ void PrintJson(std::FILE* out, const Catalogue& catalogue) {
             Put(out, ", \"raw_paths\": [");
             for (std::size_t k = 0; k < paths.size(); ++k) {
                 Put(out, k == 0 ? "" : ", ");
-                Put(out, IsUtf8(paths[k]) ? std::string("null") : "\"" + Hex(paths[k]) + "\"");
+                if (IsUtf8(paths[k])) {
+                    Put(out, "null");
+                } else {
+                    Put(out, "\"");
+                    Put(out, Hex(paths[k]));
+                    Put(out, "\"");
+                }
             }
             Put(out, "]");
         }
