@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include <vector>
+
 namespace zwf {
 
 namespace {
@@ -36,6 +38,23 @@ bool SameFile(const FileStatus& now, const FileStatus& expected) {
     if (now.error || now.kind != EntryKind::File || now.size != expected.size || now.times != expected.times)
         return false;
     return !now.identity.Known() || !expected.identity.Known() || now.identity == expected.identity;
+}
+
+std::string FolderHandle::Path() const {
+    std::vector<const Place*> chain;
+    std::size_t length = 0;
+    for (const Place* place = m_place.get(); place; place = place->parent.get()) {
+        chain.push_back(place);
+        length += place->name.size() + 1;
+    }
+    std::string path;
+    path.reserve(length);
+    for (auto place = chain.rbegin(); place != chain.rend(); ++place) {
+        if ((*place)->parent)
+            path.push_back((*place)->separator);
+        path.append((*place)->name);
+    }
+    return path;
 }
 
 FolderListing FileSystem::ListFolder(const std::string& folder) {

@@ -86,17 +86,29 @@ public:
 // through it, so no link, and no folder renamed or swapped meanwhile, can lead elsewhere.
 class FolderHandle {
 public:
-    FolderHandle(std::string path, FileIdentity identity) : m_path(std::move(path)), m_identity(identity) {}
+    // A folder reached by its full path.
+    FolderHandle(std::string path, FileIdentity identity)
+        : m_place(std::make_shared<const Place>(Place{nullptr, std::move(path), 0})), m_identity(identity) {}
+    // A folder reached through parent: its path shares the parent's, so a deep tree costs no
+    // copies of long paths.
+    FolderHandle(const FolderHandle& parent, std::string_view name, char separator, FileIdentity identity)
+        : m_place(std::make_shared<const Place>(Place{parent.m_place, std::string(name), separator})),
+          m_identity(identity) {}
     virtual ~FolderHandle() = default;
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
 
     // The path it was reached by, in catalogue form (no trailing separator; "" is the POSIX root).
-    const std::string& Path() const { return m_path; }
+    std::string Path() const;
     const FileIdentity& Identity() const { return m_identity; }
 
 private:
-    std::string m_path;
+    struct Place {
+        std::shared_ptr<const Place> parent;
+        std::string name;
+        char separator;  // between the parent's path and name
+    };
+    std::shared_ptr<const Place> m_place;
     FileIdentity m_identity;
 };
 

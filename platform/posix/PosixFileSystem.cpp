@@ -109,6 +109,8 @@ class PosixFolder final : public FolderHandle {
 public:
     PosixFolder(std::string path, FileIdentity identity, int fd)
         : FolderHandle(std::move(path), identity), m_fd(fd) {}
+    PosixFolder(const FolderHandle& parent, std::string_view name, FileIdentity identity, int fd)
+        : FolderHandle(parent, name, '/', identity), m_fd(fd) {}
     int Fd() const { return m_fd.Get(); }
 
 private:
@@ -159,10 +161,7 @@ public:
             return nullptr;
         }
         error.clear();
-        std::string path = parent.Path();
-        path.push_back('/');
-        path.append(name);
-        return std::make_unique<PosixFolder>(std::move(path), status.identity, fd.Release());
+        return std::make_unique<PosixFolder>(parent, name, status.identity, fd.Release());
     }
 
     FolderListing List(FolderHandle& folder) override {
