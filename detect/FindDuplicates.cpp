@@ -8,6 +8,7 @@
 #include "detect/Parallel.h"
 #include "detect/SizeBuckets.h"
 #include "detect/SmallFiles.h"
+#include "detect/TickingFileSystem.h"
 
 namespace zwf {
 
@@ -39,7 +40,8 @@ void FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchPr
     std::vector<Bucket> buckets =
         detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
     detect::ProgressMeter meter(progress, BytesToCompare(buckets));
-    const detect::SearchContext context{catalogue, counting, meter,
+    detect::TickingFileSystem ticking(counting, meter);
+    const detect::SearchContext context{catalogue, ticking, meter,
                                         detect::ReadingThreads(counting.ReadsInParallel())};
 
     buckets = detect::SplitSmallFilesByContent(std::move(buckets), context);  // byte for byte

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "catalogue/Catalogue.h"
+#include "detect/Parallel.h"
 #include "detect/ProgressMeter.h"
 #include "platform/FileSystem.h"
 
@@ -22,6 +23,12 @@ struct SearchContext {
     unsigned threads = 1;  // how many files may be read at once, each by its own thread
 
     std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }
+
+    // ForEachIndex on the search's threads; the progress meter keeps its chances to report
+    // while the searching thread waits for the others.
+    void ForEach(std::size_t count, const IndexWork& work) const {
+        ForEachIndex(count, threads, work, [this] { progress.Tick(); });
+    }
 };
 
 }  // namespace zwf::detect
