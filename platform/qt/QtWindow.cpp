@@ -26,7 +26,7 @@ namespace {
 constexpr int kSearchButtonId = 9;
 constexpr int kProgressBarId = 100;
 // Repainting more often than the screen refreshes would only slow the work down.
-constexpr qint64 kRepaintIntervalMs = 15;
+constexpr qint64 kRepaintIntervalMs = 16;
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -185,6 +185,10 @@ void QtWindow::Queue(const WindowEvent& event) {
 }
 
 void QtWindow::QueueControl(int id, WindowEvent::Action action) {
+    // During work a control can still be worked from outside the input blocker's reach (by a
+    // screen reader, say); that is no answer to what the window shows after the work either.
+    if (m_working)
+        return;
     Queue({WindowEvent::Kind::Control, id, action});
 }
 
@@ -244,11 +248,15 @@ void QtWindow::BeginWork() {
 }
 
 void QtWindow::KeepAlive() {
-    // The first call after BeginWork always goes through, so what changed before the work shows.
-    if (!m_working || (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < kRepaintIntervalMs))
+    if (!m_working)
         return;
+    // Everything pending is handled at once: a screen reader's question waits no longer than the
+    // work takes to call again, and the input blocker throws away what the user did meanwhile.
     QCoreApplication::processEvents();
-    // Qt schedules repaints on a short timer, which the work would keep from firing.
+    // The whole window is repainted at most as often as a screen refreshes. The first call after
+    // BeginWork always repaints, so what changed before the work shows.
+    if (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < kRepaintIntervalMs)
+        return;
     if (m_widget)
         m_widget->repaint();
     m_sinceRepaint.start();
