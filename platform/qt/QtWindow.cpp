@@ -17,6 +17,7 @@
 
 #include "platform/qt/InputBlocker.h"
 #include "platform/qt/ListBox.h"
+#include "platform/qt/PaintThrottle.h"
 
 namespace zwf::qt {
 
@@ -25,8 +26,6 @@ namespace {
 // The search button and the progress bar that stands in its place while files are compared.
 constexpr int kSearchButtonId = 9;
 constexpr int kProgressBarId = 100;
-// Repainting more often than the screen refreshes would only slow the work down.
-constexpr qint64 kRepaintIntervalMs = 16;
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -55,7 +54,7 @@ private:
 
 QtWindow::QtWindow(std::string_view title, std::span<const ControlSpec> controls, QSize clientSize)
     : m_widget(std::make_unique<MainWidget>([this] { QueueCloseRequest(); })),
-      m_inputBlocker(std::make_unique<InputBlocker>()) {
+      m_inputBlocker(std::make_unique<InputBlocker>()), m_paintThrottle(std::make_unique<PaintThrottle>()) {
     m_widget->setWindowTitle(ToQString(title));
     m_widget->setFixedSize(clientSize);
     for (const ControlSpec& spec : controls)
@@ -243,8 +242,9 @@ void QtWindow::BeginWork() {
         return;
     m_working = true;
     QCoreApplication::instance()->installEventFilter(m_inputBlocker.get());
+    QCoreApplication::instance()->installEventFilter(m_paintThrottle.get());
+    m_paintThrottle->Restart();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_sinceRepaint.invalidate();
 }
 
 void QtWindow::KeepAlive() {
@@ -252,14 +252,9 @@ void QtWindow::KeepAlive() {
         return;
     // Everything pending is handled at once: a screen reader's question waits no longer than the
     // work takes to call again, and the input blocker throws away what the user did meanwhile.
+    // Only painting waits for its turn.
     QCoreApplication::processEvents();
-    // The whole window is repainted at most as often as a screen refreshes. The first call after
-    // BeginWork always repaints, so what changed before the work shows.
-    if (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < kRepaintIntervalMs)
-        return;
-    if (m_widget)
-        m_widget->repaint();
-    m_sinceRepaint.start();
+    m_paintThrottle->Flush();
 }
 
 void QtWindow::EndWork() {
@@ -267,6 +262,8 @@ void QtWindow::EndWork() {
         return;
     // Input that came in since the last repaint is still waiting; it goes the same way.
     QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(m_paintThrottle.get());
+    m_paintThrottle->Release();
     QCoreApplication::instance()->removeEventFilter(m_inputBlocker.get());
     QGuiApplication::restoreOverrideCursor();
     m_working = false;

@@ -171,6 +171,24 @@ TEST_F(QtWindowTest, EveryKeepAliveAnswersWhatIsPendingButNoControlActsOnIt) {
     EXPECT_TRUE(TakeEvents().empty());
 }
 
+// Painting during work waits for its turn, but is never lost: Qt asks a window again only once
+// its last request was handled, so a request dropped would leave the window unpainted for good.
+TEST_F(QtWindowTest, PaintsHeldBackDuringWorkComeAfterwardsAndTheWindowPaintsOnAfterThem) {
+    PaintCounter paints(window->Control(ctl::kAllFilesLabel));
+    window->BeginWork();
+    for (int i = 0; i < 3; ++i) {
+        window->SetText(ctl::kAllFilesLabel, "Alle Dateien (" + std::to_string(i) + ")");
+        window->KeepAlive();
+    }
+    window->SetText(ctl::kAllFilesLabel, "Alle Dateien (3)");
+    window->EndWork();
+    const int afterWork = paints.count;
+    EXPECT_GE(afterWork, 2) << "the first change at once, the last one when the work ends";
+    window->SetText(ctl::kAllFilesLabel, "Alle Dateien (4)");
+    QCoreApplication::processEvents();
+    EXPECT_GT(paints.count, afterWork);
+}
+
 TEST_F(QtWindowTest, CloseRequestDuringWorkIsDeliveredAfterwards) {
     window->BeginWork();
     window->Widget()->close();
