@@ -18,7 +18,7 @@ for _ in $(seq 100); do [ -s "$RUN/display" ] && break; sleep 0.1; done
 [ -s "$RUN/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(cat "$RUN/display")"
 
-export WINEPREFIX="$RUN/pfx" WINEARCH=win32 WINEDEBUG=-all LANG=C.UTF-8 HOME="$RUN/home" \
+export WINEPREFIX="$RUN/pfx" WINEARCH=${WINEARCH:-win32} WINEDEBUG=-all LANG=C.UTF-8 HOME="$RUN/home" \
        WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 mkdir -p "$HOME"
 
