@@ -78,7 +78,7 @@ def renew_files(folders):
 
 
 class ReadMeter(threading.Thread):
-    """Samples the bytes the program has read, every millisecond."""
+    """Samples the bytes the program has read, every few milliseconds."""
 
     def __init__(self, pid):
         super().__init__(daemon=True)
@@ -98,7 +98,7 @@ class ReadMeter(threading.Thread):
             sample = (time.monotonic(), self.read())
             with self.lock:
                 self.samples.append(sample)
-            time.sleep(0.001)
+            time.sleep(0.005)
 
     def since(self, start):
         with self.lock:

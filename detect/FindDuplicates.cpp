@@ -8,7 +8,6 @@
 #include "detect/Parallel.h"
 #include "detect/SizeBuckets.h"
 #include "detect/SmallFiles.h"
-#include "detect/TickingFileSystem.h"
 
 namespace zwf {
 
@@ -40,8 +39,7 @@ void FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchPr
     std::vector<Bucket> buckets =
         detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
     detect::ProgressMeter meter(progress, BytesToCompare(buckets));
-    detect::TickingFileSystem ticking(counting, meter);
-    const detect::SearchContext context{catalogue, ticking, meter,
+    const detect::SearchContext context{catalogue, counting, meter,
                                         detect::ReadingThreads(counting.ReadsInParallel())};
 
     buckets = detect::SplitSmallFilesByContent(std::move(buckets), context);  // byte for byte

@@ -12,7 +12,7 @@ namespace zwf::detect {
 
 namespace {
 constexpr unsigned kMostThreads = 4;
-constexpr auto kWaitSlice = std::chrono::milliseconds(1);
+constexpr auto kWaitSlice = std::chrono::milliseconds(2);
 
 // Counts the helper threads still at work; the calling thread waits for it in short slices.
 class Helpers {
@@ -55,16 +55,18 @@ void ForEachIndex(std::size_t count, unsigned workers, const IndexWork& work,
         for (std::size_t i = next++; i < count; i = next++)
             work(i, worker);
     };
-    const std::size_t helpers = std::min<std::size_t>(workers > 0 ? workers - 1 : 0, count > 0 ? count - 1 : 0);
-    Helpers running(helpers);
+    const std::size_t threadsAtWork = std::min<std::size_t>(std::max(workers, 1u), count);
+    const std::size_t first = whileWaiting ? 0 : 1;  // worker 0 is the calling thread when it works
+    Helpers running(threadsAtWork > first ? threadsAtWork - first : 0);
     std::vector<std::jthread> threads;
-    threads.reserve(helpers);
-    for (std::size_t t = 1; t <= helpers; ++t)
+    threads.reserve(threadsAtWork);
+    for (std::size_t t = first; t < threadsAtWork; ++t)
         threads.emplace_back([&, t] {
             drain(static_cast<unsigned>(t));
             running.OneDone();
         });
-    drain(0);
+    if (!whileWaiting)
+        drain(0);
     running.WaitForAll(whileWaiting);
 }
 

@@ -22,11 +22,13 @@ public:
 
     // Bytes of candidate files read for the last time or found not to need reading.
     void Advance(std::uint64_t bytes);
-    // A chance to report without new bytes of its own, for the searching thread while it reads a
-    // file from start to end or waits for other threads; bytes they settled show up in it.
+    // A chance to report without new bytes of its own, for the searching thread while it waits
+    // for the threads at work; the bytes they settled show up in it.
     void Tick();
     // Reports done == total; called once when the search ends.
     void Finish();
+    // Whether anyone is told of the progress.
+    bool Reports() const { return static_cast<bool>(m_report); }
 
 private:
     void ReportIfDue();

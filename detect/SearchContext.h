@@ -24,10 +24,13 @@ struct SearchContext {
 
     std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }
 
-    // ForEachIndex on the search's threads; the progress meter keeps its chances to report
-    // while the searching thread waits for the others.
+    // ForEachIndex on the search's threads. When progress is reported, the searching thread
+    // leaves the work to the others and reports while it waits for them.
     void ForEach(std::size_t count, const IndexWork& work) const {
-        ForEachIndex(count, threads, work, [this] { progress.Tick(); });
+        if (progress.Reports())
+            ForEachIndex(count, threads, work, [this] { progress.Tick(); });
+        else
+            ForEachIndex(count, threads, work);
     }
 };
 

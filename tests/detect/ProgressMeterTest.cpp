@@ -54,8 +54,8 @@ bool Await(const std::atomic<bool>& flag) {
     return flag;
 }
 
-// The searching thread, out of work of its own, still reports what the other threads settle:
-// the helper here finishes only once it has seen its bytes reported.
+// The searching thread reports what the threads at work settle while it waits for them: the
+// helper here finishes only once it has seen its bytes reported.
 TEST(ProgressMeter, ReportsWhileTheSearchingThreadWaitsForTheOthers) {
     std::atomic<std::uint64_t> shown{0};
     SearchProgressFn report = [&](std::uint64_t done, std::uint64_t) { shown = done; };
