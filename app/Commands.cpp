@@ -61,8 +61,7 @@ void Search(Session& session) {
                 shown = percent;
                 window.SetProgress(percent);
             }
-            if (session.pacer.Due())
-                window.KeepAlive();
+            window.KeepAlive();  // the search reports every few milliseconds
         });
         window.ShowProgressBar(false);
     }

@@ -10,8 +10,9 @@
 namespace zwf {
 
 struct RunOptions {
-    // How often long work lets the window repaint.
-    std::chrono::steady_clock::duration keepAliveInterval = std::chrono::milliseconds(100);
+    // How often the scan and the deletes let the window answer what is pending. The search's
+    // progress reports come every few milliseconds already, and each one keeps it alive.
+    std::chrono::steady_clock::duration keepAliveInterval = std::chrono::milliseconds(4);
 };
 
 // Everything one run of the program works on.

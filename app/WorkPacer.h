@@ -6,8 +6,8 @@
 
 namespace zwf {
 
-// Long work keeps the window alive a few times a second, timed by the clock rather than by
-// the amount of work done, so neither many small files nor a few huge ones freeze it.
+// Long work keeps the window alive every few milliseconds, timed by the clock rather than by
+// the amount of work done, so neither many small files nor a few huge ones keep it waiting.
 class WorkPacer {
 public:
     using Clock = std::chrono::steady_clock;

@@ -60,7 +60,7 @@ std::vector<std::size_t> SetOfFirstFile(const std::vector<std::size_t>& files, s
 // Buckets are independent of each other: several threads may take one each.
 std::vector<Bucket> SplitByWholeContent(std::vector<Bucket> buckets, const SearchContext& context) {
     std::vector<std::vector<Bucket>> found(buckets.size());
-    ForEachIndex(buckets.size(), context.threads, [&](std::size_t i, unsigned) {
+    context.ForEach(buckets.size(), [&](std::size_t i, unsigned) {
         Bucket& bucket = buckets[i];
         if (bucket.confirmed) {
             found[i].push_back(std::move(bucket));

@@ -70,7 +70,7 @@ std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext&
             jobs.push_back({c, k});
     }
     std::vector<AlignedBuffer> buffers(context.threads);
-    ForEachIndex(jobs.size(), context.threads, [&](std::size_t j, unsigned worker) {
+    context.ForEach(jobs.size(), [&](std::size_t j, unsigned worker) {
         const Bucket& bucket = buckets[chosen[jobs[j].chosen]];
         AlignedBuffer& buffer = buffers[worker];
         buffer.Resize(bufferBytes);

@@ -5,12 +5,16 @@
 
 namespace zwf::detect {
 
-// Calls work(i, worker) for every i below count, on the calling thread (worker 0) and on up to
-// workers - 1 more threads, each taking the next index when done with its last; worker tells
-// which thread runs the call, for scratch space of its own. Returns when all are done. The
-// calling thread always takes part, so progress reported from it keeps moving.
+// Calls work(i, worker) for every i below count on up to `workers` threads, each taking the next
+// index when done with its last; worker (below workers) tells which thread runs the call, for
+// scratch space of its own. Returns when all are done.
+// Without whileWaiting, the calling thread is one of them (worker 0). With it, the calling thread
+// takes no work: it waits for the others and calls whileWaiting every few milliseconds, so that a
+// window it keeps alive answers at once however long a single read takes, and gets the processor
+// back quickly when others want it too, as a thread that mostly sleeps does.
 using IndexWork = std::function<void(std::size_t index, unsigned worker)>;
-void ForEachIndex(std::size_t count, unsigned workers, const IndexWork& work);
+void ForEachIndex(std::size_t count, unsigned workers, const IndexWork& work,
+                  const std::function<void()>& whileWaiting = {});
 
 // How many threads a search may read with: reading from the page cache costs processor time, so
 // a second core nearly halves a search over many small files.

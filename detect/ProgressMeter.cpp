@@ -4,24 +4,30 @@
 
 namespace zwf::detect {
 
-namespace {
-constexpr std::uint64_t kSteps = 1000;
-}
-
-ProgressMeter::ProgressMeter(const SearchProgressFn& report, std::uint64_t total)
-    : m_report(report), m_total(total), m_nextReport(total / kSteps) {}
+ProgressMeter::ProgressMeter(const SearchProgressFn& report, std::uint64_t total, Clock::duration interval)
+    : m_report(report), m_total(total), m_interval(interval), m_nextReport(Clock::now() + interval) {}
 
 void ProgressMeter::Advance(std::uint64_t bytes) {
-    const std::uint64_t done = m_done += bytes;
-    if (!m_report || std::this_thread::get_id() != m_reporter || done < m_nextReport)
+    m_done += bytes;
+    ReportIfDue();
+}
+
+void ProgressMeter::Tick() {
+    ReportIfDue();
+}
+
+void ProgressMeter::ReportIfDue() {
+    if (!m_report || std::this_thread::get_id() != m_reporter)
         return;
-    // Never past the total, and never backwards: the bar must neither overshoot nor jump back.
-    const std::uint64_t shown = std::max(m_lastReported, std::min(done, m_total));
-    if (shown >= m_total)
-        return;  // the final report is Finish's
-    m_report(shown, m_total);
-    m_lastReported = shown;
-    m_nextReport = shown + std::max<std::uint64_t>(1, m_total / kSteps);
+    const Clock::time_point now = Clock::now();
+    if (now < m_nextReport)
+        return;
+    m_nextReport = now + m_interval;
+    // Never backwards, and short of the total until Finish: the bar must neither jump back nor
+    // show the end while there is still work to do.
+    const std::uint64_t end = m_total > 0 ? m_total - 1 : 0;
+    m_lastReported = std::min(std::max(m_lastReported, m_done.load()), end);
+    m_report(m_lastReported, m_total);
 }
 
 void ProgressMeter::Finish() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "catalogue/Catalogue.h"
+#include "detect/Parallel.h"
 #include "detect/ProgressMeter.h"
 #include "detect/SeenFiles.h"
 #include "platform/FileSystem.h"
@@ -26,6 +27,15 @@ struct SearchContext {
     std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }
     // Opens a catalogued file for reading; nothing when it cannot be read as the catalogue lists it.
     std::unique_ptr<ReadableFile> Open(std::size_t file) const { return seen.Open(fileSystem, PathOf(file), file); }
+
+    // ForEachIndex on the search's threads. When progress is reported, the searching thread
+    // leaves the work to the others and reports while it waits for them.
+    void ForEach(std::size_t count, const IndexWork& work) const {
+        if (progress.Reports())
+            ForEachIndex(count, threads, work, [this] { progress.Tick(); });
+        else
+            ForEachIndex(count, threads, work);
+    }
 };
 
 }  // namespace zwf::detect

@@ -45,8 +45,8 @@ public:
     }
 
     void Run(std::vector<Bucket>& out) {
-        ForEachIndex(m_bucket.files.size(), m_context.threads,
-                     [&](std::size_t k, unsigned worker) { Place(static_cast<std::uint32_t>(k), m_scratch[worker]); });
+        m_context.ForEach(m_bucket.files.size(),
+                          [&](std::size_t k, unsigned worker) { Place(static_cast<std::uint32_t>(k), m_scratch[worker]); });
         m_table = {};
         EmitSets(out);
         // Files whose fingerprint met bytes they did not match are compared among themselves later.

@@ -52,8 +52,11 @@ public:
     // A modal message box with an OK button only and no icon.
     virtual void ShowMessage(std::string_view caption, std::string_view text) = 0;
 
-    // Long work. Between BeginWork and EndWork the window keeps repainting whenever KeepAlive
-    // is called; user input that arrives meanwhile is discarded, never acted on later.
+    // Long work. Between BeginWork and EndWork every KeepAlive handles what is pending for the
+    // window at once: questions from other programs (a screen reader's) are answered, and user
+    // input is discarded, never acted on later; a close request waits for the end of the work.
+    // Only painting is held to about the screen's rate. Work calls KeepAlive every few
+    // milliseconds, from the thread that made the window.
     virtual void BeginWork() = 0;
     virtual void KeepAlive() = 0;
     virtual void EndWork() = 0;

@@ -17,6 +17,7 @@
 
 #include "platform/qt/InputBlocker.h"
 #include "platform/qt/ListBox.h"
+#include "platform/qt/PaintThrottle.h"
 
 namespace zwf::qt {
 
@@ -25,8 +26,6 @@ namespace {
 // The search button and the progress bar that stands in its place while files are compared.
 constexpr int kSearchButtonId = 9;
 constexpr int kProgressBarId = 100;
-// Repainting more often than the screen refreshes would only slow the work down.
-constexpr qint64 kRepaintIntervalMs = 15;
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -55,7 +54,7 @@ private:
 
 QtWindow::QtWindow(std::string_view title, std::span<const ControlSpec> controls, QSize clientSize)
     : m_widget(std::make_unique<MainWidget>([this] { QueueCloseRequest(); })),
-      m_inputBlocker(std::make_unique<InputBlocker>()) {
+      m_inputBlocker(std::make_unique<InputBlocker>()), m_paintThrottle(std::make_unique<PaintThrottle>()) {
     m_widget->setWindowTitle(ToQString(title));
     m_widget->setFixedSize(clientSize);
     for (const ControlSpec& spec : controls)
@@ -185,6 +184,10 @@ void QtWindow::Queue(const WindowEvent& event) {
 }
 
 void QtWindow::QueueControl(int id, WindowEvent::Action action) {
+    // During work a control can still be worked from outside the input blocker's reach (by a
+    // screen reader, say); that is no answer to what the window shows after the work either.
+    if (m_working)
+        return;
     Queue({WindowEvent::Kind::Control, id, action});
 }
 
@@ -239,19 +242,19 @@ void QtWindow::BeginWork() {
         return;
     m_working = true;
     QCoreApplication::instance()->installEventFilter(m_inputBlocker.get());
+    QCoreApplication::instance()->installEventFilter(m_paintThrottle.get());
+    m_paintThrottle->Restart();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_sinceRepaint.invalidate();
 }
 
 void QtWindow::KeepAlive() {
-    // The first call after BeginWork always goes through, so what changed before the work shows.
-    if (!m_working || (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < kRepaintIntervalMs))
+    if (!m_working)
         return;
+    // Everything pending is handled at once: a screen reader's question waits no longer than the
+    // work takes to call again, and the input blocker throws away what the user did meanwhile.
+    // Only painting waits for its turn.
     QCoreApplication::processEvents();
-    // Qt schedules repaints on a short timer, which the work would keep from firing.
-    if (m_widget)
-        m_widget->repaint();
-    m_sinceRepaint.start();
+    m_paintThrottle->Flush();
 }
 
 void QtWindow::EndWork() {
@@ -259,6 +262,8 @@ void QtWindow::EndWork() {
         return;
     // Input that came in since the last repaint is still waiting; it goes the same way.
     QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(m_paintThrottle.get());
+    m_paintThrottle->Release();
     QCoreApplication::instance()->removeEventFilter(m_inputBlocker.get());
     QGuiApplication::restoreOverrideCursor();
     m_working = false;

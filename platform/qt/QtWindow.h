@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QSize>
 
 #include <cstddef>
@@ -21,6 +20,7 @@ class QWidget;
 namespace zwf::qt {
 
 class InputBlocker;
+class PaintThrottle;
 class ListBox;
 class MainWidget;
 
@@ -91,8 +91,8 @@ private:
     bool m_settlePending = true;
     QEventLoop* m_waitLoop = nullptr;
     std::unique_ptr<InputBlocker> m_inputBlocker;
+    std::unique_ptr<PaintThrottle> m_paintThrottle;
     bool m_working = false;
-    QElapsedTimer m_sinceRepaint;
     FolderChooser m_chooseFolder;
     std::function<void()> m_waitHook;
 };

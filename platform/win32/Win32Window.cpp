@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <chrono>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -25,6 +26,8 @@ constexpr int kClientWidth = 600;
 constexpr int kClientHeight = 300;
 constexpr int kSearchButton = 9;  // the progress bar takes its place
 constexpr int kProgressBar = 100;
+// Painting more often than the screen refreshes would only slow the work down.
+constexpr auto kPaintInterval = std::chrono::milliseconds(16);
 
 class Win32Window final : public Window {
 public:
@@ -82,7 +85,8 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code, HWND from);
     void Report(WindowEvent event);
-    void PumpWhileBusy();
+    enum class Painting : bool { Later, Now };
+    void PumpWhileBusy(Painting painting = Painting::Now);
 
     const ControlSpec* Spec(int id) const {
         for (const ControlSpec& spec : m_controls)
@@ -109,6 +113,7 @@ private:
     bool m_busy = false;                 // inside BeginWork/EndWork
     bool m_modal = false;                // a dialog of ours is open
     bool m_closeDeferred = false;        // a close request came while busy
+    std::chrono::steady_clock::time_point m_nextPaint{};  // while busy
 };
 
 bool Win32Window::Open(std::string_view title) {
@@ -240,16 +245,25 @@ void Win32Window::ShowMessage(std::string_view caption, std::string_view text) {
 
 void Win32Window::BeginWork() {
     m_busy = true;
+    m_nextPaint = {};
     // A button or list box still tracking the mouse would act on the release after the work.
     if (HWND captured = ::GetCapture(); captured && m_window &&
                                         (captured == m_window || ::IsChild(m_window, captured)))
         ::ReleaseCapture();
 }
 
-// The caller paces these calls; each one catches up on everything queued meanwhile.
+// Each call catches up on everything queued meanwhile and answers the messages other programs
+// sent (a screen reader's WM_GETOBJECT, LB_GETTEXT, PBM_GETPOS); only painting waits for its turn.
 void Win32Window::KeepAlive() {
-    if (m_busy)
-        PumpWhileBusy();
+    if (!m_busy)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_nextPaint) {
+        PumpWhileBusy(Painting::Later);
+        return;
+    }
+    m_nextPaint = now + kPaintInterval;
+    PumpWhileBusy();
 }
 
 void Win32Window::EndWork() {
@@ -259,9 +273,11 @@ void Win32Window::EndWork() {
     m_busy = false;
 }
 
-void Win32Window::PumpWhileBusy() {
+void Win32Window::PumpWhileBusy(Painting painting) {
+    // Without a filter PeekMessage returns every kind; sent messages are answered either way.
+    const UINT which = painting == Painting::Now ? 0 : PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
     MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | which)) {
         switch (win32::ClassifyWhileBusy(message)) {
         case win32::WhileBusy::Discard:
             break;

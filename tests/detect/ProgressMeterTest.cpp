@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "detect/Parallel.h"
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
 namespace zwf::detect {
 namespace {
+
+// With no interval between reports, every chance the searching thread has is a report.
+constexpr ProgressMeter::Clock::duration kEveryChance{};
 
 // Bytes settled on another thread show up in the searching thread's next report; reports never
 // go back, never pass the total, and only the last one reaches it.
@@ -20,7 +27,7 @@ TEST(ProgressMeter, ReportsFromItsOwnThreadRisingToTheTotal) {
         otherThread = otherThread || std::this_thread::get_id() != owner;
         shown.push_back(done);
     };
-    ProgressMeter meter(report, 10000);
+    ProgressMeter meter(report, 10000, kEveryChance);
     std::thread helper([&] {
         for (int i = 0; i < 50; ++i)
             meter.Advance(100);
@@ -37,6 +44,39 @@ TEST(ProgressMeter, ReportsFromItsOwnThreadRisingToTheTotal) {
         EXPECT_GE(shown[i], shown[i - 1]);
     EXPECT_EQ(shown.back(), 10000u);
     EXPECT_EQ(std::count(shown.begin(), shown.end(), 10000u), 1);
+}
+
+// Waits for flag, but not forever: a fault shows as a failed check rather than a hung test.
+bool Await(const std::atomic<bool>& flag) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!flag && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return flag;
+}
+
+// The searching thread reports what the threads at work settle while it waits for them: the
+// helper here finishes only once it has seen its bytes reported.
+TEST(ProgressMeter, ReportsWhileTheSearchingThreadWaitsForTheOthers) {
+    std::atomic<std::uint64_t> shown{0};
+    SearchProgressFn report = [&](std::uint64_t done, std::uint64_t) { shown = done; };
+    ProgressMeter meter(report, 1000, kEveryChance);
+    std::atomic<bool> helperStarted{false}, helperSawReport{false};
+    ForEachIndex(
+        2, 2,
+        [&](std::size_t, unsigned worker) {
+            if (worker == 0) {
+                EXPECT_TRUE(Await(helperStarted));
+                return;
+            }
+            helperStarted = true;
+            meter.Advance(300);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (shown != 300 && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            helperSawReport = shown == 300;
+        },
+        [&] { meter.Tick(); });
+    EXPECT_TRUE(helperSawReport);
 }
 
 }  // namespace
