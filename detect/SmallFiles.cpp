@@ -46,6 +46,7 @@ public:
         ForEachIndex(m_bucket.files.size(), m_context.threads,
                      [&](std::size_t k, unsigned worker) { Place(static_cast<std::uint32_t>(k), m_scratch[worker]); });
         m_table = {};
+        UndecideSetsOfRefusedFiles();
         EmitSets(out);
         // Files whose fingerprint met bytes they did not match are compared among themselves later.
         Bucket undecided{m_bucket.size, {}, false};
@@ -85,6 +86,15 @@ private:
             m_setOf[k] = known;
         else
             m_setOf[k] = kUndecided;
+    }
+
+    // A set whose file failed when one thread read it again may hold copies that another thread
+    // had matched with it before: the set goes on whole to the later stages, or it would come
+    // out as two groups of one content.
+    void UndecideSetsOfRefusedFiles() {
+        for (std::uint32_t& set : m_setOf)
+            if (set < kUndecided && m_context.seen.Refused(m_bucket.files[set]))
+                set = kUndecided;
     }
 
     // The file already known by this fingerprint, or k itself when it is the first.
