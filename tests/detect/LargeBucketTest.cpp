@@ -2,8 +2,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
+#include <random>
 #include <string>
 
+#include "detect/BlockHash.h"
 #include "detect/SearchContext.h"
 #include "tests/detect/FaultyReads.h"
 #include "tests/detect/SearchFixture.h"
@@ -96,6 +100,46 @@ TEST(LargeBucket, SmallFirstFileFailingWhenReadAgainLeavesTheOthersGrouped) {
 TEST(LargeBucket, LargeFirstFileFailingInALaterBatchLeavesTheOthersGrouped) {
     // Healthy for its prefix, its fingerprint and the first batch.
     ExpectOthersGroupedWhenFirstFails(100000, 3);
+}
+
+// Whatever the fingerprint, the groups stay right and the work grows as n log n, not as n
+// squared: with every fingerprint forced to one value, buckets of small and of larger files,
+// mostly near-copies of one file that differ from it at assorted places, with copies of a few
+// contents among them, still come out as their contents say.
+TEST(LargeBucket, ConstantFingerprintLeavesGroupsRightAndWorkNearLinear) {
+    detect::ConstantFingerprintForTest constant;
+    std::mt19937 random(20261208);
+    TempTree tree;
+    std::map<std::string, std::vector<std::string>> byContent;
+    std::uint64_t candidateBytes = 0;
+    std::size_t count = 0;
+    for (const auto& [size, files] : {std::pair<std::size_t, std::size_t>{64, 600}, {70000, 300}}) {
+        std::vector<std::string> originals;
+        for (unsigned base = 0; base < 6; ++base)
+            originals.push_back(Contents(base + static_cast<unsigned>(random() % 1000), size));
+        for (std::size_t i = 0; i < files; ++i) {
+            std::string bytes = originals[random() % originals.size()];
+            if (random() % 4 != 0) {
+                bytes = originals[0];
+                bytes[random() % size] ^= static_cast<char>(1 + random() % 255);
+            }
+            const std::string name = Name(count++);
+            tree.Write(name, bytes);
+            byContent[bytes].push_back(name);
+            candidateBytes += size;
+        }
+    }
+    std::vector<std::vector<std::string>> expected;
+    for (auto& [bytes, names] : byContent)
+        if (names.size() >= 2)
+            expected.push_back(names);
+    std::sort(expected.begin(), expected.end());
+
+    Search search(tree);
+    EXPECT_EQ(search.Add("m").Run(), expected);
+    const double logN = std::log2(static_cast<double>(count));
+    EXPECT_LE(static_cast<double>(search.io.filesOpened), 4 * logN * static_cast<double>(count));
+    EXPECT_LE(static_cast<double>(search.io.bytesRead), 2 * logN * static_cast<double>(candidateBytes));
 }
 
 }  // namespace
