@@ -84,6 +84,20 @@ std::vector<Bucket> ForEachOpenBucket(std::vector<Bucket> buckets, const SearchC
 
 }  // namespace
 
+std::vector<Bucket> SplitOffCopiesOfFirstFile(std::vector<Bucket> buckets, const SearchContext& context) {
+    return ForEachOpenBucket(std::move(buckets), context, [&](Bucket& bucket, std::vector<Bucket>& out) {
+        if (bucket.files.size() <= kMaxOpenFiles) {
+            out.push_back(std::move(bucket));
+            return;
+        }
+        Bucket rest{bucket.size, SetOfFirstFile(bucket.files, bucket.size, context, out)};
+        if (rest.files.size() >= 2)
+            out.push_back(std::move(rest));
+        else
+            context.progress.Advance(rest.size * rest.files.size());
+    });
+}
+
 std::vector<Bucket> SplitByWholeContent(std::vector<Bucket> buckets, const SearchContext& context) {
     return ForEachOpenBucket(std::move(buckets), context, [&](Bucket& bucket, std::vector<Bucket>& out) {
         std::vector<std::size_t> pending = std::move(bucket.files);
