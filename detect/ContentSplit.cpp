@@ -16,13 +16,28 @@ void KeepSets(std::uint64_t size, Partition partition, std::vector<Bucket>& out)
             out.push_back(Bucket{size, std::move(files)});
 }
 
+// The next batches of a pass: the first file and the files from next on, up to one batch for
+// each thread.
+std::vector<std::vector<std::size_t>> NextBatches(const std::vector<std::size_t>& files, std::size_t& next,
+                                                  unsigned threads) {
+    std::vector<std::vector<std::size_t>> batches;
+    while (next < files.size() && batches.size() < threads) {
+        const std::size_t end = std::min(files.size(), next + kMaxOpenFiles - 1);
+        batches.push_back({files.front()});
+        batches.back().insert(batches.back().end(), files.begin() + static_cast<std::ptrdiff_t>(next),
+                              files.begin() + static_cast<std::ptrdiff_t>(end));
+        next = end;
+    }
+    return batches;
+}
+
 // One pass over a bucket too large to open at once: its first file is read side by side with
-// each batch of the others, and the files that agree with it form its set, which leaves
-// confirmed. The others return, in catalogue order. When fewer than half of a batch agree with
-// the first file, the bucket holds many contents and reading it all with one file would mostly
-// be waste: the pass gives up, and every file still readable returns, the first file's set
-// included. So it does when the first file can no longer be read. Each pass therefore reads
-// at most one batch more than the set it settles.
+// each batch of the others, a batch per thread at a time, and the files that agree with it form
+// its set, which leaves confirmed. The others return, in catalogue order. When fewer than half
+// of a batch agree with the first file, the bucket holds many contents and reading it all with
+// one file would mostly be waste: the pass gives up, and every file still readable returns,
+// the first file's set included. So it does when the first file can no longer be read. Each
+// pass therefore reads at most one batch per thread more than the set it settles.
 std::vector<std::size_t> SetOfFirstFile(const std::vector<std::size_t>& files, std::uint64_t size,
                                         const SearchContext& context, std::vector<Bucket>& out) {
     const std::size_t first = files.front();
@@ -31,25 +46,26 @@ std::vector<std::size_t> SetOfFirstFile(const std::vector<std::size_t>& files, s
     bool givenUp = false;
     std::size_t next = 1;
     while (next < files.size() && !givenUp) {
-        const std::size_t end = std::min(files.size(), next + kMaxOpenFiles - 1);
-        std::vector<std::size_t> batch{first};
-        batch.insert(batch.end(), files.begin() + static_cast<std::ptrdiff_t>(next),
-                     files.begin() + static_cast<std::ptrdiff_t>(end));
-        next = end;
-        Partition partition = CompareSideBySide(batch, size, context, CountProgress::No);
-        unreadable += partition.unreadable.size();
-        bool firstRead = false;
-        std::size_t agreed = 0;
-        for (const std::vector<std::size_t>& same : partition.classes) {
-            if (same.front() == first) {
-                firstRead = true;
-                agreed = same.size() - 1;
-                set.insert(set.end(), same.begin() + 1, same.end());
-            } else {
-                rest.insert(rest.end(), same.begin(), same.end());
+        const std::vector<std::vector<std::size_t>> batches = NextBatches(files, next, context.threads);
+        std::vector<Partition> partitions(batches.size());
+        ForEachIndex(batches.size(), context.threads, [&](std::size_t b, unsigned) {
+            partitions[b] = CompareSideBySide(batches[b], size, context, CountProgress::No);
+        });
+        for (std::size_t b = 0; b < batches.size(); ++b) {
+            unreadable += partitions[b].unreadable.size();
+            std::size_t agreed = 0;
+            bool firstRead = false;
+            for (const std::vector<std::size_t>& same : partitions[b].classes) {
+                if (same.front() == first) {
+                    firstRead = true;
+                    agreed = same.size() - 1;
+                    set.insert(set.end(), same.begin() + 1, same.end());
+                } else {
+                    rest.insert(rest.end(), same.begin(), same.end());
+                }
             }
+            givenUp = givenUp || !firstRead || 2 * agreed < batches[b].size() - 1;
         }
-        givenUp = !firstRead || 2 * agreed < batch.size() - 1;
     }
     if (givenUp) {
         rest.insert(rest.end(), set.begin() + (context.seen.Refused(first) ? 1 : 0), set.end());
@@ -64,17 +80,26 @@ std::vector<std::size_t> SetOfFirstFile(const std::vector<std::size_t>& files, s
     return rest;
 }
 
-// Runs work on every bucket not yet confirmed, several threads taking one bucket each, and
-// gathers what it keeps in bucket order; confirmed buckets pass on untouched.
-template <typename Work>
-std::vector<Bucket> ForEachOpenBucket(std::vector<Bucket> buckets, const SearchContext& context, const Work& work) {
+bool TooLargeToReadSideBySide(const Bucket& bucket) { return bucket.files.size() > kMaxOpenFiles; }
+
+// Splits the large buckets with `large`, one after another, as each uses every thread itself,
+// and the others with `small`, several threads taking one bucket each; confirmed buckets pass
+// on untouched.
+template <typename Large, typename Small>
+std::vector<Bucket> ForEachOpenBucket(std::vector<Bucket> buckets, const SearchContext& context, const Large& large,
+                                      const Small& small) {
     std::vector<std::vector<Bucket>> found(buckets.size());
-    ForEachIndex(buckets.size(), context.threads, [&](std::size_t i, unsigned) {
+    std::vector<std::size_t> smallOnes;
+    for (std::size_t i = 0; i < buckets.size(); ++i) {
         if (buckets[i].confirmed)
             found[i].push_back(std::move(buckets[i]));
+        else if (TooLargeToReadSideBySide(buckets[i]))
+            large(buckets[i], found[i]);
         else
-            work(buckets[i], found[i]);
-    });
+            smallOnes.push_back(i);
+    }
+    ForEachIndex(smallOnes.size(), context.threads,
+                 [&](std::size_t k, unsigned) { small(buckets[smallOnes[k]], found[smallOnes[k]]); });
     std::vector<Bucket> out;
     for (std::vector<Bucket>& sets : found)
         for (Bucket& set : sets)
@@ -85,31 +110,35 @@ std::vector<Bucket> ForEachOpenBucket(std::vector<Bucket> buckets, const SearchC
 }  // namespace
 
 std::vector<Bucket> SplitOffCopiesOfFirstFile(std::vector<Bucket> buckets, const SearchContext& context) {
-    return ForEachOpenBucket(std::move(buckets), context, [&](Bucket& bucket, std::vector<Bucket>& out) {
-        if (bucket.files.size() <= kMaxOpenFiles) {
-            out.push_back(std::move(bucket));
-            return;
-        }
-        Bucket rest{bucket.size, SetOfFirstFile(bucket.files, bucket.size, context, out)};
-        if (rest.files.size() >= 2)
-            out.push_back(std::move(rest));
-        else
-            context.progress.Advance(rest.size * rest.files.size());
-    });
+    return ForEachOpenBucket(
+        std::move(buckets), context,
+        [&](Bucket& bucket, std::vector<Bucket>& out) {
+            Bucket rest{bucket.size, SetOfFirstFile(bucket.files, bucket.size, context, out)};
+            if (rest.files.size() >= 2)
+                out.push_back(std::move(rest));
+            else
+                context.progress.Advance(rest.size * rest.files.size());
+        },
+        [](Bucket& bucket, std::vector<Bucket>& out) { out.push_back(std::move(bucket)); });
 }
 
 std::vector<Bucket> SplitByWholeContent(std::vector<Bucket> buckets, const SearchContext& context) {
-    return ForEachOpenBucket(std::move(buckets), context, [&](Bucket& bucket, std::vector<Bucket>& out) {
-        std::vector<std::size_t> pending = std::move(bucket.files);
-        if (pending.size() > kMaxOpenFiles)
-            pending = SetOfFirstFile(pending, bucket.size, context, out);
-        if (pending.size() > kMaxOpenFiles)
-            KeepSets(bucket.size, SplitBySortingContent(pending, bucket.size, context), out);
-        else if (pending.size() >= 2)
-            KeepSets(bucket.size, CompareSideBySide(pending, bucket.size, context, CountProgress::Yes), out);
+    auto sideBySide = [&](const std::vector<std::size_t>& files, std::uint64_t size, std::vector<Bucket>& out) {
+        if (files.size() >= 2)
+            KeepSets(size, CompareSideBySide(files, size, context, CountProgress::Yes), out);
         else
-            context.progress.Advance(bucket.size * pending.size());
-    });
+            context.progress.Advance(size * files.size());
+    };
+    return ForEachOpenBucket(
+        std::move(buckets), context,
+        [&](Bucket& bucket, std::vector<Bucket>& out) {
+            const std::vector<std::size_t> rest = SetOfFirstFile(bucket.files, bucket.size, context, out);
+            if (rest.size() > kMaxOpenFiles)
+                KeepSets(bucket.size, SplitBySortingContent(rest, bucket.size, context), out);
+            else
+                sideBySide(rest, bucket.size, out);
+        },
+        [&](Bucket& bucket, std::vector<Bucket>& out) { sideBySide(bucket.files, bucket.size, out); });
 }
 
 }  // namespace zwf::detect
