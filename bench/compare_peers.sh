@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times zwf against fdupes, jdupes and rdfind on the same trees, warm cache, best of N runs,
 # and prints time and peak memory ratios zwf/peer. Also times reading every candidate byte
-# once (cat of all files that share their size with another file) as a floor for the search.
+# once (cat of all files that share their size with another file) as a floor for the search,
+# and prints the bytes the search read per candidate byte (from zwf_bench).
 #
 # Usage: compare_peers.sh [-n RUNS] [-z ZWF_COMMAND] TREE...
 #   ZWF_COMMAND defaults to the zwf CLI with --summary when built, else the bench driver.
@@ -39,6 +40,10 @@ if [ -z "$zwf" ]; then
   done
 fi
 [ -n "$zwf" ] || { echo "no zwf or zwf_bench built" >&2; exit 1; }
+bench=""
+for candidate in "$here/../build-rel/bench/zwf_bench" "$here/../build/bench/zwf_bench"; do
+  [ -x "$candidate" ] && { bench="$candidate"; break; }
+done
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -83,4 +88,7 @@ PEERS
   list_candidates "$tree" | tr '\n' '\0' >"$scratch/candidates"
   read -r ct cm <<<"$(measure xargs -0 -r -a "$scratch/candidates" cat)"
   printf "%-24s %8s s %9s KB   zwf/read-once: time %s\n" "read candidates once" "$ct" "-" "$(ratio "$zt" "$ct")"
+  if [ -n "$bench" ]; then
+    printf "%-24s %s\n" "zwf bytes read" "$("$bench" "$tree" 2>/dev/null | sed -n 's/.*read\/candidate \([0-9.]*\).*/\1 per candidate byte/p')"
+  fi
 done
