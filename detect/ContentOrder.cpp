@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "detect/AlignedBuffer.h"
-#include "detect/FileReading.h"
 
 namespace zwf::detect {
 
@@ -13,25 +12,6 @@ namespace {
 constexpr std::size_t kBlockBytes = 64 * 1024;
 
 enum class Order { Less, Same, Greater, FirstUnreadable, SecondUnreadable };
-
-// Reads up to want bytes of a file into block; false (and the file refused) when it is shorter
-// than catalogued or the read fails.
-bool ReadBlock(const SearchContext& context, std::size_t file, ReadableFile& handle, std::span<std::byte> block) {
-    std::error_code error;
-    if (ReadFully(handle, block, error) == block.size() && !error)
-        return true;
-    context.seen.Refuse(file, error ? error : make_error_code(FsError::Changed));
-    return false;
-}
-
-// Whether a file read to its catalogued size ends there and is still as first seen.
-bool EndsAsSeen(const SearchContext& context, std::size_t file, ReadableFile& handle) {
-    if (!AtEnd(handle)) {
-        context.seen.Refuse(file, make_error_code(FsError::Changed));  // it grew since it was catalogued
-        return false;
-    }
-    return context.seen.StillAsSeen(file, handle);
-}
 
 class ContentSorter {
 public:
@@ -113,9 +93,9 @@ private:
         for (std::uint64_t offset = 0; offset < m_size; offset += step, step = std::min(2 * step, kBlockBytes)) {
             const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(step, m_size - offset));
             std::span<std::byte> x = m_first.Span().first(want), y = m_second.Span().first(want);
-            if (!ReadBlock(m_context, first, *a, x))
+            if (!ReadExactly(m_context, first, *a, x))
                 return Order::FirstUnreadable;
-            if (!ReadBlock(m_context, second, *b, y))
+            if (!ReadExactly(m_context, second, *b, y))
                 return Order::SecondUnreadable;
             if (const int order = std::memcmp(x.data(), y.data(), want); order != 0)
                 return order < 0 ? Order::Less : Order::Greater;

@@ -47,28 +47,23 @@ std::vector<std::size_t> SetOfFirstFile(const std::vector<std::size_t>& files, s
     std::size_t next = 1;
     while (next < files.size() && !givenUp) {
         const std::vector<std::vector<std::size_t>> batches = NextBatches(files, next, context.threads);
-        std::vector<Partition> partitions(batches.size());
+        std::vector<AgreementWithFirst> outcomes(batches.size());
         ForEachIndex(batches.size(), context.threads, [&](std::size_t b, unsigned) {
-            partitions[b] = CompareSideBySide(batches[b], size, context, CountProgress::No);
+            outcomes[b] = CompareWithFirst(batches[b], size, context);
         });
         for (std::size_t b = 0; b < batches.size(); ++b) {
-            unreadable += partitions[b].unreadable.size();
-            std::size_t agreed = 0;
-            bool firstRead = false;
-            for (const std::vector<std::size_t>& same : partitions[b].classes) {
-                if (same.front() == first) {
-                    firstRead = true;
-                    agreed = same.size() - 1;
-                    set.insert(set.end(), same.begin() + 1, same.end());
-                } else {
-                    rest.insert(rest.end(), same.begin(), same.end());
-                }
-            }
-            givenUp = givenUp || !firstRead || 2 * agreed < batches[b].size() - 1;
+            const AgreementWithFirst& outcome = outcomes[b];
+            unreadable += static_cast<std::uint64_t>(std::ranges::count_if(
+                outcome.unreadable, [&](std::size_t file) { return file != first; }));  // the first is counted once, below
+            set.insert(set.end(), outcome.agree.begin(), outcome.agree.end());
+            rest.insert(rest.end(), outcome.rest.begin(), outcome.rest.end());
+            givenUp = givenUp || !outcome.firstRead || 2 * outcome.agree.size() < batches[b].size() - 1;
         }
     }
     if (givenUp) {
-        rest.insert(rest.end(), set.begin() + (context.seen.Refused(first) ? 1 : 0), set.end());
+        const bool firstLost = context.seen.Refused(first);
+        unreadable += firstLost ? 1 : 0;
+        rest.insert(rest.end(), set.begin() + (firstLost ? 1 : 0), set.end());
         rest.insert(rest.end(), files.begin() + static_cast<std::ptrdiff_t>(next), files.end());
     } else {
         unreadable += set.size();  // settled, though not unreadable: counted alike
