@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
 # Times zwf against fdupes, jdupes and rdfind on the same trees, warm cache, best of N runs,
 # and prints time and peak memory ratios zwf/peer. Also times reading every candidate byte
-# once (cat of all files that share their size with another file) as a floor for the search.
+# once (cat of all files that share their size with another file) as a floor for the search,
+# and prints the bytes the search read per candidate byte (from zwf_bench).
 #
-# Usage: compare_peers.sh [-n RUNS] [-z ZWF_COMMAND] TREE...
+# Usage: compare_peers.sh [-n RUNS] [-z ZWF_COMMAND] [-C] TREE...
 #   ZWF_COMMAND defaults to the zwf CLI with --summary when built, else the bench driver.
+#   -C: cold cache, against jdupes -r only: the page cache is dropped before every run (as root;
+#   without root the cold runs are skipped with a note). It slows every program on the machine.
 set -euo pipefail
 
 runs=5
 here=$(cd "$(dirname "$0")" && pwd)
 zwf=""
-while getopts "n:z:" option; do
+cold=0
+while getopts "n:z:C" option; do
   case $option in
     n) runs=$OPTARG ;;
     z) zwf=$OPTARG ;;
-    *) echo "usage: $0 [-n RUNS] [-z ZWF_COMMAND] TREE..." >&2; exit 2 ;;
+    C) cold=1 ;;
+    *) echo "usage: $0 [-n RUNS] [-z ZWF_COMMAND] [-C] TREE..." >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -39,15 +44,26 @@ if [ -z "$zwf" ]; then
   done
 fi
 [ -n "$zwf" ] || { echo "no zwf or zwf_bench built" >&2; exit 1; }
+bench=""
+for candidate in "$here/../build-rel/bench/zwf_bench" "$here/../build/bench/zwf_bench"; do
+  [ -x "$candidate" ] && { bench="$candidate"; break; }
+done
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# Prints "best_seconds max_rss_kb" of running the command RUNS times after one warm-up run.
+if [ "$cold" = 1 ] && ! [ -w /proc/sys/vm/drop_caches ]; then
+  echo "cold cache needs root (to write /proc/sys/vm/drop_caches): cold runs skipped" >&2
+  exit 0
+fi
+
+# Prints "best_seconds max_rss_kb" of running the command RUNS times after one warm-up run,
+# or, for cold runs, each after dropping the page cache.
 measure() {
-  (cd "$scratch" && "$@" >/dev/null 2>&1) || true
+  [ "$cold" = 1 ] || (cd "$scratch" && "$@" >/dev/null 2>&1) || true
   local best="" peak=0
   for _ in $(seq "$runs"); do
+    [ "$cold" = 0 ] || { sync; echo 3 >/proc/sys/vm/drop_caches; }
     (cd "$scratch" && /usr/bin/time -f "%e %M" -o "$scratch/time" "$@" >/dev/null 2>&1) || true
     read -r seconds rss <"$scratch/time"
     if [ -z "$best" ] || awk "BEGIN{exit !($seconds < $best)}"; then best=$seconds; fi
@@ -65,7 +81,13 @@ list_candidates() {
 
 ratio() { awk "BEGIN{ if ($2 > 0) printf \"%.2f\", $1 / $2; else print \"-\" }"; }
 
-echo "zwf: $zwf; best of $runs warm runs; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+peers='fdupes -r|fdupes -r
+jdupes -r|jdupes -r
+jdupes -r -Q|jdupes -r -Q
+rdfind -dryrun true|rdfind -dryrun true'
+warmth=warm
+if [ "$cold" = 1 ]; then peers='jdupes -r|jdupes -r'; warmth=cold; fi
+echo "zwf: $zwf; best of $runs $warmth runs; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 for tree in "$@"; do
   echo
   echo "== $tree ($(find "$tree" -type f | wc -l) files, $(du -sh "$tree" | cut -f1))"
@@ -74,13 +96,11 @@ for tree in "$@"; do
   while IFS='|' read -r name command; do
     read -r pt pm <<<"$(measure $command "$tree")"
     printf "%-24s %8s s %9s KB   zwf/peer: time %s, memory %s\n" "$name" "$pt" "$pm" "$(ratio "$zt" "$pt")" "$(ratio "$zm" "$pm")"
-  done <<'PEERS'
-fdupes -r|fdupes -r
-jdupes -r|jdupes -r
-jdupes -r -Q|jdupes -r -Q
-rdfind -dryrun true|rdfind -dryrun true
-PEERS
+  done <<<"$peers"
   list_candidates "$tree" | tr '\n' '\0' >"$scratch/candidates"
   read -r ct cm <<<"$(measure xargs -0 -r -a "$scratch/candidates" cat)"
   printf "%-24s %8s s %9s KB   zwf/read-once: time %s\n" "read candidates once" "$ct" "-" "$(ratio "$zt" "$ct")"
+  if [ -n "$bench" ]; then
+    printf "%-24s %s\n" "zwf bytes read" "$("$bench" "$tree" 2>/dev/null | sed -n 's/.*read\/candidate \([0-9.]*\).*/\1 per candidate byte/p')"
+  fi
 done

@@ -4,9 +4,14 @@
   small  20,200 files of 4,096 bytes, with copies among them
   mixed  mixed sizes, copies and near-copies (20,000 files by default, 200,000 with --full)
   large  twelve 256 MiB files: some identical, some differing only near the end
+  copies  300 identical files of 4 MiB (--count to change), for bytes read per candidate byte
+  crafted  8,000 different files of 64 bytes (--count) that all share one value of an unkeyed
+           fingerprint of the kind the search once used, whose steps can be undone
+  random  as many random files of 64 bytes, to time crafted against
 
-Usage: gen_tree.py {small,mixed,large} DEST [--full] [--seed N]
+Usage: gen_tree.py {small,mixed,large,copies,crafted,random} DEST [--full] [--count N] [--seed N]
 """
+import struct
 import argparse
 import os
 import random
@@ -105,11 +110,43 @@ def large_tree(rng, root):
         write_stream(os.path.join(root, f"big{i:02d}.bin"), seeds[base], size, flip_back)
 
 
+def copies_tree(rng, root, count):
+    data = rng.randbytes(4 * 1024 * 1024)
+    for i in range(count):
+        write(os.path.join(folder_of(root, i), f"c{i:05d}.bin"), data)
+
+
+MASK = (1 << 64) - 1
+MULTIPLIER = 0x9E3779B97F4A7C15
+
+
+def unkeyed_step(lane, word):
+    """One step of one lane of the old fingerprint: a multiply and a shift, both undoable."""
+    lane = ((lane ^ word) * MULTIPLIER) & MASK
+    return lane ^ (lane >> 29)
+
+
+def crafted_tree(rng, root, count):
+    """64 bytes are two steps of four lanes: the first 32 bytes are random, and each word of the
+    next 32 is chosen so that its lane ends at the same value in every file."""
+    ends = [rng.getrandbits(64) for _ in range(4)]
+    for i in range(count):
+        first = [rng.getrandbits(64) for _ in range(4)]
+        second = [unkeyed_step(lane + 1, word) ^ end for lane, (word, end) in enumerate(zip(first, ends))]
+        write(os.path.join(folder_of(root, i), f"x{i:05d}.bin"), struct.pack("<8Q", *first, *second))
+
+
+def random_tree(rng, root, count):
+    for i in range(count):
+        write(os.path.join(folder_of(root, i), f"r{i:05d}.bin"), rng.randbytes(64))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("kind", choices=["small", "mixed", "large"])
+    parser.add_argument("kind", choices=["small", "mixed", "large", "copies", "crafted", "random"])
     parser.add_argument("dest")
     parser.add_argument("--full", action="store_true", help="mixed: 200,000 files (about 2.8 GB)")
+    parser.add_argument("--count", type=int, help="copies: files (300); crafted, random: files (8000)")
     parser.add_argument("--seed", type=int, default=20261208)
     args = parser.parse_args()
     if os.path.exists(args.dest):
@@ -119,8 +156,14 @@ def main():
         small_tree(rng, args.dest)
     elif args.kind == "mixed":
         mixed_tree(rng, args.dest, 200000 if args.full else 20000)
-    else:
+    elif args.kind == "large":
         large_tree(rng, args.dest)
+    elif args.kind == "copies":
+        copies_tree(rng, args.dest, args.count or 300)
+    elif args.kind == "crafted":
+        crafted_tree(rng, args.dest, args.count or 8000)
+    else:
+        random_tree(rng, args.dest, args.count or 8000)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <new>
 #include <span>
+#include <utility>
 
 namespace zwf::detect {
 
@@ -30,6 +31,12 @@ public:
         m_data = static_cast<std::byte*>(::operator new(size, kAlignment));
         m_size = m_capacity = size;
     }
+    friend void swap(AlignedBuffer& a, AlignedBuffer& b) noexcept {
+        std::swap(a.m_data, b.m_data);
+        std::swap(a.m_size, b.m_size);
+        std::swap(a.m_capacity, b.m_capacity);
+    }
+
     std::span<std::byte> Span() { return {m_data, m_size}; }
     std::byte* Data() { return m_data; }
     std::size_t Size() const { return m_size; }

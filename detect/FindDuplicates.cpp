@@ -50,6 +50,7 @@ SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const 
     buckets = detect::SplitSmallFilesByContent(std::move(buckets), context);  // byte for byte
     buckets = detect::SplitByPrefix(std::move(buckets), context);
     buckets = detect::SplitBySuffix(std::move(buckets), context);
+    buckets = detect::SplitOffCopiesOfFirstFile(std::move(buckets), context);  // byte for byte
     buckets = detect::SplitByContentFingerprint(std::move(buckets), context);
     buckets = detect::SplitByWholeContent(std::move(buckets), context);  // byte for byte
     meter.Finish();

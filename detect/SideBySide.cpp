@@ -161,7 +161,83 @@ private:
     Partition m_result;
 };
 
+struct OpenFile {
+    std::size_t file = 0;
+    std::unique_ptr<ReadableFile> handle;
+};
+
 }  // namespace
+
+bool ReadExactly(const SearchContext& context, std::size_t file, ReadableFile& handle, std::span<std::byte> block) {
+    std::error_code error;
+    if (ReadFully(handle, block, error) == block.size() && !error)
+        return true;
+    context.seen.Refuse(file, error ? error : make_error_code(FsError::Changed));
+    return false;
+}
+
+bool EndsAsSeen(const SearchContext& context, std::size_t file, ReadableFile& handle) {
+    if (!AtEnd(handle)) {
+        context.seen.Refuse(file, make_error_code(FsError::Changed));  // it grew since it was catalogued
+        return false;
+    }
+    return context.seen.StillAsSeen(file, handle);
+}
+
+AgreementWithFirst CompareWithFirst(const std::vector<std::size_t>& files, std::uint64_t size,
+                                    const SearchContext& context) {
+    AgreementWithFirst result;
+    OpenFile first{files.front(), context.Open(files.front())};
+    std::vector<OpenFile> agreeing;
+    for (std::size_t k = 1; k < files.size(); ++k) {
+        if (auto handle = context.Open(files[k]))
+            agreeing.push_back({files[k], std::move(handle)});
+        else
+            result.unreadable.push_back(files[k]);
+    }
+    auto firstLost = [&] {
+        result.unreadable.push_back(first.file);
+        for (OpenFile& open : agreeing)
+            result.rest.push_back(open.file);
+        return result;
+    };
+    if (!first.handle)
+        return firstLost();
+    // The threads share the budget; the first look is short and each next one twice as long, so
+    // files that part early cost little more than an open.
+    const std::size_t blockBytes =
+        std::clamp<std::size_t>(kBufferBudget / 2 / std::max(context.threads, 1u), kPrefixBytes, kLargestBlock);
+    AlignedBuffer firstBlock(blockBytes), otherBlock(blockBytes);
+    std::size_t step = kPrefixBytes;
+    for (std::uint64_t offset = 0; offset < size && !agreeing.empty(); offset += step, step = std::min(2 * step, blockBytes)) {
+        step = static_cast<std::size_t>(std::min<std::uint64_t>(step, size - offset));
+        std::span<std::byte> expected = firstBlock.Span().first(step), other = otherBlock.Span().first(step);
+        if (!ReadExactly(context, first.file, *first.handle, expected))
+            return firstLost();
+        std::erase_if(agreeing, [&](OpenFile& open) {
+            if (!ReadExactly(context, open.file, *open.handle, other)) {
+                result.unreadable.push_back(open.file);
+                return true;
+            }
+            if (std::memcmp(expected.data(), other.data(), step) == 0)
+                return false;
+            result.rest.push_back(open.file);
+            return true;
+        });
+    }
+    result.firstRead = true;
+    if (agreeing.empty())
+        return result;
+    if (!EndsAsSeen(context, first.file, *first.handle))
+        return firstLost();
+    for (OpenFile& open : agreeing) {
+        if (EndsAsSeen(context, open.file, *open.handle))
+            result.agree.push_back(open.file);
+        else
+            result.unreadable.push_back(open.file);
+    }
+    return result;
+}
 
 Partition CompareSideBySide(const std::vector<std::size_t>& files, std::uint64_t size, const SearchContext& context,
                             CountProgress countProgress) {

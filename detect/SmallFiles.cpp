@@ -48,6 +48,7 @@ public:
         m_context.ForEach(m_bucket.files.size(),
                           [&](std::size_t k, unsigned worker) { Place(static_cast<std::uint32_t>(k), m_scratch[worker]); });
         m_table = {};
+        UndecideSetsOfRefusedFiles();
         EmitSets(out);
         // Files whose fingerprint met bytes they did not match are compared among themselves later.
         Bucket undecided{m_bucket.size, {}, false};
@@ -65,6 +66,7 @@ private:
 
     struct Scratch {
         AlignedBuffer bytes, known;
+        std::uint32_t knownFile = kNone;  // whose bytes `known` holds
     };
 
     static std::size_t TableSize(std::size_t files) {
@@ -80,13 +82,37 @@ private:
             return;  // stays kNone: in no set
         }
         const std::uint32_t known = FindOrAdd(k, BlockHash(scratch.bytes.Span()));
-        if (known == k)
+        if (known == k) {
             m_setOf[k] = k;
-        else if (ReadWhole(m_context, m_bucket.files[known], scratch.known.Span()) &&
-                 std::memcmp(scratch.known.Data(), scratch.bytes.Data(), scratch.bytes.Size()) == 0)
+            swap(scratch.bytes, scratch.known);  // kept for the copies that follow
+            scratch.knownFile = k;
+        } else if (KnownBytes(known, scratch) &&
+                   std::memcmp(scratch.known.Data(), scratch.bytes.Data(), scratch.bytes.Size()) == 0) {
             m_setOf[k] = known;
-        else
+        } else {
             m_setOf[k] = kUndecided;
+        }
+    }
+
+    // The bytes of the file a set is known by. A thread keeps the last such file it read, so
+    // that a bucket of copies is read about once rather than twice.
+    bool KnownBytes(std::uint32_t known, Scratch& scratch) {
+        if (scratch.knownFile == known)
+            return true;
+        scratch.knownFile = kNone;
+        if (!ReadWhole(m_context, m_bucket.files[known], scratch.known.Span()))
+            return false;
+        scratch.knownFile = known;
+        return true;
+    }
+
+    // A set whose file failed when one thread read it again may hold copies that another thread
+    // had matched with it before: the set goes on whole to the later stages, or it would come
+    // out as two groups of one content.
+    void UndecideSetsOfRefusedFiles() {
+        for (std::uint32_t& set : m_setOf)
+            if (set < kUndecided && m_context.seen.Refused(m_bucket.files[set]))
+                set = kUndecided;
     }
 
     // The file already known by this fingerprint, or k itself when it is the first.

@@ -12,8 +12,10 @@ inline constexpr std::size_t kSmallFileBytes = 64 * 1024;
 
 // Buckets of small files too many to read side by side: each file is read whole once, and a file
 // whose fingerprint matches an earlier file's is compared with that file byte for byte on the
-// spot, by reading the earlier file again, while its own bytes are still at hand. The sets found
-// leave confirmed; the rare file that matches a fingerprint but not the bytes stays a candidate.
+// spot, while its own bytes are still at hand (the earlier file's bytes are kept from the last
+// time the thread read them, or read again). The sets found leave confirmed; the rare file that
+// matches a fingerprint but not the bytes stays a candidate for the later stages, which take
+// any number of such files without comparing each with each.
 std::vector<Bucket> SplitSmallFilesByContent(std::vector<Bucket> buckets, const SearchContext& context);
 
 }  // namespace zwf::detect
