@@ -1,7 +1,5 @@
 #include "app/Commands.h"
 
-#include <limits>
-
 #include "app/FolderPicker.h"
 #include "app/Layout.h"
 #include "app/MainViews.h"
@@ -11,19 +9,6 @@
 #include "views/LineTexts.h"
 
 namespace zwf {
-
-namespace {
-
-int Percent(std::uint64_t done, std::uint64_t total) {
-    if (total == 0 || done >= total)
-        return total == 0 ? 0 : 100;
-    // done < total, so done * 100 only overflows beyond 184 petabytes; divide first there.
-    if (done > std::numeric_limits<std::uint64_t>::max() / 100)
-        return static_cast<int>(done / (total / 100));
-    return static_cast<int>(done * 100 / total);
-}
-
-}  // namespace
 
 void AddFolder(Session& session) {
     Catalogue& catalogue = session.catalogue;
@@ -53,17 +38,12 @@ void Search(Session& session) {
     Window& window = session.window;
     {
         WorkScope work(window);
-        window.ShowProgressBar(true);
-        window.SetProgress(0);
-        int shown = 0;
+        ProgressBar bar(window);
+        bar.Show();
         FindDuplicates(session.catalogue, session.fileSystem, [&](std::uint64_t done, std::uint64_t total) {
-            if (const int percent = Percent(done, total); percent != shown) {
-                shown = percent;
-                window.SetProgress(percent);
-            }
+            bar.Report(done, total);
             window.KeepAlive();  // the search reports every few milliseconds
         });
-        window.ShowProgressBar(false);
     }
     RefreshViews(window, session.catalogue, view::kGroups);
 }

@@ -11,27 +11,18 @@ namespace zwf {
 namespace {
 
 std::vector<DeleteResult> Execute(Session& session, const DeletePlan& plan) {
-    Window& window = session.window;
-    WorkScope work(window);
-    bool barShown = false;
+    WorkScope work(session.window);
+    ProgressBar bar(session.window);  // shown only if a copy has to be compared afresh
     DeleteCallbacks callbacks;
     callbacks.keepAlive = [&session] {
         if (session.pacer.Due())
             session.window.KeepAlive();
     };
-    // A copy that was touched since the search is compared afresh, with the bar in the search button's place.
     callbacks.compareProgress = [&](std::uint64_t done, std::uint64_t total) {
-        if (!barShown) {
-            window.ShowProgressBar(true);
-            barShown = true;
-        }
-        window.SetProgress(total == 0 ? 100 : static_cast<int>(done / (total / 100 + 1)));
+        bar.Report(done, total);
         callbacks.keepAlive();
     };
-    std::vector<DeleteResult> results = ExecuteDelete(plan, session.catalogue, session.fileSystem, callbacks);
-    if (barShown)
-        window.ShowProgressBar(false);
-    return results;
+    return ExecuteDelete(plan, session.catalogue, session.fileSystem, callbacks);
 }
 
 // After a line went, the selection stays on its place, or moves up when that was the last line.

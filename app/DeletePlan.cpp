@@ -22,10 +22,6 @@ bool IsMissing(std::error_code error) {
     return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory;
 }
 
-bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
-    return !a.Known() || !b.Known() || a == b;
-}
-
 // One member as it is on disk now, looked at through its folder as the scan entered it.
 struct Copy {
     const GroupMember* member = nullptr;
@@ -35,10 +31,7 @@ struct Copy {
     FileStatus searched;  // what the search read
 
     // The same file as catalogued: a regular file of its identity and size, whatever its times.
-    bool AsCatalogued() const {
-        return !now.error && now.kind == EntryKind::File && now.size == entry->size &&
-               SameIdentity(now.identity, entry->identity);
-    }
+    bool AsCatalogued() const { return IsCatalogued(now, *entry); }
     bool AsSearched() const { return AsCatalogued() && SameFile(now, searched); }
 };
 
@@ -103,8 +96,8 @@ std::optional<FileStatus> ProveAnotherCopy(const Catalogue& catalogue, FileSyste
             continue;
         // The paths may have led elsewhere meanwhile: the files compared must be the two looked at.
         const bool twoFiles = !seen.first.identity.Known() || seen.first.identity != seen.second.identity;
-        if (SameIdentity(seen.first.identity, marked.now.identity) &&
-            SameIdentity(seen.second.identity, other.now.identity) && twoFiles)
+        if (seen.first.identity.Matches(marked.now.identity) && seen.second.identity.Matches(other.now.identity) &&
+            twoFiles)
             return seen.first;
     }
     return std::nullopt;

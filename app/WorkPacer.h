@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 #include "platform/Window.h"
 
@@ -31,6 +32,27 @@ public:
 
 private:
     Window& m_window;
+};
+
+// The progress bar in the search button's place, from the first Show() or Report() until this
+// ends; the bar moves only when the whole percentage changes.
+class ProgressBar {
+public:
+    explicit ProgressBar(Window& window) : m_window(window) {}
+    ~ProgressBar() {
+        if (m_shown)
+            m_window.ShowProgressBar(false);
+    }
+    ProgressBar(const ProgressBar&) = delete;
+    ProgressBar& operator=(const ProgressBar&) = delete;
+
+    void Show();
+    void Report(std::uint64_t done, std::uint64_t total);
+
+private:
+    Window& m_window;
+    bool m_shown = false;
+    int m_percent = 0;
 };
 
 }  // namespace zwf

@@ -17,6 +17,12 @@ struct FileEntry {
     FileIdentity identity;   // which file on disk this record names
 };
 
+// True when status describes the file entry names: a regular file of its size and identity.
+inline bool IsCatalogued(const FileStatus& status, const FileEntry& entry) {
+    return !status.error && status.kind == EntryKind::File && status.size == entry.size &&
+           status.identity.Matches(entry.identity);
+}
+
 // One copy in a group of identical files.
 struct GroupMember {
     FolderId folder = 0;

@@ -1,18 +1,8 @@
 #include "catalogue/FolderTable.h"
 
-#include <vector>
-
 namespace zwf {
 
-FolderId FolderTable::Intern(std::string_view folder, FileIdentity identity) {
-    return Add(kNoParent, folder, identity);
-}
-
 FolderId FolderTable::Intern(FolderId parent, std::string_view name, FileIdentity identity) {
-    return Add(parent, name, identity);
-}
-
-FolderId FolderTable::Add(FolderId parent, std::string_view name, FileIdentity identity) {
     if (auto found = m_ids.find(Key{parent, name}); found != m_ids.end() && m_folders[found->second].identity == identity)
         return found->second;
     const auto id = static_cast<FolderId>(m_folders.size());
@@ -21,19 +11,18 @@ FolderId FolderTable::Add(FolderId parent, std::string_view name, FileIdentity i
     return id;
 }
 
+// Every file's path is built here, so it is built in place: the length first, then the names
+// from the last one back.
 std::string FolderTable::Text(FolderId id) const {
-    std::vector<FolderId> chain;
     std::size_t length = 0;
+    for (FolderId at = id; at != kNoParent; at = m_folders[at].parent)
+        length += m_folders[at].name.size() + (m_folders[at].parent != kNoParent ? 1 : 0);
+    std::string text(length, m_separator);
     for (FolderId at = id; at != kNoParent; at = m_folders[at].parent) {
-        chain.push_back(at);
-        length += m_folders[at].name.size() + 1;
-    }
-    std::string text;
-    text.reserve(length);
-    for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
-        if (at != chain.rbegin())
-            text.push_back(m_separator);
-        text.append(m_folders[*at].name);
+        const std::string& name = m_folders[at].name;
+        length -= name.size();
+        text.replace(length, name.size(), name);
+        length -= m_folders[at].parent != kNoParent ? 1 : 0;  // the separator, already in place
     }
     return text;
 }

@@ -23,7 +23,7 @@ public:
     explicit FolderTable(char separator = '/') : m_separator(separator) {}
 
     // A folder the user added, by its whole text (no trailing separator).
-    FolderId Intern(std::string_view folder, FileIdentity identity = {});
+    FolderId Intern(std::string_view folder, FileIdentity identity = {}) { return Intern(kNoParent, folder, identity); }
     // A folder listed in parent under name. A folder met again with another identity is another
     // folder: it was replaced in between.
     FolderId Intern(FolderId parent, std::string_view name, FileIdentity identity);
@@ -53,8 +53,6 @@ private:
             return std::hash<std::string_view>()(key.name) * 31 + key.parent;
         }
     };
-    FolderId Add(FolderId parent, std::string_view name, FileIdentity identity);
-
     char m_separator;
     std::deque<Folder> m_folders;  // a deque never moves its elements, so the keys' views stay valid
     std::unordered_map<Key, FolderId, KeyHash> m_ids;

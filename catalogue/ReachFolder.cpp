@@ -15,8 +15,7 @@ std::unique_ptr<FolderHandle> ReachFolder(const FolderTable& folders, FileSystem
     std::unique_ptr<FolderHandle> handle = fileSystem.OpenFolder(folders.Name(top), error);
     if (!handle)
         return nullptr;
-    const FileIdentity& expected = folders.Identity(top);
-    if (expected.Known() && handle->Identity().Known() && handle->Identity() != expected) {
+    if (!handle->Identity().Matches(folders.Identity(top))) {
         error = make_error_code(FsError::Replaced);
         return nullptr;
     }

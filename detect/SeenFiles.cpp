@@ -27,9 +27,7 @@ std::unique_ptr<ReadableFile> SeenFiles::Open(FileSystem& fileSystem, const std:
 }
 
 bool SeenFiles::Admit(std::size_t file, const FileStatus& status) {
-    const FileEntry& entry = m_files[file];
-    const bool asCatalogued = status.kind == EntryKind::File && status.size == entry.size &&
-                              (!entry.identity.Known() || !status.identity.Known() || status.identity == entry.identity);
+    const bool asCatalogued = IsCatalogued(status, m_files[file]);
     {
         std::lock_guard lock(m_mutex);
         if (asCatalogued && m_state[file] == State::Unseen) {

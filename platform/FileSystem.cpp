@@ -1,7 +1,5 @@
 #include "platform/FileSystem.h"
 
-#include <vector>
-
 namespace zwf {
 
 namespace {
@@ -37,22 +35,20 @@ const std::error_category& FsCategory() {
 bool SameFile(const FileStatus& now, const FileStatus& expected) {
     if (now.error || now.kind != EntryKind::File || now.size != expected.size || now.times != expected.times)
         return false;
-    return !now.identity.Known() || !expected.identity.Known() || now.identity == expected.identity;
+    return now.identity.Matches(expected.identity);
 }
 
+// The length first, then each name from the last one back, so a deep path is built in place.
 std::string FolderHandle::Path() const {
-    std::vector<const Place*> chain;
     std::size_t length = 0;
+    for (const Place* place = m_place.get(); place; place = place->parent.get())
+        length += place->name.size() + (place->parent ? 1 : 0);
+    std::string path(length, '\0');
     for (const Place* place = m_place.get(); place; place = place->parent.get()) {
-        chain.push_back(place);
-        length += place->name.size() + 1;
-    }
-    std::string path;
-    path.reserve(length);
-    for (auto place = chain.rbegin(); place != chain.rend(); ++place) {
-        if ((*place)->parent)
-            path.push_back((*place)->separator);
-        path.append((*place)->name);
+        length -= place->name.size();
+        path.replace(length, place->name.size(), place->name);
+        if (place->parent)
+            path[--length] = place->separator;
     }
     return path;
 }

@@ -18,6 +18,8 @@ struct FileIdentity {
     std::uint64_t index = 0;
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
     bool Known() const { return volume != 0 || index != 0; }
+    // Not told apart: equal, or unknown on either side (volumes without file ids).
+    bool Matches(const FileIdentity& other) const { return !Known() || !other.Known() || *this == other; }
 };
 
 // When a file's content was last written, and when anything about it last changed (a time no

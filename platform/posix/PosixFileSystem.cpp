@@ -156,7 +156,7 @@ public:
             error = status.error;
             return nullptr;
         }
-        if (expected.Known() && status.identity != expected) {
+        if (!status.identity.Matches(expected)) {
             error = make_error_code(FsError::Replaced);
             return nullptr;
         }

@@ -274,7 +274,7 @@ private:
             error = std::make_error_code(std::errc::not_a_directory);
             return nullptr;
         }
-        if (expected.Known() && status.identity.Known() && status.identity != expected) {
+        if (!status.identity.Matches(expected)) {
             error = make_error_code(FsError::Replaced);
             return nullptr;
         }
