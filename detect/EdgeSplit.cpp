@@ -73,7 +73,8 @@ std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext&
     context.ForEach(jobs.size(), [&](std::size_t j, unsigned worker) {
         const Bucket& bucket = buckets[chosen[jobs[j].chosen]];
         AlignedBuffer& buffer = buffers[worker];
-        buffer.Resize(bufferBytes);
+        // No larger than the file: many threads fingerprinting small files need little memory.
+        buffer.Resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(bucket.size, kPrefixBytes, bufferBytes)));
         const std::size_t file = bucket.files[jobs[j].position];
         auto handle = context.Open(file);
         Fingerprint print = handle ? fingerprint(*handle, bucket.size, buffer.Span()) : std::nullopt;

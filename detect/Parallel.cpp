@@ -11,7 +11,6 @@
 namespace zwf::detect {
 
 namespace {
-constexpr unsigned kMostThreads = 4;
 constexpr auto kWaitSlice = std::chrono::milliseconds(2);
 
 // Counts the helper threads still at work; the calling thread waits for it in short slices.
@@ -70,10 +69,6 @@ void ForEachIndex(std::size_t count, unsigned workers, const IndexWork& work,
     running.WaitForAll(whileWaiting);
 }
 
-unsigned ReadingThreads(bool fileSystemAllowsThem) {
-    if (!fileSystemAllowsThem)
-        return 1;
-    return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
-}
+unsigned ReadingThreads(bool fileSystemAllowsThem) { return fileSystemAllowsThem ? kReadingThreads : 1; }
 
 }  // namespace zwf::detect

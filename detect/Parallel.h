@@ -16,8 +16,12 @@ using IndexWork = std::function<void(std::size_t index, unsigned worker)>;
 void ForEachIndex(std::size_t count, unsigned workers, const IndexWork& work,
                   const std::function<void()>& whileWaiting = {});
 
-// How many threads a search may read with: reading from the page cache costs processor time, so
-// a second core nearly halves a search over many small files.
+// How many threads a search may read with. Reading from the page cache costs processor time, so a
+// second core nearly halves a search over many small files; reading from a disk is mostly waiting,
+// and a disk given many requests at once answers them sooner than one by one (a search over
+// 20,000 small files from a cold cache takes half the time with 8 threads as with 2, even on two
+// cores). From the page cache the threads beyond the cores cost little.
+inline constexpr unsigned kReadingThreads = 8;
 unsigned ReadingThreads(bool fileSystemAllowsThem);
 
 }  // namespace zwf::detect
