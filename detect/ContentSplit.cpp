@@ -46,7 +46,7 @@ std::vector<std::size_t> SetOfFirstFile(const std::vector<std::size_t>& files, s
     bool givenUp = false;
     std::size_t next = 1;
     while (next < files.size() && !givenUp) {
-        const std::vector<std::vector<std::size_t>> batches = NextBatches(files, next, context.threads);
+        const std::vector<std::vector<std::size_t>> batches = NextBatches(files, next, context.Threads());
         std::vector<AgreementWithFirst> outcomes(batches.size());
         context.ForEach(batches.size(), [&](std::size_t b, unsigned) {
             outcomes[b] = CompareWithFirst(batches[b], size, context);

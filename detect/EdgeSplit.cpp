@@ -69,7 +69,7 @@ std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext&
         for (std::size_t k = 0; k < prints[c].size(); ++k)
             jobs.push_back({c, k});
     }
-    std::vector<AlignedBuffer> buffers(context.threads);
+    std::vector<AlignedBuffer> buffers(context.Threads());
     context.ForEach(jobs.size(), [&](std::size_t j, unsigned worker) {
         const Bucket& bucket = buckets[chosen[jobs[j].chosen]];
         AlignedBuffer& buffer = buffers[worker];

@@ -44,8 +44,8 @@ SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const 
     std::vector<Bucket> buckets =
         detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
     detect::ProgressMeter meter(progress, BytesToCompare(buckets));
-    const detect::SearchContext context{catalogue, counting, meter, seen,
-                                        detect::ReadingThreads(counting.ReadsInParallel())};
+    detect::Workers workers(detect::ReadingThreads(counting.ReadsInParallel()));
+    const detect::SearchContext context{catalogue, counting, meter, seen, workers};
 
     buckets = detect::SplitSmallFilesByContent(std::move(buckets), context);  // byte for byte
     buckets = detect::SplitByPrefix(std::move(buckets), context);

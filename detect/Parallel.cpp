@@ -1,72 +1,83 @@
 #include "detect/Parallel.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 namespace zwf::detect {
 
 namespace {
 constexpr auto kWaitSlice = std::chrono::milliseconds(2);
+}
 
-// Counts the helper threads still at work; the calling thread waits for it in short slices.
-class Helpers {
-public:
-    explicit Helpers(std::size_t count) : m_running(count) {}
+Workers::Workers(unsigned count) : m_count(std::max(count, 1u)) {
+    m_threads.reserve(m_count);
+    for (unsigned t = 0; t < m_count; ++t)
+        m_threads.emplace_back([this, t] { Serve(t); });
+}
 
-    void OneDone() {
+Workers::~Workers() {
+    {
         std::lock_guard lock(m_mutex);
-        --m_running;
-        m_changed.notify_one();
+        m_stopping = true;
     }
+    m_wake.notify_all();
+    m_threads.clear();  // joins
+}
 
-    void WaitForAll(const std::function<void()>& whileWaiting) {
-        std::unique_lock lock(m_mutex);
-        while (m_running > 0) {
-            if (!whileWaiting) {
-                m_changed.wait(lock, [this] { return m_running == 0; });
-                break;
-            }
-            if (m_changed.wait_for(lock, kWaitSlice, [this] { return m_running == 0; }))
-                break;
+void Workers::Serve(unsigned worker) {
+    unsigned long seenRound = 0;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [&] { return m_stopping || m_round != seenRound; });
+        if (m_stopping)
+            return;
+        seenRound = m_round;
+        if (worker < m_firstThread || worker >= m_threadsAtWork)
+            continue;
+        const IndexWork& work = *m_work;
+        for (std::size_t i = m_next++; i < m_jobCount; i = m_next++) {
             lock.unlock();
-            whileWaiting();
+            work(i, worker);
+            lock.lock();
+        }
+        if (--m_running == 0)
+            m_done.notify_all();
+    }
+}
+
+void Workers::ForEach(std::size_t count, const IndexWork& work, const std::function<void()>& whileWaiting) {
+    if (count == 0)
+        return;
+    const auto threadsAtWork = static_cast<unsigned>(std::min<std::size_t>(m_count, count));
+    const unsigned first = whileWaiting ? 0 : 1;  // worker 0 is the calling thread when it works
+    std::unique_lock lock(m_mutex);
+    m_work = &work;
+    m_jobCount = count;
+    m_next = 0;
+    m_firstThread = first;
+    m_threadsAtWork = threadsAtWork;
+    m_running = threadsAtWork > first ? threadsAtWork - first : 0;
+    ++m_round;
+    m_wake.notify_all();
+    if (!whileWaiting) {
+        for (std::size_t i = m_next++; i < m_jobCount; i = m_next++) {
+            lock.unlock();
+            work(i, 0);
             lock.lock();
         }
     }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::size_t m_running;
-};
-
-}  // namespace
-
-void ForEachIndex(std::size_t count, unsigned workers, const IndexWork& work,
-                  const std::function<void()>& whileWaiting) {
-    std::atomic<std::size_t> next{0};
-    auto drain = [&](unsigned worker) {
-        for (std::size_t i = next++; i < count; i = next++)
-            work(i, worker);
-    };
-    const std::size_t threadsAtWork = std::min<std::size_t>(std::max(workers, 1u), count);
-    const std::size_t first = whileWaiting ? 0 : 1;  // worker 0 is the calling thread when it works
-    Helpers running(threadsAtWork > first ? threadsAtWork - first : 0);
-    std::vector<std::jthread> threads;
-    threads.reserve(threadsAtWork);
-    for (std::size_t t = first; t < threadsAtWork; ++t)
-        threads.emplace_back([&, t] {
-            drain(static_cast<unsigned>(t));
-            running.OneDone();
-        });
-    if (!whileWaiting)
-        drain(0);
-    running.WaitForAll(whileWaiting);
+    while (m_running > 0) {
+        if (!whileWaiting) {
+            m_done.wait(lock, [this] { return m_running == 0; });
+            break;
+        }
+        if (m_done.wait_for(lock, kWaitSlice, [this] { return m_running == 0; }))
+            break;
+        lock.unlock();
+        whileWaiting();
+        lock.lock();
+    }
+    m_work = nullptr;
 }
 
 unsigned ReadingThreads(bool fileSystemAllowsThem) { return fileSystemAllowsThem ? kReadingThreads : 1; }

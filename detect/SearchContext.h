@@ -22,19 +22,21 @@ struct SearchContext {
     FileSystem& fileSystem;
     ProgressMeter& progress;
     SeenFiles& seen;
-    unsigned threads = 1;  // how many files may be read at once, each by its own thread
+    Workers& workers;  // how many files may be read at once, each by its own thread
+
+    unsigned Threads() const { return workers.Count(); }
 
     std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }
     // Opens a catalogued file for reading; nothing when it cannot be read as the catalogue lists it.
     std::unique_ptr<ReadableFile> Open(std::size_t file) const { return seen.Open(fileSystem, PathOf(file), file); }
 
-    // ForEachIndex on the search's threads. When progress is reported, the searching thread
+    // Workers::ForEach on the search's threads. When progress is reported, the searching thread
     // leaves the work to the others and reports while it waits for them.
     void ForEach(std::size_t count, const IndexWork& work) const {
         if (progress.Reports())
-            ForEachIndex(count, threads, work, [this] { progress.Tick(); });
+            workers.ForEach(count, work, [this] { progress.Tick(); });
         else
-            ForEachIndex(count, threads, work);
+            workers.ForEach(count, work);
     }
 };
 

@@ -28,7 +28,7 @@ public:
                CountProgress countProgress)
         : m_size(size), m_context(context), m_count(countProgress == CountProgress::Yes) {
         // The threads share the budget: memory stays the same however many read at once.
-        const std::size_t budget = kBufferBudget / std::max(context.threads, 1u);
+        const std::size_t budget = kBufferBudget / context.Threads();
         const std::size_t blockBytes =
             std::clamp<std::size_t>(budget / std::max<std::size_t>(files.size(), 1), kPrefixBytes, kLargestBlock);
         m_blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(blockBytes, size));
@@ -206,7 +206,7 @@ AgreementWithFirst CompareWithFirst(const std::vector<std::size_t>& files, std::
     // The threads share the budget; the first look is short and each next one twice as long, so
     // files that part early cost little more than an open.
     const std::size_t blockBytes =
-        std::clamp<std::size_t>(kBufferBudget / 2 / std::max(context.threads, 1u), kPrefixBytes, kLargestBlock);
+        std::clamp<std::size_t>(kBufferBudget / 2 / context.Threads(), kPrefixBytes, kLargestBlock);
     AlignedBuffer firstBlock(blockBytes), otherBlock(blockBytes);
     std::size_t step = kPrefixBytes;
     for (std::uint64_t offset = 0; offset < size && !agreeing.empty(); offset += step, step = std::min(2 * step, blockBytes)) {

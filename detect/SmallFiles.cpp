@@ -36,7 +36,7 @@ bool ReadWhole(const SearchContext& context, std::size_t file, std::span<std::by
 class SmallFileSplitter {
 public:
     SmallFileSplitter(const Bucket& bucket, const SearchContext& context)
-        : m_bucket(bucket), m_context(context), m_scratch(context.threads), m_prints(bucket.files.size()),
+        : m_bucket(bucket), m_context(context), m_scratch(context.Threads()), m_prints(bucket.files.size()),
           m_setOf(bucket.files.size(), kNone), m_table(TableSize(bucket.files.size()), kNone) {
         for (Scratch& scratch : m_scratch) {
             scratch.bytes.Resize(static_cast<std::size_t>(bucket.size));

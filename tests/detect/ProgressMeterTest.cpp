@@ -61,8 +61,8 @@ TEST(ProgressMeter, ReportsWhileTheSearchingThreadWaitsForTheOthers) {
     SearchProgressFn report = [&](std::uint64_t done, std::uint64_t) { shown = done; };
     ProgressMeter meter(report, 1000, kEveryChance);
     std::atomic<bool> helperStarted{false}, helperSawReport{false};
-    ForEachIndex(
-        2, 2,
+    Workers(2).ForEach(
+        2,
         [&](std::size_t, unsigned worker) {
             if (worker == 0) {
                 EXPECT_TRUE(Await(helperStarted));
