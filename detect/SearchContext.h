@@ -13,7 +13,7 @@ namespace zwf::detect {
 
 // Limits that keep a search's memory and open files small whatever the files.
 inline constexpr std::size_t kMaxOpenFiles = 32;           // files one thread reads side by side at once
-inline constexpr std::size_t kBufferBudget = 1024 * 1024;  // the side-by-side read buffers of all threads together
+inline constexpr std::size_t kBufferBudget = 2048 * 1024;  // the side-by-side read buffers of all threads together
 inline constexpr std::size_t kPrefixBytes = 4096;          // what the first look at a file reads
 
 // What every stage of a search works with.

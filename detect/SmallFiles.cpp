@@ -14,13 +14,14 @@ namespace zwf::detect {
 
 namespace {
 
-// Reads a whole file of the given size into buffer; false when it is not exactly that long.
+// Reads a whole file into buffer, which is one byte longer than the file should be; false when
+// the file is not exactly that long.
 bool ReadWhole(const SearchContext& context, std::size_t file, std::span<std::byte> buffer) {
     auto handle = context.Open(file);
     if (!handle)
         return false;
     std::error_code error;
-    if (ReadFully(*handle, buffer, error) != buffer.size() || error || !AtEnd(*handle)) {
+    if (!ReadWholeFile(*handle, buffer, error)) {
         context.seen.Refuse(file, error ? error : make_error_code(FsError::Changed));
         return false;
     }
@@ -36,11 +37,11 @@ bool ReadWhole(const SearchContext& context, std::size_t file, std::span<std::by
 class SmallFileSplitter {
 public:
     SmallFileSplitter(const Bucket& bucket, const SearchContext& context)
-        : m_bucket(bucket), m_context(context), m_scratch(context.Threads()), m_prints(bucket.files.size()),
+        : m_bucket(bucket), m_size(static_cast<std::size_t>(bucket.size)), m_context(context), m_scratch(context.Threads()), m_prints(bucket.files.size()),
           m_setOf(bucket.files.size(), kNone), m_table(TableSize(bucket.files.size()), kNone) {
         for (Scratch& scratch : m_scratch) {
-            scratch.bytes.Resize(static_cast<std::size_t>(bucket.size));
-            scratch.known.Resize(static_cast<std::size_t>(bucket.size));
+            scratch.bytes.Resize(static_cast<std::size_t>(bucket.size) + 1);
+            scratch.known.Resize(static_cast<std::size_t>(bucket.size) + 1);
         }
     }
 
@@ -81,13 +82,13 @@ private:
             m_context.progress.Advance(m_bucket.size);
             return;  // stays kNone: in no set
         }
-        const std::uint32_t known = FindOrAdd(k, BlockHash(scratch.bytes.Span()));
+        const std::uint32_t known = FindOrAdd(k, BlockHash(scratch.bytes.Span().first(m_size)));
         if (known == k) {
             m_setOf[k] = k;
             swap(scratch.bytes, scratch.known);  // kept for the copies that follow
             scratch.knownFile = k;
         } else if (KnownBytes(known, scratch) &&
-                   std::memcmp(scratch.known.Data(), scratch.bytes.Data(), scratch.bytes.Size()) == 0) {
+                   std::memcmp(scratch.known.Data(), scratch.bytes.Data(), m_size) == 0) {
             m_setOf[k] = known;
         } else {
             m_setOf[k] = kUndecided;
@@ -150,6 +151,7 @@ private:
     }
 
     const Bucket& m_bucket;
+    const std::size_t m_size;  // of every file in the bucket
     const SearchContext& m_context;
     std::vector<Scratch> m_scratch;            // one per thread
     std::vector<std::uint64_t> m_prints;

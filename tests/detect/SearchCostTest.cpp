@@ -2,15 +2,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
+#include <utility>
 
+#include "detect/SearchContext.h"
 #include "tests/detect/FaultyReads.h"
 #include "tests/detect/SearchFixture.h"
+#include "tests/support/FaultyFileSystem.h"
 
 namespace zwf {
 namespace {
 
+using test::FaultyFileSystem;
 using test::FaultyReads;
 using test::Search;
 using test::TempTree;
@@ -86,6 +91,55 @@ TEST(SearchCost, FilesReadInSmallPiecesAreStillComparedInFull) {
     faulty->rules[tree.Path("d/c")] = {FaultyReads::Fault::Dribble, 3};
     Search search(tree, std::move(faulty));
     EXPECT_THAT(search.Add("d").Run(), ElementsAre(ElementsAre("d/a", "d/b")));
+}
+
+// More small files of one size than are compared side by side: each is read whole in one go
+// right after its open, and its end is taken from where that read stops. A file that grows or
+// shrinks in between, or whose reads stop short, must still be seen for what it is.
+TEST(SearchCost, ManySmallFilesAreReadExactlyToTheirEnd) {
+    constexpr std::size_t kCount = detect::kMaxOpenFiles + 3, kSize = 4096;
+    const std::string bytes = Pattern(kSize, 8);
+    std::string differsAtEnd = bytes;
+    differsAtEnd.back() ^= 1;
+    struct Case {
+        const char* what;
+        std::string grownOrShrunk;  // written over "m/x" right after it is opened; empty: left alone
+        bool dribble;                // "m/x" and "m/y" give three bytes per read
+    };
+    const Case cases[] = {
+        {"grew by a byte after its open", bytes + "!", false},
+        {"lost its last byte after its open", bytes.substr(0, kSize - 1), false},
+        {"read three bytes at a time", "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempTree tree;
+        for (std::size_t i = 0; i < kCount; ++i)
+            tree.Write("m/f" + std::to_string(100 + i), bytes);
+        tree.Write("m/x", bytes);
+        tree.Write("m/y", differsAtEnd);
+        std::unique_ptr<FileSystem> fs;
+        auto native = MakeNativeFileSystem();
+        if (c.dribble) {
+            auto faulty = std::make_unique<FaultyReads>();
+            faulty->rules[tree.Path("m/x")] = {FaultyReads::Fault::Dribble, 3};
+            faulty->rules[tree.Path("m/y")] = {FaultyReads::Fault::Dribble, 3};
+            fs = std::move(faulty);
+        } else {
+            auto faulty = std::make_unique<FaultyFileSystem>(*native);
+            faulty->AfterOpenRead([&, done = false](const std::string& path) mutable {
+                if (path == tree.Path("m/x") && !std::exchange(done, true))
+                    tree.Write("m/x", c.grownOrShrunk);
+            });
+            fs = std::move(faulty);
+        }
+        Search search(tree, std::move(fs));
+        const auto groups = search.Add("m").Run();
+        ASSERT_EQ(groups.size(), 1u);
+        EXPECT_EQ(groups[0].size(), c.dribble ? kCount + 1 : kCount);
+        EXPECT_EQ(std::count(groups[0].begin(), groups[0].end(), "m/x"), c.dribble ? 1 : 0);
+        EXPECT_EQ(std::count(groups[0].begin(), groups[0].end(), "m/y"), 0);
+    }
 }
 
 }  // namespace
