@@ -40,7 +40,9 @@ private:
 };
 
 std::unique_ptr<test::WindowDriver> MakeHeadlessDriver() { return std::make_unique<HeadlessDriver>(); }
-INSTANTIATE_TEST_SUITE_P(Headless, WindowContract, testing::Values(&MakeHeadlessDriver), test::WindowDriverName);
+INSTANTIATE_TEST_SUITE_P(Headless, WindowContract,
+                         testing::Values(test::WindowUnderTest{"Headless", &MakeHeadlessDriver}),
+                         test::WindowUnderTestName);
 
 class HeadlessWindowTest : public ::testing::Test {
 protected:

@@ -72,7 +72,8 @@ private:
 };
 
 std::unique_ptr<WindowDriver> MakeQtDriver() { return std::make_unique<QtDriver>(); }
-INSTANTIATE_TEST_SUITE_P(Qt, WindowContract, testing::Values(&MakeQtDriver), WindowDriverName);
+INSTANTIATE_TEST_SUITE_P(Qt, WindowContract,
+                         testing::Values(WindowUnderTest{"Qt", &MakeQtDriver}), WindowUnderTestName);
 
 }  // namespace
 }  // namespace zwf::test

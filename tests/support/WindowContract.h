@@ -36,7 +36,7 @@ public:
     virtual Window& Get() = 0;
 
     virtual std::vector<std::string> Lines(int id) = 0;
-    virtual std::string Text(int id) = 0;  // of a label or button
+    virtual std::string Text(int id) = 0;  // the control's own text, "" for a list box
     virtual bool IsEnabled(int id) = 0;
     virtual bool IsVisible(int id) = 0;    // answers for the progress bar's id too
     virtual int ProgressPosition() = 0;    // of the shown progress bar
@@ -51,21 +51,25 @@ public:
     virtual std::vector<WindowEvent> EventsUntilIdle() = 0;
 };
 
-using WindowDriverFactory = std::unique_ptr<WindowDriver> (*)();
+// The window a test program puts under the contract; the name shows in the tests' names.
+struct WindowUnderTest {
+    const char* name;
+    std::unique_ptr<WindowDriver> (*make)();
+    friend void PrintTo(const WindowUnderTest& window, std::ostream* out) { *out << window.name; }
+};
 
-// Names the instances by their place in the list rather than by the factory's address, so that
-// the test names stay the same from one run to the next.
-inline std::string WindowDriverName(const testing::TestParamInfo<WindowDriverFactory>& info) {
-    return std::to_string(info.index);
+inline std::string WindowUnderTestName(const testing::TestParamInfo<WindowUnderTest>& info) {
+    return info.param.name;
 }
 
 // The behaviour every Window gives the program. Each test program instantiates it with its
 // window's driver:
-//     INSTANTIATE_TEST_SUITE_P(Qt, WindowContract, testing::Values(&MakeQtDriver), WindowDriverName);
-class WindowContract : public testing::TestWithParam<WindowDriverFactory> {
+//     INSTANTIATE_TEST_SUITE_P(Qt, WindowContract, testing::Values(WindowUnderTest{"Qt", &MakeQtDriver}),
+//                              WindowUnderTestName);
+class WindowContract : public testing::TestWithParam<WindowUnderTest> {
 protected:
     void SetUp() override {
-        driver = GetParam()();
+        driver = GetParam().make();
         ASSERT_TRUE(driver);
     }
 

@@ -41,6 +41,7 @@ public:
             m_main = ::FindWindowW(kMainClass, nullptr);
     }
     bool IsMade() const { return m_window && m_main; }
+    HWND Main() const { return m_main; }
 
     Window& Get() override { return *m_window; }
     std::vector<std::string> Lines(int id) override {
@@ -76,14 +77,17 @@ public:
     // window would wait for the user next.
     std::vector<WindowEvent> EventsUntilIdle() override {
         constexpr UINT kMarker = WM_APP + 12;
+        const auto markerQueued = [] {
+            MSG marker{};
+            return ::PeekMessageW(&marker, nullptr, kMarker, kMarker, PM_NOREMOVE) != FALSE;
+        };
         ::PostThreadMessageW(::GetCurrentThreadId(), kMarker, 0, 0);
         std::vector<WindowEvent> events;
-        MSG marker{};
-        while (IsOpen() && ::PeekMessageW(&marker, nullptr, kMarker, kMarker, PM_NOREMOVE) && events.size() < 1000)
+        while (IsOpen() && markerQueued() && events.size() < 1000)
             events.push_back(m_window->WaitEvent());
-        if (!events.empty() && !::PeekMessageW(&marker, nullptr, kMarker, kMarker, PM_NOREMOVE))
+        if (!markerQueued() && !events.empty())
             events.pop_back();  // the wait that took the marker
-        while (::PeekMessageW(&marker, nullptr, kMarker, kMarker, PM_REMOVE)) {
+        for (MSG marker{}; ::PeekMessageW(&marker, nullptr, kMarker, kMarker, PM_REMOVE);) {
         }
         return events;
     }
@@ -99,15 +103,16 @@ std::unique_ptr<test::WindowDriver> MakeWin32Driver() {
     auto driver = std::make_unique<Win32Driver>();
     return driver->IsMade() ? std::move(driver) : nullptr;
 }
-INSTANTIATE_TEST_SUITE_P(Win32, WindowContract, testing::Values(&MakeWin32Driver), test::WindowDriverName);
+INSTANTIATE_TEST_SUITE_P(Win32, WindowContract,
+                         testing::Values(test::WindowUnderTest{"Win32", &MakeWin32Driver}),
+                         test::WindowUnderTestName);
 
 class Win32WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window = MakeWin32Window(texts::kWindowTitle, kControls);
-        ASSERT_TRUE(window);
-        main = ::FindWindowW(kMainClass, nullptr);
-        ASSERT_TRUE(main);
+        ASSERT_TRUE(driver.IsMade());
+        window = &driver.Get();
+        main = driver.Main();
         ASSERT_EQ(window->WaitEvent().kind, Kind::Other) << "the turn owed right after start";
     }
 
@@ -118,20 +123,18 @@ protected:
         ::PostMessageW(target, message, wParam, lParam);
         return Drain();
     }
-    // Waits for every message that is queued; returns the last event that was not Other.
+    // Waits for everything queued; returns the last event that was not Other.
     WindowEvent Drain() {
         WindowEvent seen{};
-        MSG next{};
-        for (int turns = 0; turns < 100 && ::PeekMessageW(&next, nullptr, 0, 0, PM_NOREMOVE); ++turns) {
-            WindowEvent event = window->WaitEvent();
+        for (const WindowEvent& event : driver.EventsUntilIdle())
             if (event.kind != Kind::Other)
                 seen = event;
-        }
         return seen;
     }
     void ClickLine(int id, int line) { PostLineClick(Item(id), line); }
 
-    std::unique_ptr<Window> window;
+    Win32Driver driver;
+    Window* window = nullptr;
     HWND main = nullptr;
 };
 
