@@ -31,7 +31,7 @@ void SelectAfterRemoval(Window& window, int id, int removed) {
     window.SelectLine(id, removed > last ? removed - 1 : removed);
 }
 
-// Takes group g off the lists and its line off list box 4, then shows the group selected next.
+// Takes group g off the lists and its line off the groups list, then shows the group selected next.
 void DropGroup(Session& session, std::size_t g) {
     Window& window = session.window;
     session.catalogue.RemoveGroup(g);

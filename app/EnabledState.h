@@ -9,10 +9,11 @@ namespace zwf {
 struct ListState {
     bool hasFiles = false;
     bool hasGroups = false;
-    bool membersShown = false;  // list box 6 holds at least one line
+    bool membersShown = false;  // the members list holds at least one line
 };
 
-// The controls that can be greyed out. Button 0 and list boxes 2 and 4 are always enabled.
+// The controls that can be greyed out. The add button and the lists of all files and of groups
+// are always enabled.
 struct EnabledControls {
     bool search = false;
     bool reset = false;

@@ -3,28 +3,10 @@
 #include <array>
 
 #include "app/Texts.h"
+#include "platform/ControlIds.h"
 #include "platform/Window.h"
 
 namespace zwf {
-
-// Control ids: they are the platform's control identifiers too.
-namespace ctl {
-inline constexpr int kAddFolder = 0;
-inline constexpr int kAllFilesLabel = 1;
-inline constexpr int kAllFilesList = 2;
-inline constexpr int kGroupsLabel = 3;
-inline constexpr int kGroupList = 4;
-inline constexpr int kMembersLabel = 5;
-inline constexpr int kMemberList = 6;
-inline constexpr int kDeleteMarked = 7;
-inline constexpr int kReset = 8;
-inline constexpr int kSearch = 9;
-inline constexpr int kDeleteGroup = 10;
-inline constexpr int kProgress = 100;  // stands in button 9's place during a search
-}  // namespace ctl
-
-inline constexpr int kClientWidth = 600;
-inline constexpr int kClientHeight = 300;
 
 // The main window's controls in creation order (which is also the Tab order).
 inline constexpr std::array<ControlSpec, 11> kControls{{

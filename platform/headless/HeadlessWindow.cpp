@@ -1,14 +1,13 @@
 #include "platform/headless/HeadlessWindow.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "platform/ControlIds.h"
 
 namespace zwf {
 
 namespace {
-// The search's progress bar takes the place of the search button while it is shown.
-constexpr int kSearchButtonId = 9;
-constexpr int kProgressBarId = 100;
-
 const std::vector<std::string> kNoLines;
 }  // namespace
 
@@ -80,7 +79,7 @@ bool HeadlessWindow::IsEnabled(int id) const {
 }
 
 bool HeadlessWindow::IsVisible(int id) const {
-    if (id == kProgressBarId)
+    if (id == ctl::kProgress)
         return m_barShown;
     const Control* control = Find(id);
     return control && control->visible;
@@ -183,14 +182,12 @@ bool HeadlessWindow::Deliver(const UserAction& action, WindowEvent& event) {
 WindowEvent HeadlessWindow::WaitEvent() {
     if (m_closed)
         return WindowEvent{WindowEvent::Kind::Close};
-    if (!m_settled) {
-        m_settled = true;
+    if (std::exchange(m_turnOwed, false))
         return WindowEvent{};
-    }
     if (!m_pending.empty()) {
         WindowEvent event = m_pending.front();
         m_pending.pop_front();
-        m_settled = false;
+        m_turnOwed = true;
         ++m_controlEvents;
         return event;
     }
@@ -208,7 +205,7 @@ WindowEvent HeadlessWindow::WaitEvent() {
             m_ignored.push_back(std::move(action));
             continue;
         }
-        m_settled = false;
+        m_turnOwed = true;
         ++m_controlEvents;
         return event;
     }
@@ -256,7 +253,9 @@ void HeadlessWindow::ShowProgressBar(bool shown) {
     if (m_closed)
         return;
     m_barShown = shown;
-    if (Control* button = Find(kSearchButtonId))
+    if (shown)
+        m_progress = 0;
+    if (Control* button = Find(ctl::kSearch))
         button->visible = !shown;
     m_barLog.push_back(shown);
 }
@@ -264,9 +263,11 @@ void HeadlessWindow::ShowProgressBar(bool shown) {
 void HeadlessWindow::SetProgress(int percent) {
     if (m_closed)
         return;
-    if (!m_barShown)
+    if (!m_barShown) {
         ++m_progressWhileHidden;
-    m_progress = percent;
+        return;
+    }
+    m_progress = std::clamp(percent, 0, 100);
     m_progressPositions.push_back(percent);
 }
 

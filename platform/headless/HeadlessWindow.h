@@ -42,8 +42,8 @@ struct FolderRequest {
 
 // A window without a screen, for tests: controls behave like the Win32 ones (lines, selection,
 // enabled, visible), a script stands in for the user, and everything shown is recorded.
-// Between two scripted actions the window reports one plain event, as a real window reports the
-// repaint that follows every handled event. When the script runs out, the user closes the window.
+// The window owes the program a turn after start and after each control event, as every window
+// does. When the script runs out, the user closes the window.
 class HeadlessWindow final : public Window {
 public:
     explicit HeadlessWindow(std::span<const ControlSpec> controls);
@@ -71,6 +71,9 @@ public:
     bool IsEnabled(int id) const;
     bool IsVisible(int id) const;  // also answers for the progress bar's id
     bool IsClosed() const { return m_closed; }
+    // Nothing left to report before the script's next action: no turn owed, no event queued.
+    bool IsIdle() const { return m_closed || (!m_turnOwed && m_pending.empty()); }
+    bool HasScriptLeft() const { return !m_script.empty(); }
     int ProgressPosition() const { return m_progress; }
 
     // What was shown over time.
@@ -129,7 +132,7 @@ private:
     std::deque<UserAction> m_script;
     std::deque<std::string> m_folderAnswers;
     std::deque<WindowEvent> m_pending;  // the second half of a double-click
-    bool m_settled = false;
+    bool m_turnOwed = true;  // the turn after start, or after a control event
     bool m_closed = false;
     bool m_working = false;
     bool m_barShown = false;

@@ -24,8 +24,7 @@ int ListBox::SelectedLine() const {
 }
 
 void ListBox::SelectLine(int index) {
-    if (index == -1 || (index >= 0 && index < count()))
-        ForceSelection(index);
+    ForceSelection(index >= 0 && index < count() ? index : -1);
 }
 
 void ListBox::RemoveLine(int index) {

@@ -15,7 +15,7 @@ public:
 
     int LineCount() const { return count(); }
     int SelectedLine() const;
-    void SelectLine(int index);  // -1 clears; any other index outside the lines changes nothing
+    void SelectLine(int index);  // any index outside the lines, -1 included, clears the selection
     void RemoveLine(int index);  // an index outside the lines removes nothing
     void AppendLine(std::string_view text);
     void Empty();

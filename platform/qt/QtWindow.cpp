@@ -14,7 +14,9 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <utility>
 
+#include "platform/ControlIds.h"
 #include "platform/qt/InputBlocker.h"
 #include "platform/qt/ListBox.h"
 #include "platform/qt/PaintThrottle.h"
@@ -22,10 +24,6 @@
 namespace zwf::qt {
 
 namespace {
-
-// The search button and the progress bar that stands in its place while files are compared.
-constexpr int kSearchButtonId = 9;
-constexpr int kProgressBarId = 100;
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -201,13 +199,11 @@ void QtWindow::QueueCloseRequest() {
 }
 
 WindowEvent QtWindow::WaitEvent() {
+    if (!m_widget)
+        return {WindowEvent::Kind::Close, -1, WindowEvent::Action::None};
+    if (std::exchange(m_turnOwed, false))
+        return {};
     while (m_events.empty()) {
-        if (m_settlePending) {
-            m_settlePending = false;
-            return {};
-        }
-        if (!m_widget)
-            return {WindowEvent::Kind::Close, -1, WindowEvent::Action::None};
         if (m_waitHook)
             m_waitHook();
         if (!m_events.empty())
@@ -219,7 +215,7 @@ WindowEvent QtWindow::WaitEvent() {
     }
     const WindowEvent event = m_events.front();
     m_events.pop_front();
-    m_settlePending = event.kind == WindowEvent::Kind::Control;
+    m_turnOwed = event.kind == WindowEvent::Kind::Control;
     return event;
 }
 
@@ -270,12 +266,12 @@ void QtWindow::EndWork() {
 }
 
 void QtWindow::ShowProgressBar(bool shown) {
-    QWidget* searchButton = Control(kSearchButtonId);
+    QWidget* searchButton = Control(ctl::kSearch);
     if (!m_widget || searchButton == nullptr)
         return;
     if (m_progressBar == nullptr) {
         m_progressBar = new QProgressBar(m_widget.get());
-        m_progressBar->setObjectName(QStringLiteral("control%1").arg(kProgressBarId));
+        m_progressBar->setObjectName(QStringLiteral("control%1").arg(ctl::kProgress));
         m_progressBar->setRange(0, 100);
         m_progressBar->setTextVisible(false);
         m_progressBar->setFocusPolicy(Qt::NoFocus);

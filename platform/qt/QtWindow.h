@@ -66,6 +66,8 @@ public:
     QWidget* Control(int id) const;  // nullptr for an unknown id or once the window is closed
     QProgressBar* ProgressBar() const { return m_progressBar; }
     std::size_t PendingEvents() const { return m_events.size(); }
+    // Whether the next wait of the open window returns at once: a turn is owed or an event is queued.
+    bool HasEventReady() const { return m_turnOwed || !m_events.empty(); }
 
 private:
     struct ControlEntry {
@@ -86,9 +88,8 @@ private:
     std::vector<ControlEntry> m_controls;
     QProgressBar* m_progressBar = nullptr;
     std::deque<WindowEvent> m_events;
-    // After the program has handled an event it waits again; the first wait then reports
-    // "something happened" at once, so the program can settle its enabled states.
-    bool m_settlePending = true;
+    // The turn owed to the program after start and after each control event (see Window).
+    bool m_turnOwed = true;
     QEventLoop* m_waitLoop = nullptr;
     std::unique_ptr<InputBlocker> m_inputBlocker;
     std::unique_ptr<PaintThrottle> m_paintThrottle;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ControlIds.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/FolderDialog.h"
 #include "platform/win32/MessageFilter.h"
@@ -22,10 +23,6 @@ using win32::Widen;
 
 constexpr wchar_t kClassName[] = L"Zwillingsfeger.Hauptfenster";
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr int kClientWidth = 600;
-constexpr int kClientHeight = 300;
-constexpr int kSearchButton = 9;  // the progress bar takes its place
-constexpr int kProgressBar = 100;
 // Painting more often than the screen refreshes would only slow the work down.
 constexpr auto kPaintInterval = std::chrono::milliseconds(16);
 
@@ -75,6 +72,7 @@ public:
     void EndWork() override;
     void ShowProgressBar(bool shown) override;
     void SetProgress(int percent) override {
+        // The bar itself keeps the position within its range.
         if (m_progress)
             ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     }
@@ -113,6 +111,7 @@ private:
     bool m_busy = false;                 // inside BeginWork/EndWork
     bool m_modal = false;                // a dialog of ours is open
     bool m_closeDeferred = false;        // a close request came while busy
+    bool m_turnOwed = true;              // after start and after each control event (see Window)
     std::chrono::steady_clock::time_point m_nextPaint{};  // while busy
 };
 
@@ -143,8 +142,6 @@ bool Win32Window::Open(std::string_view title) {
         return false;
     for (const ControlSpec& spec : m_controls)
         win32::CreateControl(m_window, spec);
-    // The loop takes one turn right after start, so the enabled states are settled at once.
-    ::PostMessageW(m_window, WM_NULL, 0, 0);
     return true;
 }
 
@@ -209,10 +206,10 @@ void Win32Window::Report(WindowEvent event) {
 }
 
 WindowEvent Win32Window::WaitEvent() {
-    if (m_closeDeferred) {
-        m_closeDeferred = false;
+    if (!m_window || std::exchange(m_closeDeferred, false))
         return {WindowEvent::Kind::Close, -1, WindowEvent::Action::None};
-    }
+    if (std::exchange(m_turnOwed, false))
+        return {};
     // Cleared before the wait: messages sent to the window are handled inside it, and a click
     // sent that way is an event too.
     m_event.reset();
@@ -224,7 +221,9 @@ WindowEvent Win32Window::WaitEvent() {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    return std::exchange(m_event, std::nullopt).value_or(WindowEvent{});
+    const WindowEvent event = std::exchange(m_event, std::nullopt).value_or(WindowEvent{});
+    m_turnOwed = event.kind == WindowEvent::Kind::Control;
+    return event;
 }
 
 std::string Win32Window::ChooseFolder(std::string_view title, std::string_view initialFolder) {
@@ -292,17 +291,17 @@ void Win32Window::PumpWhileBusy(Painting painting) {
 }
 
 void Win32Window::ShowProgressBar(bool shown) {
-    const ControlSpec* place = Spec(kSearchButton);
+    const ControlSpec* place = Spec(ctl::kSearch);
     if (!m_window || !place || shown == (m_progress != nullptr))
         return;
     if (shown) {
-        ::ShowWindow(Control(kSearchButton), SW_HIDE);
-        m_progress = win32::CreateProgressBar(m_window, kProgressBar, *place);
+        ::ShowWindow(Control(ctl::kSearch), SW_HIDE);
+        m_progress = win32::CreateProgressBar(m_window, ctl::kProgress, *place);
         if (m_progress)
             ::UpdateWindow(m_progress);  // seen at once, even if the work ends before the next look
     } else {
         ::DestroyWindow(std::exchange(m_progress, nullptr));
-        ::ShowWindow(Control(kSearchButton), SW_SHOW);
+        ::ShowWindow(Control(ctl::kSearch), SW_SHOW);
     }
 }
 

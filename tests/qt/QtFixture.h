@@ -15,6 +15,7 @@
 
 #include "app/Layout.h"
 #include "platform/qt/QtWindow.h"
+#include "tests/support/WindowContract.h"
 
 // Readable failure messages for Qt's strings.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -51,10 +52,10 @@ protected:
             window->AppendLine(id, line);
     }
 
-    // The events queued so far, without blocking; the "settle" report of an idle wait is left out.
+    // The events queued so far, without blocking; the program's turns are left out.
     std::vector<WindowEvent> TakeEvents() const {
         std::vector<WindowEvent> events;
-        while (window->PendingEvents() > 0) {
+        while (window->IsOpen() && window->HasEventReady()) {
             const WindowEvent event = window->WaitEvent();
             if (event.kind != WindowEvent::Kind::Other)
                 events.push_back(event);
@@ -72,22 +73,3 @@ protected:
 };
 
 }  // namespace zwf::test
-
-namespace zwf {
-
-inline bool operator==(const WindowEvent& a, const WindowEvent& b) {
-    return a.kind == b.kind && a.control == b.control && a.action == b.action;
-}
-
-inline void PrintTo(const WindowEvent& event, std::ostream* out) {
-    *out << "{kind " << static_cast<int>(event.kind) << ", control " << event.control << ", action "
-         << static_cast<int>(event.action) << "}";
-}
-
-namespace test {
-inline WindowEvent ControlEvent(int id, WindowEvent::Action action) {
-    return {WindowEvent::Kind::Control, id, action};
-}
-}  // namespace test
-
-}  // namespace zwf

@@ -60,17 +60,13 @@ TEST_F(QtWindowTest, EveryControlHasItsKindPlaceAndText) {
     EXPECT_EQ(Button(ctl::kDeleteGroup)->text(), QString::fromUtf8("Lösche alle Dateien (mit Original)"));
 }
 
-TEST_F(QtWindowTest, ListBoxesKeepOrderAndCutLongLinesWithoutWrapping) {
+TEST_F(QtWindowTest, ListBoxesCutLongLinesWithoutWrapping) {
     QListWidget* list = List(ctl::kMemberList);
     EXPECT_EQ(list->textElideMode(), Qt::ElideNone);
-
-    Fill(ctl::kMemberList, {"zeta", "alpha", "/a/very/long/path/that/does/not/fit/into/the/list/box/at/all/"
-                                             "because/it/goes/on/and/on/and/on/and/on/datei.txt"});
-    ASSERT_EQ(list->count(), 3);
-    EXPECT_EQ(list->item(0)->text(), "zeta");
-    EXPECT_EQ(list->item(1)->text(), "alpha");
+    Fill(ctl::kMemberList, {"zeta", "/a/very/long/path/that/does/not/fit/into/the/list/box/at/all/"
+                                    "because/it/goes/on/and/on/and/on/and/on/datei.txt"});
     // A long line still takes one line's height.
-    EXPECT_EQ(list->visualItemRect(list->item(2)).height(), list->visualItemRect(list->item(0)).height());
+    EXPECT_EQ(list->visualItemRect(list->item(1)).height(), list->visualItemRect(list->item(0)).height());
 }
 
 TEST_F(QtWindowTest, NamesThatAreNotUtf8AreShownWithReplacementCharacters) {

@@ -69,7 +69,7 @@ TEST_F(RefreshViewsTest, EmptyListsStillGiveCountZero) {
     EXPECT_THAT(window.Lines(ctl::kGroupList), IsEmpty());
     EXPECT_EQ(window.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (0)");
     ExpectUntouched(ctl::kMemberList, -1);
-    // Without groups the members view is emptied and control 4 is not consulted.
+    // Without groups the members view is emptied and the groups list is not consulted.
     window.AppendLine(ctl::kGroupList, "stale");
     window.SelectLine(ctl::kGroupList, 0);
     RefreshViews(window, catalogue, view::kMembers);

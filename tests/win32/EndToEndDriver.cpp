@@ -92,9 +92,9 @@ void CheckWindow(Session& s) {
             break;
         }
     }
-    c.Equal(WindowText(s.Item(ctl::kAddFolder)), L"Pfad hinzuf\u00fcgen", "German text of button 0");
+    c.Equal(WindowText(s.Item(ctl::kAddFolder)), L"Pfad hinzuf\u00fcgen", "German text of the add button");
     const bool settled = WaitUntil([&] { return !::IsWindowEnabled(s.Item(ctl::kSearch)); });
-    c.Check(settled, "button 9 disabled right after start");
+    c.Check(settled, "search button disabled right after start");
     for (int id : {ctl::kReset, ctl::kMemberList, ctl::kDeleteMarked, ctl::kDeleteGroup})
         c.Check(!::IsWindowEnabled(s.Item(id)), "control " + std::to_string(id) + " disabled at start");
     for (int id : {ctl::kAddFolder, ctl::kAllFilesList, ctl::kGroupList})
@@ -113,13 +113,13 @@ void AddFolder(Session& s) {
         return;
     HWND files = s.Item(ctl::kAllFilesList);
     c.Check(WaitUntil([&] { return ListLines(files).size() == 6; }), "six files catalogued");
-    c.Equal(WindowText(s.Item(ctl::kAllFilesLabel)), L"Alle Dateien (6)", "label 1 counts the files");
+    c.Equal(WindowText(s.Item(ctl::kAllFilesLabel)), L"Alle Dateien (6)", "all-files label counts the files");
     const auto lines = ListLines(files);
     c.Check(std::count(lines.begin(), lines.end(), L"Kopie \u00e4.txt (15)") == 1, "a Unicode name is shown");
-    c.Check(WaitUntil([&] { return ::IsWindowEnabled(s.Item(ctl::kSearch)); }), "button 9 enabled after the scan");
+    c.Check(WaitUntil([&] { return ::IsWindowEnabled(s.Item(ctl::kSearch)); }), "search button enabled after the scan");
 }
 
-// Opens the folder dialog with button 0; returns it, or nullptr.
+// Opens the folder dialog with the add button; returns it, or nullptr.
 HWND OpenFolderDialog(Session& s) {
     ::PostMessageW(s.Item(ctl::kAddFolder), BM_CLICK, 0, 0);
     HWND dialog = nullptr;
@@ -154,7 +154,7 @@ void AddFolderAgainAndCancel(Session& s) {
     c.Equal(static_cast<long long>(ListLines(s.Item(ctl::kAllFilesList)).size()), 6, "cancel adds nothing");
 }
 
-// The line of list box 4 whose text starts with prefix, or -1.
+// The line of the groups list whose text starts with prefix, or -1.
 int GroupLineStarting(Session& s, std::wstring_view prefix) {
     const auto lines = ListLines(s.Item(ctl::kGroupList));
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -176,9 +176,9 @@ void Search(Session& s) {
     Checks& c = s.checks;
     ::PostMessageW(s.Item(ctl::kSearch), BM_CLICK, 0, 0);
     c.Check(WaitUntil([&] { return ListLines(s.Item(ctl::kGroupList)).size() == 2; }), "two groups found");
-    c.Equal(WindowText(s.Item(ctl::kGroupsLabel)), L"Dateien mit gleichem Inhalt (2)", "label 3 counts the groups");
+    c.Equal(WindowText(s.Item(ctl::kGroupsLabel)), L"Dateien mit gleichem Inhalt (2)", "groups label counts the groups");
     c.Check(::GetDlgItem(s.main, ctl::kProgress) == nullptr, "the progress bar is gone after the search");
-    c.Check(::IsWindowVisible(s.Item(ctl::kSearch)) != FALSE, "button 9 is back after the search");
+    c.Check(::IsWindowVisible(s.Item(ctl::kSearch)) != FALSE, "search button is back after the search");
     if (!SelectGroup(s, L"3: ", 3))
         return;
     HWND members = s.Item(ctl::kMemberList);
@@ -194,7 +194,7 @@ void DeleteMarked(Session& s) {
     if (!c.Check(WaitUntil([&] { return ListSelection(members) == 1; }), "a click marks the second copy"))
         return;
     const std::wstring marked = ListLines(members)[1];
-    c.Check(WaitUntil([&] { return ::IsWindowEnabled(s.Item(ctl::kDeleteMarked)) != FALSE; }), "button 7 enabled");
+    c.Check(WaitUntil([&] { return ::IsWindowEnabled(s.Item(ctl::kDeleteMarked)) != FALSE; }), "delete-marked button enabled");
     ::PostMessageW(s.Item(ctl::kDeleteMarked), BM_CLICK, 0, 0);
     c.Check(WaitUntil([&] { return ListLines(members).size() == 2; }), "the marked copy's line goes");
     c.Check(!FileExists(marked), "the marked copy is deleted on disk");
@@ -208,12 +208,12 @@ void DeleteGroup(Session& s) {
     if (!SelectGroup(s, L"2: x", 2))
         return;
     const auto doomed = ListLines(s.Item(ctl::kMemberList));
-    c.Check(WaitUntil([&] { return ::IsWindowEnabled(s.Item(ctl::kDeleteGroup)) != FALSE; }), "button 10 enabled");
+    c.Check(WaitUntil([&] { return ::IsWindowEnabled(s.Item(ctl::kDeleteGroup)) != FALSE; }), "delete-group button enabled");
     ::PostMessageW(s.Item(ctl::kDeleteGroup), BM_CLICK, 0, 0);
     c.Check(WaitUntil([&] { return ListLines(s.Item(ctl::kGroupList)).size() == 1; }), "the group's line goes");
     for (const std::wstring& path : doomed)
         c.Check(!FileExists(path), "every copy of the group is deleted: " + Utf8(path));
-    c.Equal(WindowText(s.Item(ctl::kGroupsLabel)), L"Dateien mit gleichem Inhalt (1)", "label 3 after the delete");
+    c.Equal(WindowText(s.Item(ctl::kGroupsLabel)), L"Dateien mit gleichem Inhalt (1)", "groups label after the delete");
     c.Check(FileExists(s.Path(L"einzeln.txt")), "the single file stays");
 }
 
