@@ -5,23 +5,18 @@
 #include <string>
 #include <thread>
 
-#include "tests/detect/FaultyReads.h"
 #include "tests/detect/SearchFixture.h"
+#include "tests/support/FaultyFileSystem.h"
+#include "tests/support/Pattern.h"
 
 namespace zwf {
 namespace {
 
-using test::FaultyReads;
+using test::FaultyFileSystem;
+using test::Pattern;
 using test::Search;
 using test::TempTree;
 using ::testing::ElementsAre;
-
-std::string Pattern(std::size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 31 + seed * 7 + i / 1000) % 253);
-    return bytes;
-}
 
 // Eight candidates of 3 MiB: two pairs of copies, two near-copies differing at the end, two
 // differing at the start. Each candidate byte should be read about once, not once per pair.
@@ -71,8 +66,8 @@ TEST(SearchCost, ProgressRisesAndEndsAtTotal) {
 TEST(SearchCost, ReadErrorPartWayMakesTheFileDifferent) {
     const std::string bytes = Pattern(700 * 1024, 6);
     TempTree tree{{"e/a", bytes}, {"e/b", bytes}, {"e/c", bytes}};
-    auto faulty = std::make_unique<FaultyReads>();
-    faulty->rules[tree.Path("e/b")] = {FaultyReads::Fault::FailAfter, 600 * 1024};
+    auto faulty = std::make_unique<FaultyFileSystem>();
+    faulty->FailReadsAfter(tree.Path("e/b"), 600 * 1024);
     Search search(tree, std::move(faulty));
     EXPECT_THAT(search.Add("e").Run(), ElementsAre(ElementsAre("e/a", "e/c")));
 }
@@ -81,9 +76,9 @@ TEST(SearchCost, FilesReadInSmallPiecesAreStillComparedInFull) {
     std::string bytes = Pattern(300 * 1024, 7), differs = bytes;
     differs.back() ^= 1;
     TempTree tree{{"d/a", bytes}, {"d/b", bytes}, {"d/c", differs}};
-    auto faulty = std::make_unique<FaultyReads>();
-    faulty->rules[tree.Path("d/a")] = {FaultyReads::Fault::Dribble, 1000};
-    faulty->rules[tree.Path("d/c")] = {FaultyReads::Fault::Dribble, 3};
+    auto faulty = std::make_unique<FaultyFileSystem>();
+    faulty->DribbleReads(tree.Path("d/a"), 1000);
+    faulty->DribbleReads(tree.Path("d/c"), 3);
     Search search(tree, std::move(faulty));
     EXPECT_THAT(search.Add("d").Run(), ElementsAre(ElementsAre("d/a", "d/b")));
 }
