@@ -103,6 +103,12 @@ TEST(Win32FileSystem, HiddenAndReadOnlyFilesAreOrdinaryFiles) {
     ::SetFileAttributesW(Widen(tree.Path("fest.txt")).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// "" is the POSIX root's catalogue form; here it names nothing.
+TEST(Win32FileSystem, AnEmptyFolderTextIsNoFolder) {
+    auto fs = MakeNativeFileSystem();
+    EXPECT_EQ(fs->ListFolder("").error, std::errc::no_such_file_or_directory);
+}
+
 bool WriteLiterally(const std::string& path, std::string_view contents) {
     HANDLE out = ::CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE)
@@ -111,12 +117,6 @@ bool WriteLiterally(const std::string& path, std::string_view contents) {
     ::WriteFile(out, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
     ::CloseHandle(out);
     return written == contents.size();
-}
-
-// "" is the POSIX root's catalogue form; here it names nothing.
-TEST(Win32FileSystem, AnEmptyFolderTextIsNoFolder) {
-    auto fs = MakeNativeFileSystem();
-    EXPECT_EQ(fs->ListFolder("").error, std::errc::no_such_file_or_directory);
 }
 
 // The classic path rules drop a trailing dot or space, which would turn "x." into "x": then
