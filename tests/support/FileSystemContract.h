@@ -113,6 +113,13 @@ TYPED_TEST_P(FileSystemContract, ListsKindSizeAndIdentityOfEachEntryButNoDotEntr
         }
         EXPECT_TRUE(entry->identity.Known());
     }
+    auto names = [](const FolderListing& listed) {
+        std::vector<std::string> result;
+        for (const DirEntry& entry : listed.entries)
+            result.push_back(entry.name);
+        return result;
+    };
+    EXPECT_EQ(names(fs.ListFolder(tree.Path())), names(listing)) << "an unchanged folder lists alike";
     FolderListing empty = fs.ListFolder(tree.Path("Leer"));
     EXPECT_FALSE(empty.error);
     EXPECT_TRUE(empty.entries.empty());
