@@ -131,7 +131,10 @@ private:
 // Links are never followed below the folder a user added. Only OpenFolder follows links, so the
 // folder a user chose may be reached through one. Below it, List and StatIn examine a link as
 // itself (EntryKind::Other), OpenSubfolder refuses one with FsError::IsLink, and DeleteIn never
-// removes one (it is no regular file).
+// removes one (it is no regular file). Wine shows Windows programs only part of a Unix link:
+// a link to a folder is listed as a link, one to a file as that file, and examining or opening a
+// link reaches its target. OpenSubfolder still refuses a link to a folder there, and what a file
+// link leads to is at worst a second name of a file, told by its identity.
 //
 // Identities tell files apart. A listing, StatIn, Stat, an opened folder and an opened file all
 // give the same FileIdentity for the same file or folder, and two names of one file (hard links)

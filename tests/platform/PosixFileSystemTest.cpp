@@ -30,6 +30,7 @@ struct Posix {
         }
         return scratch.Path();
     }
+    static bool SeesEveryLink(const std::string&) { return true; }
 
     static std::string MakeDeepFile(const TempTree& tree, std::string_view contents) {
         std::string path = tree.Path();

@@ -59,6 +59,12 @@ struct Win32 {
         whyNot = "this system makes none here, and no tree with Unix links was given (ZWF_UNIX_LINK_TREE)";
         return "";
     }
+    // Wine marks a Unix link to a folder as a reparse point in listings, but not one to a file,
+    // and opens what a link leads to even when asked for the link itself.
+    static bool SeesEveryLink(const std::string& linkTree) {
+        const char* unixLinks = std::getenv("ZWF_UNIX_LINK_TREE");
+        return !unixLinks || linkTree != unixLinks;
+    }
 
     static std::string MakeDeepFile(const TempTree& tree, std::string_view contents) {
         const std::vector<std::string> folders = DeepFolders(tree);
