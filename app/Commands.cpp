@@ -12,11 +12,10 @@ namespace zwf {
 
 void AddFolder(Session& session) {
     Catalogue& catalogue = session.catalogue;
-    std::string picked =
-        FolderPicker(session.window, session.fileSystem, texts::kFolderDialogTitle, catalogue.lastFolder);
-    if (picked.empty() || picked == catalogue.lastFolder)
+    if (!TakeAddedFolder(catalogue, session.fileSystem,
+                         FolderPicker(session.window, session.fileSystem, texts::kFolderDialogTitle,
+                                      catalogue.lastFolder)))
         return;
-    catalogue.lastFolder = std::move(picked);
     {
         WorkScope work(session.window);
         ScanFolder(catalogue, session.fileSystem, catalogue.lastFolder, [&](std::size_t) {

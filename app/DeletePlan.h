@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
-#include "detect/FindDuplicates.h"
+#include "detect/SearchTypes.h"
 #include "platform/FileSystem.h"
 
 namespace zwf {

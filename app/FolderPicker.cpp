@@ -1,5 +1,7 @@
 #include "app/FolderPicker.h"
 
+#include "catalogue/ScanFolder.h"
+
 namespace zwf {
 
 std::string FolderPicker(Window& window, const FileSystem& fileSystem, std::string_view title,
@@ -11,14 +13,7 @@ std::string FolderPicker(Window& window, const FileSystem& fileSystem, std::stri
     if (!initial.empty() && initial.back() == separator && !fileSystem.IsRoot(initial))
         initial.remove_suffix(1);
 
-    std::string chosen = window.ChooseFolder(title, initial);
-    if (chosen.empty())
-        return chosen;
-    while (chosen.size() > 1 && chosen.back() == separator && !fileSystem.IsRoot(chosen))
-        chosen.pop_back();
-    if (chosen.back() != separator)
-        chosen.push_back(separator);
-    return chosen;
+    return AsAddedFolder(window.ChooseFolder(title, initial), fileSystem);
 }
 
 }  // namespace zwf

@@ -41,6 +41,4 @@ int Run(Window& window, FileSystem& fileSystem, const RunOptions& options) {
     return 0;
 }
 
-int Run(Window& window, FileSystem& fileSystem) { return Run(window, fileSystem, RunOptions{}); }
-
 }  // namespace zwf

@@ -1,14 +1,22 @@
 #pragma once
 
+#include <chrono>
+
 #include "platform/FileSystem.h"
 #include "platform/Window.h"
 
 namespace zwf {
 
+struct RunOptions {
+    // How often the scan and the deletes let the window answer what is pending. The search's
+    // progress reports come every few milliseconds already, and each one keeps it alive.
+    std::chrono::steady_clock::duration keepAliveInterval = std::chrono::milliseconds(4);
+};
+
 // Runs the program on a window the front end has created with the controls of app/Layout.h:
 // the event loop until the close request, then closes the window and shows the credits.
 // Returns the process's exit code. A front end whose window could not be created returns 0
-// without calling this (no credits then).
-int Run(Window& window, FileSystem& fileSystem);
+// without calling this (no credits then). Tests pass options other than the defaults.
+int Run(Window& window, FileSystem& fileSystem, const RunOptions& options = {});
 
 }  // namespace zwf

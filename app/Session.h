@@ -1,19 +1,12 @@
 #pragma once
 
-#include <chrono>
-
+#include "app/Run.h"
 #include "app/WorkPacer.h"
 #include "catalogue/Catalogue.h"
 #include "platform/FileSystem.h"
 #include "platform/Window.h"
 
 namespace zwf {
-
-struct RunOptions {
-    // How often the scan and the deletes let the window answer what is pending. The search's
-    // progress reports come every few milliseconds already, and each one keeps it alive.
-    std::chrono::steady_clock::duration keepAliveInterval = std::chrono::milliseconds(4);
-};
 
 // Everything one run of the program works on.
 struct Session {
@@ -25,8 +18,5 @@ struct Session {
     Catalogue catalogue;
     WorkPacer pacer;
 };
-
-// Run with options other than the defaults (tests keep the window alive at every chance).
-int Run(Window& window, FileSystem& fileSystem, const RunOptions& options);
 
 }  // namespace zwf

@@ -27,6 +27,12 @@ struct DuplicateGroup {
 class Catalogue {
 public:
     explicit Catalogue(char separator) : folders(separator), m_separator(separator) {}
+    // Groups hold iterators into groupMembers: a copy's would lead into the original's list. A
+    // move takes the list's nodes along, and the iterators stay valid.
+    Catalogue(const Catalogue&) = delete;
+    Catalogue& operator=(const Catalogue&) = delete;
+    Catalogue(Catalogue&&) = default;
+    Catalogue& operator=(Catalogue&&) = default;
 
     std::vector<FileEntry> allFiles;
     std::vector<DuplicateGroup> groups;

@@ -158,4 +158,21 @@ ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_
     return report;
 }
 
+std::string AsAddedFolder(std::string folder, const FileSystem& fileSystem) {
+    const char separator = fileSystem.Separator();
+    while (folder.size() > 1 && folder.back() == separator && !fileSystem.IsRoot(folder))
+        folder.pop_back();
+    if (!folder.empty() && folder.back() != separator)
+        folder.push_back(separator);
+    return folder;
+}
+
+bool TakeAddedFolder(Catalogue& catalogue, const FileSystem& fileSystem, std::string folder) {
+    folder = AsAddedFolder(std::move(folder), fileSystem);
+    if (folder.empty() || folder == catalogue.lastFolder)
+        return false;
+    catalogue.lastFolder = std::move(folder);
+    return true;
+}
+
 }  // namespace zwf

@@ -36,4 +36,14 @@ using ScanProgressFn = std::function<void(std::size_t filesFound)>;
 ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_view folder,
                       const ScanProgressFn& progress = {});
 
+// A folder text as the add-folder command hands it on: ending in exactly one separator, ready to
+// have a name appended ("" stays ""). A root keeps its own, since "C:" alone would mean the
+// drive's current folder.
+std::string AsAddedFolder(std::string folder, const FileSystem& fileSystem);
+
+// Makes folder, in the form AsAddedFolder gives, the one added last, and says whether to scan it:
+// not when it is "" or the folder added last already. The same folder twice in a row is scanned
+// once; any other repeat is scanned again.
+bool TakeAddedFolder(Catalogue& catalogue, const FileSystem& fileSystem, std::string folder);
+
 }  // namespace zwf

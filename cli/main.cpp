@@ -16,16 +16,6 @@ namespace {
 
 constexpr int kExitTrouble = 2;
 
-// A folder as the add-folder command hands it on: ending in exactly one separator.
-std::string AsPickedFolder(std::string folder, const zwf::FileSystem& fileSystem) {
-    const char separator = fileSystem.Separator();
-    while (folder.size() > 1 && folder.back() == separator && !fileSystem.IsRoot(folder))
-        folder.pop_back();
-    if (!folder.empty() && folder.back() != separator)
-        folder.push_back(separator);
-    return folder;
-}
-
 // Names a folder or file that could not be read, and why. The search goes on without it.
 void Complain(const std::string& what, std::error_code error) {
     std::fprintf(stderr, "zwf: %s: %s\n", what.c_str(), error.message().c_str());
@@ -56,13 +46,10 @@ int main(int argc, char** argv) {
     int status = 0;
     std::size_t before = 0;
     for (const std::string& given : folders) {
-        const std::string picked = AsPickedFolder(given, *fileSystem);
-        if (picked.empty() || picked == catalogue.lastFolder)
+        if (!zwf::TakeAddedFolder(catalogue, *fileSystem, given))
             continue;  // the same folder twice in a row is scanned once
-        catalogue.lastFolder = picked;
-        zwf::ScanReport report = zwf::ScanFolder(catalogue, *fileSystem, picked, [&](std::size_t found) {
-            progress.FilesFound(before + found);
-        });
+        zwf::ScanReport report = zwf::ScanFolder(catalogue, *fileSystem, catalogue.lastFolder,
+                                                 [&](std::size_t found) { progress.FilesFound(before + found); });
         before = catalogue.allFiles.size();
         if (report.startError) {
             progress.Clear();

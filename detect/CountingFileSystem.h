@@ -3,7 +3,7 @@
 #include <atomic>
 #include <memory>
 
-#include "detect/FindDuplicates.h"
+#include "detect/SearchTypes.h"
 #include "platform/ForwardingFileSystem.h"
 
 namespace zwf::detect {

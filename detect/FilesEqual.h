@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "detect/FindDuplicates.h"
+#include "detect/SearchTypes.h"
 #include "platform/FileSystem.h"
 
 namespace zwf {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "detect/FindDuplicates.h"
+#include "detect/SearchTypes.h"
 
 namespace zwf::detect {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "catalogue/FileEntry.h"
-#include "detect/FindDuplicates.h"
+#include "detect/SearchTypes.h"
 #include "platform/FileSystem.h"
 
 namespace zwf::detect {

@@ -44,7 +44,7 @@ struct DirEntry {
 };
 
 struct FolderListing {
-    // "." and ".." left out; sorted by name bytes on POSIX. When error is set, the entries read
+    // "." and ".." left out, in the order FileSystem describes. When error is set, the entries read
     // before the failure are still here.
     std::vector<DirEntry> entries;
     std::error_code error;
@@ -114,8 +114,43 @@ private:
     FileIdentity m_identity;
 };
 
-// Everything the engine and the commands need of the file system. Implementations never throw;
-// paths are full paths in the catalogue's form (folder, separator, name) and may be of any length.
+// Everything the engine and the commands need of the file system. What every implementation
+// guarantees, and tests/support/FileSystemContract.h checks for each:
+//
+// Errors are values. No call throws; a failure comes back as an error_code (or a null handle with
+// the error set). The conditions callers act on use the portable codes on every system: a missing
+// name is std::errc::no_such_file_or_directory, a file where a folder was wanted
+// std::errc::not_a_directory; the FsError codes say that something is not what was expected.
+//
+// Names are bytes. A name is handed out as the system gives it (any bytes but '\0' and the
+// separator on POSIX, UTF-8 on Windows) and leads back to the same file in every call; no name is
+// altered on the way (Windows: a trailing dot or space stays). Paths are full paths in the
+// catalogue's form, folder + separator + name, and may be of any length: every call takes paths
+// longer than the system takes in one call.
+//
+// Links are never followed below the folder a user added. Only OpenFolder follows links, so the
+// folder a user chose may be reached through one. Below it, List and StatIn examine a link as
+// itself (EntryKind::Other), OpenSubfolder refuses one with FsError::IsLink, and DeleteIn never
+// removes one (it is no regular file). Wine shows Windows programs only part of a Unix link:
+// a link to a folder is listed as a link, one to a file as that file, and examining or opening a
+// link reaches its target. OpenSubfolder still refuses a link to a folder there, and what a file
+// link leads to is at worst a second name of a file, told by its identity.
+//
+// Identities tell files apart. A listing, StatIn, Stat, an opened folder and an opened file all
+// give the same FileIdentity for the same file or folder, and two names of one file (hard links)
+// share it. An identity may be unknown (a volume without file ids); FileIdentity::Matches then
+// tells nothing apart, so a check of identity never refuses on an unknown one.
+//
+// Handles hold on. A folder held open (FolderHandle) is the folder listed, examined and removed
+// from, whatever happens to its name meanwhile: renamed or swapped, the old folder is still the
+// one worked in (POSIX keeps a descriptor; Windows refuses to rename the folder while it is held).
+// An opened file likewise stays the file read, and ReadableFile::Status describes that file.
+//
+// Listings. List gives every entry once, "." and ".." left out, with its kind, size (of files)
+// and identity, in an order that is the same for every listing of an unchanged folder: byte order
+// of the names on POSIX, the file system's own order on Windows (by name on NTFS). A read that
+// fails part-way returns the entries read before the failure together with its error; an entry
+// that vanished between the read of the folder and its examination is left out.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -127,26 +162,33 @@ public:
     // A folder text (with or without a trailing separator) that names a root: "/" or "C:\".
     virtual bool IsRoot(std::string_view folder) const = 0;
 
-    // Opens a folder by its full path (catalogue form, no trailing separator). Links on the way
-    // are followed: this is how the folder a user chose is reached.
+    // Opens a folder by its full path (catalogue form, no trailing separator: the POSIX root is "",
+    // a drive root "C:", though "/" and "C:\" are taken too). Links on the way and at its end are
+    // followed: this is how the folder a user chose is reached.
     virtual std::unique_ptr<FolderHandle> OpenFolder(const std::string& folder, std::error_code& error) = 0;
-    // Opens the folder name inside parent. A link or junction there is never followed (FsError::IsLink),
-    // and a folder whose identity differs from expected (where both are known) is refused with
-    // FsError::Replaced.
+    // Opens the folder name inside parent, through parent. A link or junction there is never
+    // followed (FsError::IsLink), even one leading to the folder expected; a folder whose identity
+    // does not match expected is refused with FsError::Replaced; a file gives
+    // std::errc::not_a_directory. Path() of the result is parent's path, separator, name.
     virtual std::unique_ptr<FolderHandle> OpenSubfolder(FolderHandle& parent, const std::string& name,
                                                         const FileIdentity& expected, std::error_code& error) = 0;
     // One read of an opened folder: every entry with its kind, size and identity, links not
-    // followed. A read that fails part-way keeps the entries read before it.
+    // followed. A read that fails part-way keeps the entries read before it and reports the error.
     virtual FolderListing List(FolderHandle& folder) = 0;
-    // Examines the name inside folder without following a link.
+    // Examines the name inside folder without following a link. A missing name sets the status's
+    // error; a link, FIFO or device is EntryKind::Other.
     virtual FileStatus StatIn(FolderHandle& folder, const std::string& name) = 0;
-    // Removes the file name inside folder, only while it is still the file expected (SameFile);
-    // otherwise nothing is removed and FsError::Changed is returned. A file already gone gives
-    // std::errc::no_such_file_or_directory.
+    // Removes the file name inside folder, only while it is still the file expected (SameFile:
+    // a regular file of the same size, times and identity); otherwise nothing is removed and
+    // FsError::Changed is returned, for a folder or link as well. A file already gone gives
+    // std::errc::no_such_file_or_directory. The check and the removal are one step where the
+    // system allows (Windows: through one handle that no writer shares).
     virtual std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) = 0;
 
-    // Opens for reading only, sharing reads with others; an existing file is never created, and
-    // a final link is not followed.
+    // Opens a regular file for reading only, sharing reads with others; a missing file is never
+    // created, and a folder or a FIFO is refused (a FIFO without waiting for a writer). A final link
+    // is refused on POSIX; where the system cannot tell at the open (a Unix link under Wine) the
+    // file it leads to is opened, and its Status gives that file's identity, never the link's.
     virtual std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) = 0;
 
     // Conveniences over the calls above, by full path.

@@ -119,6 +119,11 @@ private:
 
 int FdOf(FolderHandle& folder) { return static_cast<PosixFolder&>(folder).Fd(); }
 
+bool IsLinkIn(int folderFd, const std::string& name) {
+    struct stat info {};
+    return ::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+}
+
 class PosixFileSystem final : public FileSystem {
 public:
     char Separator() const override { return '/'; }
@@ -129,7 +134,7 @@ public:
     }
 
     std::unique_ptr<FolderHandle> OpenFolder(const std::string& folder, std::error_code& error) override {
-        UniqueFd fd(OpenFolderFd(folder.empty() ? std::string("/") : folder));
+        UniqueFd fd(OpenPath(folder.empty() ? std::string("/") : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (fd.Get() < 0) {
             error = LastError();
             return nullptr;
@@ -148,7 +153,10 @@ public:
         // O_NOFOLLOW: a link put where the folder was is refused, not entered.
         UniqueFd fd(::openat(FdOf(parent), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (fd.Get() < 0) {
-            error = errno == ELOOP ? make_error_code(FsError::IsLink) : LastError();
+            // Linux answers a link with ENOTDIR when O_DIRECTORY is asked too.
+            const int code = errno;
+            const bool link = code == ELOOP || (code == ENOTDIR && IsLinkIn(FdOf(parent), name));
+            error = link ? make_error_code(FsError::IsLink) : std::error_code(code, std::generic_category());
             return nullptr;
         }
         const FileStatus status = StatusOfFd(fd.Get());
@@ -240,15 +248,7 @@ public:
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         // O_NONBLOCK: a FIFO put where a file was must not hang the open; O_NOFOLLOW: nor a link.
         constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
-        int fd;
-        if (path.size() < PATH_MAX) {
-            fd = ::open(path.c_str(), kFlags);
-        } else {
-            auto [parent, leaf] = posix::SplitParent(path);
-            std::lock_guard lock(m_longMutex);
-            int dirFd = m_long.Folder(parent);
-            fd = dirFd < 0 ? -1 : ::openat(dirFd, leaf.c_str(), kFlags);
-        }
+        const int fd = OpenPath(path, kFlags);
         if (fd < 0) {
             error = LastError();
             return nullptr;
@@ -272,12 +272,15 @@ public:
     }
 
 private:
-    int OpenFolderFd(const std::string& folder) {
-        if (folder.size() < PATH_MAX)
-            return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Opens a full path of any length: one the kernel takes at once directly, a longer one by its
+    // last name inside its parent folder, which the opener reaches one name at a time.
+    int OpenPath(const std::string& path, int flags) {
+        if (path.size() < PATH_MAX)
+            return ::open(path.c_str(), flags);
+        const auto [parent, leaf] = posix::SplitParent(path);
         std::lock_guard lock(m_longMutex);
-        int kept = m_long.Folder(folder);
-        return kept < 0 ? -1 : ::fcntl(kept, F_DUPFD_CLOEXEC, 0);
+        const int parentFd = m_long.Folder(parent);
+        return parentFd < 0 ? -1 : ::openat(parentFd, leaf.c_str(), flags);
     }
 
     // Long paths share the opener's kept folders; the lock lets files be opened from several threads.

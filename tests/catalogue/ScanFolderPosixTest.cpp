@@ -83,22 +83,6 @@ TEST(ScanFolderPosix, NamesAreKeptAsBytesAndInByteOrder) {
     EXPECT_FALSE(fs->Delete(catalogue.FullPath(catalogue.allFiles[3])));
 }
 
-TEST(ScanFolderPosix, SizesAbove4GiBAreNotTruncated) {
-    TempTree tree;
-    try {
-        tree.WriteSparse("D/big", 4'294'967'306ull, "x");
-        tree.WriteSparse("D/three-gib", 3'221'225'472ull, "y");
-    } catch (const std::exception& e) {
-        GTEST_SKIP() << "no sparse files here: " << e.what();
-    }
-    auto fs = MakeNativeFileSystem();
-    Catalogue catalogue(fs->Separator());
-    ScanFolder(catalogue, *fs, tree.Path("D"));
-    ASSERT_EQ(catalogue.allFiles.size(), 2u);
-    EXPECT_EQ(catalogue.allFiles[0].size, 4'294'967'306ull);
-    EXPECT_EQ(catalogue.allFiles[1].size, 3'221'225'472ull);
-}
-
 // A root folder keeps its separator in the folder text given, loses it in the catalogue, and
 // its files read "/name".
 class RootOnly final : public FileSystem {

@@ -3,45 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <set>
-
-#include "platform/ForwardingFileSystem.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/TempTree.h"
 
 namespace zwf {
 namespace {
 
+using test::FaultyFileSystem;
 using test::TempTree;
 using ::testing::ElementsAre;
-
-// Reads the real file system, but answers "cannot be read" for chosen folders.
-class UnreadableFolders final : public ForwardingFileSystem {
-public:
-    UnreadableFolders(FileSystem& real, std::set<std::string> refused)
-        : ForwardingFileSystem(real), m_refused(std::move(refused)) {}
-    FolderListing List(FolderHandle& folder) override {
-        ++listings;
-        if (m_refused.contains(folder.Path()))
-            return {{}, std::make_error_code(std::errc::permission_denied)};
-        FolderListing listing = Inner().List(folder);
-        if (failPartWay.contains(folder.Path())) {  // the first entry came, then the medium failed
-            listing.entries.resize(1);
-            listing.error = std::make_error_code(std::errc::io_error);
-        }
-        return listing;
-    }
-    std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
-        ++opens;
-        return Inner().OpenRead(path, error);
-    }
-
-    int listings = 0;
-    int opens = 0;
-    std::set<std::string> failPartWay;
-
-private:
-    std::set<std::string> m_refused;
-};
 
 struct Scanned {
     std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
@@ -90,8 +60,8 @@ TEST(ScanFolder, HiddenFilesAndFilesInHiddenFoldersAreCatalogued) {
 
 TEST(ScanFolder, UnreadableFoldersAreSkippedAndTheirSiblingsStillScanned) {
     TempTree tree{{"D/a/1", "1"}, {"D/b/2", "2"}, {"D/b/inner/3", "3"}, {"D/c/4", "4"}, {"D/5", "5"}};
-    auto real = MakeNativeFileSystem();
-    UnreadableFolders fs(*real, {tree.Path("D/b")});
+    FaultyFileSystem fs;
+    fs.RefuseListing(tree.Path("D/b"));
     Catalogue catalogue(fs.Separator());
     ScanReport report = ScanFolder(catalogue, fs, tree.Path("D"));
 
@@ -102,9 +72,8 @@ TEST(ScanFolder, UnreadableFoldersAreSkippedAndTheirSiblingsStillScanned) {
 
 TEST(ScanFolder, AFolderThatFailsPartWayKeepsWhatWasReadAndIsReported) {
     TempTree tree{{"D/a/1", "1"}, {"D/b/2", "2"}, {"D/b/inner/3", "3"}, {"D/c/4", "4"}};
-    auto real = MakeNativeFileSystem();
-    UnreadableFolders fs(*real, {});
-    fs.failPartWay = {tree.Path("D/b")};
+    FaultyFileSystem fs;
+    fs.FailListingPartWay(tree.Path("D/b"));
     Catalogue catalogue(fs.Separator());
     ScanReport report = ScanFolder(catalogue, fs, tree.Path("D"));
 
@@ -130,13 +99,12 @@ TEST(ScanFolder, StartFolderThatCannotBeReadIsReportedAndAddsNothing) {
 
 TEST(ScanFolder, ReadsEachFolderOnceAndOpensNoFile) {
     TempTree tree{{"D/a", "1"}, {"D/b", "2"}, {"D/S/c", "3"}, {"D/S/T/d", "4"}};
-    auto real = MakeNativeFileSystem();
-    UnreadableFolders counting(*real, {});
+    FaultyFileSystem counting;
     Catalogue catalogue(counting.Separator());
     ScanFolder(catalogue, counting, tree.Path("D"));
     EXPECT_EQ(catalogue.allFiles.size(), 4u);
-    EXPECT_EQ(counting.listings, 3);
-    EXPECT_EQ(counting.opens, 0);
+    EXPECT_EQ(counting.Listings(), 3);
+    EXPECT_EQ(counting.Opens(), 0);
 }
 
 TEST(ScanFolder, AddingAFolderAgainCataloguesItsFilesAgainAndSharesFolderTexts) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "tests/support/Pattern.h"
 #include "tests/support/TempTree.h"
 
 namespace zwf {
@@ -33,9 +34,7 @@ TEST_F(FilesEqualTest, FilesDifferingOnlyInTheLastByteAreDifferent) {
 }
 
 TEST_F(FilesEqualTest, DifferenceBeyondTheFirstBlockIsFound) {
-    std::string bytes(3 * 256 * 1024 + 5, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(i * 7 % 251);
+    std::string bytes = test::Pattern(3 * 256 * 1024 + 5, 0);
     tree.Write("a", bytes);
     tree.Write("b", bytes);
     bytes[2 * 256 * 1024 + 17] ^= 1;

@@ -9,27 +9,22 @@
 
 #include "detect/BlockHash.h"
 #include "detect/SearchContext.h"
-#include "tests/detect/FaultyReads.h"
 #include "tests/detect/SearchFixture.h"
+#include "tests/support/FaultyFileSystem.h"
 #include "tests/support/PairwiseOracle.h"
+#include "tests/support/Pattern.h"
 
 namespace zwf {
 namespace {
 
-using test::FaultyReads;
+using test::FaultyFileSystem;
+using test::Pattern;
 using test::Search;
 using test::TempTree;
 using ::testing::ElementsAre;
 using ::testing::SizeIs;
 
 constexpr std::size_t kMany = detect::kMaxOpenFiles * 2 + 7;
-
-std::string Contents(unsigned base, std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 13 + base * 71 + i / 97) % 256);
-    return bytes;
-}
 
 std::string Name(std::size_t i) {
     std::string digits = std::to_string(i);
@@ -40,7 +35,7 @@ TEST(LargeBucket, MixedContentsMatchThePairwisePass) {
     TempTree tree;
     for (unsigned size : {3000u, 70000u}) {
         for (std::size_t i = 0; i < kMany; ++i) {
-            std::string bytes = Contents(static_cast<unsigned>(i % 5), size);
+            std::string bytes = Pattern(size, static_cast<unsigned>(i % 5));
             if (i % 7 == 3)
                 bytes[size - 1] ^= 1;  // a near-copy: agrees up to its last byte
             if (i % 11 == 4)
@@ -51,7 +46,7 @@ TEST(LargeBucket, MixedContentsMatchThePairwisePass) {
     Search search(tree);
     search.Add("m");
     std::filesystem::remove(tree.FsPath(Name(3000 + 10)));
-    tree.Write(Name(70000 + 20), Contents(0, 70001));
+    tree.Write(Name(70000 + 20), Pattern(70001, 0));
     const auto expected = test::PairwiseGroups(search.catalogue, *search.fs);
     search.Run();
     EXPECT_EQ(test::GroupsOf(search.catalogue), expected);
@@ -63,7 +58,7 @@ TEST(LargeBucket, MixedContentsMatchThePairwisePass) {
 // fingerprint it and again to compare it.
 TEST(LargeBucket, ManyCopiesFormOneGroupAndAreReadAboutOnce) {
     for (std::size_t size : {20000u, 100000u}) {
-        const std::string bytes = Contents(1, size);
+        const std::string bytes = Pattern(size, 1);
         std::string lastDiffers = bytes;
         lastDiffers.back() ^= 1;
         TempTree tree;
@@ -85,12 +80,12 @@ TEST(LargeBucket, ManyCopiesFormOneGroupAndAreReadAboutOnce) {
 // search goes on without it, and the others still form their group. Larger files are compared
 // with it side by side in batches.
 void ExpectOthersGroupedWhenFirstFails(std::size_t size, std::size_t healthyOpens) {
-    const std::string bytes = Contents(2, size);
+    const std::string bytes = Pattern(size, 2);
     TempTree tree;
     for (std::size_t i = 0; i < kMany; ++i)
         tree.Write(Name(i), bytes);
-    auto faulty = std::make_unique<FaultyReads>();
-    faulty->rules[tree.Path(Name(0))] = {FaultyReads::Fault::FailAfter, 1000, healthyOpens};
+    auto faulty = std::make_unique<FaultyFileSystem>();
+    faulty->FailReadsAfter(tree.Path(Name(0)), 1000, healthyOpens);
     Search search(tree, std::move(faulty));
     auto groups = search.Add("m").Run();
     ASSERT_THAT(groups, SizeIs(1));
@@ -104,9 +99,9 @@ void ExpectOthersGroupedWhenFirstFails(std::size_t size, std::size_t healthyOpen
 TEST(LargeBucket, SmallFirstFileFailingWhenReadAgainLeavesTheOthersGrouped) {
     TempTree tree;
     for (std::size_t i = 0; i < kMany; ++i)
-        tree.Write(Name(i), Contents(2 + i % 2, 50000));
-    auto faulty = std::make_unique<FaultyReads>();
-    faulty->rules[tree.Path(Name(0))] = {FaultyReads::Fault::FailAfter, 1000, 1};
+        tree.Write(Name(i), Pattern(50000, 2 + i % 2));
+    auto faulty = std::make_unique<FaultyFileSystem>();
+    faulty->FailReadsAfter(tree.Path(Name(0)), 1000, 1);
     Search search(tree, std::move(faulty));
     auto groups = search.Add("m").Run();
     ASSERT_THAT(groups, SizeIs(2));
@@ -135,7 +130,7 @@ TEST(LargeBucket, ConstantFingerprintLeavesGroupsRightAndWorkNearLinear) {
     for (const auto& [size, files] : {std::pair<std::size_t, std::size_t>{64, 600}, {70000, 300}}) {
         std::vector<std::string> originals;
         for (unsigned base = 0; base < 6; ++base)
-            originals.push_back(Contents(base + static_cast<unsigned>(random() % 1000), size));
+            originals.push_back(Pattern(size, base + static_cast<unsigned>(random() % 1000)));
         for (std::size_t i = 0; i < files; ++i) {
             std::string bytes = originals[random() % originals.size()];
             if (random() % 4 != 0) {

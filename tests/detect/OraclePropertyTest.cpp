@@ -10,6 +10,7 @@
 
 #include "tests/detect/SearchFixture.h"
 #include "tests/support/PairwiseOracle.h"
+#include "tests/support/Pattern.h"
 
 namespace zwf {
 namespace {
@@ -22,9 +23,7 @@ constexpr std::array<std::size_t, 7> kSizes{1, 2, 4095, 4096, 4097, 65537, 30000
 const std::array<std::string, 4> kFolders{"r", "r/f0", "r/f1", "r/f1/sub"};
 
 std::string Contents(int base, std::size_t size, int variant) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 37 + static_cast<std::size_t>(base) * 101 + i / 509) % 256);
+    std::string bytes = test::Pattern(size, static_cast<unsigned>(base));
     if (variant == 2)
         bytes.front() ^= 0x40;
     if (variant == 3)

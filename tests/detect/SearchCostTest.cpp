@@ -8,25 +8,18 @@
 #include <utility>
 
 #include "detect/SearchContext.h"
-#include "tests/detect/FaultyReads.h"
 #include "tests/detect/SearchFixture.h"
 #include "tests/support/FaultyFileSystem.h"
+#include "tests/support/Pattern.h"
 
 namespace zwf {
 namespace {
 
 using test::FaultyFileSystem;
-using test::FaultyReads;
+using test::Pattern;
 using test::Search;
 using test::TempTree;
 using ::testing::ElementsAre;
-
-std::string Pattern(std::size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 31 + seed * 7 + i / 1000) % 253);
-    return bytes;
-}
 
 // Eight candidates of 3 MiB: two pairs of copies, two near-copies differing at the end, two
 // differing at the start. Each candidate byte should be read about once, not once per pair.
@@ -76,8 +69,8 @@ TEST(SearchCost, ProgressRisesAndEndsAtTotal) {
 TEST(SearchCost, ReadErrorPartWayMakesTheFileDifferent) {
     const std::string bytes = Pattern(700 * 1024, 6);
     TempTree tree{{"e/a", bytes}, {"e/b", bytes}, {"e/c", bytes}};
-    auto faulty = std::make_unique<FaultyReads>();
-    faulty->rules[tree.Path("e/b")] = {FaultyReads::Fault::FailAfter, 600 * 1024};
+    auto faulty = std::make_unique<FaultyFileSystem>();
+    faulty->FailReadsAfter(tree.Path("e/b"), 600 * 1024);
     Search search(tree, std::move(faulty));
     EXPECT_THAT(search.Add("e").Run(), ElementsAre(ElementsAre("e/a", "e/c")));
 }
@@ -86,9 +79,9 @@ TEST(SearchCost, FilesReadInSmallPiecesAreStillComparedInFull) {
     std::string bytes = Pattern(300 * 1024, 7), differs = bytes;
     differs.back() ^= 1;
     TempTree tree{{"d/a", bytes}, {"d/b", bytes}, {"d/c", differs}};
-    auto faulty = std::make_unique<FaultyReads>();
-    faulty->rules[tree.Path("d/a")] = {FaultyReads::Fault::Dribble, 1000};
-    faulty->rules[tree.Path("d/c")] = {FaultyReads::Fault::Dribble, 3};
+    auto faulty = std::make_unique<FaultyFileSystem>();
+    faulty->DribbleReads(tree.Path("d/a"), 1000);
+    faulty->DribbleReads(tree.Path("d/c"), 3);
     Search search(tree, std::move(faulty));
     EXPECT_THAT(search.Add("d").Run(), ElementsAre(ElementsAre("d/a", "d/b")));
 }
@@ -118,22 +111,17 @@ TEST(SearchCost, ManySmallFilesAreReadExactlyToTheirEnd) {
             tree.Write("m/f" + std::to_string(100 + i), bytes);
         tree.Write("m/x", bytes);
         tree.Write("m/y", differsAtEnd);
-        std::unique_ptr<FileSystem> fs;
-        auto native = MakeNativeFileSystem();
+        auto faulty = std::make_unique<FaultyFileSystem>();
         if (c.dribble) {
-            auto faulty = std::make_unique<FaultyReads>();
-            faulty->rules[tree.Path("m/x")] = {FaultyReads::Fault::Dribble, 3};
-            faulty->rules[tree.Path("m/y")] = {FaultyReads::Fault::Dribble, 3};
-            fs = std::move(faulty);
+            faulty->DribbleReads(tree.Path("m/x"), 3);
+            faulty->DribbleReads(tree.Path("m/y"), 3);
         } else {
-            auto faulty = std::make_unique<FaultyFileSystem>(*native);
             faulty->AfterOpenRead([&, done = false](const std::string& path) mutable {
                 if (path == tree.Path("m/x") && !std::exchange(done, true))
                     tree.Write("m/x", c.grownOrShrunk);
             });
-            fs = std::move(faulty);
         }
-        Search search(tree, std::move(fs));
+        Search search(tree, std::move(faulty));
         const auto groups = search.Add("m").Run();
         ASSERT_EQ(groups.size(), 1u);
         EXPECT_EQ(groups[0].size(), c.dribble ? kCount + 1 : kCount);
