@@ -100,8 +100,10 @@ TEST(SearchCost, ManySmallFilesAreReadExactlyToTheirEnd) {
         bool dribble;                // "m/x" and "m/y" give three bytes per read
     };
     const Case cases[] = {
+#ifndef _WIN32  // Windows lets nobody write a file the search holds open
         {"grew by a byte after its open", bytes + "!", false},
         {"lost its last byte after its open", bytes.substr(0, kSize - 1), false},
+#endif
         {"read three bytes at a time", "", true},
     };
     for (const Case& c : cases) {
