@@ -155,7 +155,7 @@ private:
     bool m_count;
     std::size_t m_blockBytes = 0;
     std::size_t m_slotBytes = 0;
-    AlignedBuffer m_buffer;
+    AlignedBuffer& m_buffer = BufferOfThisThread(ThreadBuffer::First);
     std::vector<Member> m_members;
     std::vector<std::vector<std::size_t>> m_reading;  // groups still agreeing, member indices
     Partition m_result;
@@ -207,7 +207,10 @@ AgreementWithFirst CompareWithFirst(const std::vector<std::size_t>& files, std::
     // files that part early cost little more than an open.
     const std::size_t blockBytes =
         std::clamp<std::size_t>(kBufferBudget / 2 / context.Threads(), kPrefixBytes, kLargestBlock);
-    AlignedBuffer firstBlock(blockBytes), otherBlock(blockBytes);
+    AlignedBuffer& firstBlock = BufferOfThisThread(ThreadBuffer::First);
+    AlignedBuffer& otherBlock = BufferOfThisThread(ThreadBuffer::Second);
+    firstBlock.Resize(blockBytes);
+    otherBlock.Resize(blockBytes);
     std::size_t step = kPrefixBytes;
     for (std::uint64_t offset = 0; offset < size && !agreeing.empty(); offset += step, step = std::min(2 * step, blockBytes)) {
         step = static_cast<std::size_t>(std::min<std::uint64_t>(step, size - offset));
