@@ -35,7 +35,7 @@ public:
         // Every slot starts on a cache line, where the kernel copies fastest. Not zeroed: every
         // byte compared was read into it first.
         m_slotBytes = (m_blockBytes + kCacheLine - 1) / kCacheLine * kCacheLine;
-        m_buffer.Resize(m_slotBytes * files.size());
+        m_buffer->Resize(m_slotBytes * files.size());
         for (std::size_t file : files)
             Open(file);
     }
@@ -63,7 +63,7 @@ private:
             Done(0);
             return;
         }
-        member.slot = m_buffer.Span().subspan(m_members.size() * m_slotBytes, m_blockBytes);
+        member.slot = m_buffer->Span().subspan(m_members.size() * m_slotBytes, m_blockBytes);
         if (m_reading.empty())
             m_reading.emplace_back();
         m_reading.front().push_back(m_members.size());
@@ -155,7 +155,7 @@ private:
     bool m_count;
     std::size_t m_blockBytes = 0;
     std::size_t m_slotBytes = 0;
-    AlignedBuffer& m_buffer = BufferOfThisThread(ThreadBuffer::First);
+    BorrowedBuffer m_buffer;
     std::vector<Member> m_members;
     std::vector<std::vector<std::size_t>> m_reading;  // groups still agreeing, member indices
     Partition m_result;
@@ -207,14 +207,13 @@ AgreementWithFirst CompareWithFirst(const std::vector<std::size_t>& files, std::
     // files that part early cost little more than an open.
     const std::size_t blockBytes =
         std::clamp<std::size_t>(kBufferBudget / 2 / context.Threads(), kPrefixBytes, kLargestBlock);
-    AlignedBuffer& firstBlock = BufferOfThisThread(ThreadBuffer::First);
-    AlignedBuffer& otherBlock = BufferOfThisThread(ThreadBuffer::Second);
-    firstBlock.Resize(blockBytes);
-    otherBlock.Resize(blockBytes);
+    BorrowedBuffer firstBlock, otherBlock;
+    firstBlock->Resize(blockBytes);
+    otherBlock->Resize(blockBytes);
     std::size_t step = kPrefixBytes;
     for (std::uint64_t offset = 0; offset < size && !agreeing.empty(); offset += step, step = std::min(2 * step, blockBytes)) {
         step = static_cast<std::size_t>(std::min<std::uint64_t>(step, size - offset));
-        std::span<std::byte> expected = firstBlock.Span().first(step), other = otherBlock.Span().first(step);
+        std::span<std::byte> expected = firstBlock->Span().first(step), other = otherBlock->Span().first(step);
         if (!ReadExactly(context, first.file, *first.handle, expected))
             return firstLost();
         std::erase_if(agreeing, [&](OpenFile& open) {
