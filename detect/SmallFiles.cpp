@@ -37,11 +37,12 @@ bool ReadWhole(const SearchContext& context, std::size_t file, std::span<std::by
 class SmallFileSplitter {
 public:
     SmallFileSplitter(const Bucket& bucket, const SearchContext& context)
-        : m_bucket(bucket), m_size(static_cast<std::size_t>(bucket.size)), m_context(context), m_scratch(context.Threads()), m_prints(bucket.files.size()),
-          m_setOf(bucket.files.size(), kNone), m_table(TableSize(bucket.files.size()), kNone) {
-        for (Scratch& scratch : m_scratch) {
-            scratch.bytes.Resize(static_cast<std::size_t>(bucket.size) + 1);
-            scratch.known.Resize(static_cast<std::size_t>(bucket.size) + 1);
+        : m_bucket(bucket), m_size(static_cast<std::size_t>(bucket.size)), m_context(context),
+          m_scratch(context.Threads()), m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone),
+          m_table(TableSize(bucket.files.size()), kNone) {
+        for (Scratch& scratch : m_scratch) {  // a byte more, to meet the end of each file in one read
+            scratch.bytes.Resize(m_size + 1);
+            scratch.known.Resize(m_size + 1);
         }
     }
 
