@@ -58,49 +58,93 @@ DeleteResult NotAsSearched(const Copy& copy) {
     return DeleteResult::Changed;
 }
 
-DeleteResult Remove(FileSystem& fileSystem, Copy& copy, const FileStatus& expected) {
-    const std::error_code error = fileSystem.DeleteIn(*copy.folder, copy.member->name, expected);
-    if (!error)
-        return DeleteResult::Deleted;
-    if (error == FsError::Changed)
-        return DeleteResult::Changed;
-    if (IsMissing(error) || IsMissing(fileSystem.StatIn(*copy.folder, copy.member->name).error))
+// Why a file could not be moved aside.
+DeleteResult NotMoved(std::error_code error) {
+    if (IsMissing(error))
         return DeleteResult::AlreadyGone;
-    return DeleteResult::Failed;
+    return error.category() == FsCategory() ? DeleteResult::Changed : DeleteResult::Failed;
 }
 
-// Finds another member that proves the marked copy is not the last of its content, and returns
-// what the marked file must still be when it is removed; nothing when no other copy is proven.
-std::optional<FileStatus> ProveAnotherCopy(const Catalogue& catalogue, FileSystem& fileSystem,
-                                           const DuplicateGroup& group, std::size_t k, const Copy& marked,
-                                           const DeleteCallbacks& callbacks) {
-    std::vector<Copy> timesDiffer;
+// Puts a moved file back after a doubt; doubt is the result when it stands under its old name again.
+DeleteResult PutBack(AsideFile& aside, const std::string& name, DeleteResult doubt) {
+    std::error_code error;
+    const std::string now = aside.PutBack(error);
+    if (IsMissing(error))
+        return DeleteResult::AlreadyGone;  // somebody removed it from under its private name
+    if (error)
+        return DeleteResult::Failed;
+    return now == name ? doubt : DeleteResult::KeptBeside;
+}
+
+DeleteResult Remove(AsideFile& aside, const std::string& name) {
+    const std::error_code error = aside.Remove();
+    return error ? PutBack(aside, name, DeleteResult::Failed) : DeleteResult::Deleted;
+}
+
+// Every copy of the group goes: each one only while it is what the search read.
+DeleteResult DeleteAsSearched(FileSystem& fileSystem, Copy& copy) {
+    if (!copy.AsSearched())
+        return NotAsSearched(copy);
+    std::error_code error;
+    std::unique_ptr<AsideFile> aside = fileSystem.MoveAside(*copy.folder, copy.member->name, error);
+    if (!aside)
+        return NotMoved(error);
+    const FileStatus moved = aside->Status();
+    if (!IsCatalogued(moved, *copy.entry) || !SameFile(moved, copy.searched))
+        return PutBack(*aside, copy.member->name, DeleteResult::Changed);
+    return Remove(*aside, copy.member->name);
+}
+
+// True when other, reached afresh, is a different file of its catalogued identity and size whose
+// bytes equal those of the moved file.
+bool ProvenCopy(const Catalogue& catalogue, FileSystem& fileSystem, const GroupMember& other,
+                ReadableFile& moved, const FileStatus& movedStatus, const DeleteCallbacks& callbacks) {
+    const Copy again = Look(catalogue, fileSystem, other);
+    if (!again.AsCatalogued() || (movedStatus.identity.Known() && again.now.identity == movedStatus.identity))
+        return false;  // gone with the move (a second view of the moved file), changed, or the moved file
+    std::error_code error;
+    std::unique_ptr<ReadableFile> file = fileSystem.OpenRead(catalogue.FullPath(other), error);
+    if (!file)
+        return false;
+    const FileStatus opened = file->Status();
+    if (!IsCatalogued(opened, *again.entry) ||
+        (movedStatus.identity.Known() && opened.identity == movedStatus.identity))
+        return false;
+    return moved.Seek(0) && ContentsEqual(moved, *file, again.entry->size, callbacks.compareProgress);
+}
+
+// The marked copy goes only while another copy is proven to stay.
+DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSystem, const DuplicateGroup& group,
+                                std::size_t k, Copy& marked, const DeleteCallbacks& callbacks) {
+    if (!marked.AsCatalogued())
+        return NotAsSearched(marked);
+    const DeleteResult noCopy = marked.AsSearched() ? DeleteResult::LastCopy : DeleteResult::Changed;
+    // A first look, so a file with no copy in sight is not even moved.
+    std::vector<const GroupMember*> others;
     std::size_t position = 0;
     for (const GroupMember& member : catalogue.Members(group)) {
         if (position++ == k)
             continue;
-        Copy other = Look(catalogue, fileSystem, member);
+        const Copy other = Look(catalogue, fileSystem, member);
         const bool markedUnderAnotherName = other.now.identity.Known() && other.now.identity == marked.now.identity;
-        if (!other.AsCatalogued() || markedUnderAnotherName)
-            continue;  // gone, changed in kind, size or identity, or the marked file itself
-        if (marked.AsSearched() && other.AsSearched())
-            return marked.searched;
-        timesDiffer.push_back(std::move(other));
+        if (other.AsCatalogued() && !markedUnderAnotherName)
+            others.push_back(&member);
     }
-    // Written to since the search, or touched: only the bytes themselves can tell now.
-    const std::string markedPath = catalogue.FullPath(*marked.member);
-    for (const Copy& other : timesDiffer) {
-        ComparedFiles seen;
-        if (!FilesEqual(fileSystem, markedPath, catalogue.FullPath(*other.member), group.size,
-                        callbacks.compareProgress, &seen))
-            continue;
-        // The paths may have led elsewhere meanwhile: the files compared must be the two looked at.
-        const bool twoFiles = !seen.first.identity.Known() || seen.first.identity != seen.second.identity;
-        if (seen.first.identity.Matches(marked.now.identity) && seen.second.identity.Matches(other.now.identity) &&
-            twoFiles)
-            return seen.first;
-    }
-    return std::nullopt;
+    if (others.empty())
+        return noCopy;
+
+    std::error_code error;
+    std::unique_ptr<AsideFile> aside = fileSystem.MoveAside(*marked.folder, marked.member->name, error);
+    if (!aside)
+        return NotMoved(error);
+    const FileStatus moved = aside->Status();
+    if (!IsCatalogued(moved, *marked.entry))
+        return PutBack(*aside, marked.member->name, DeleteResult::Changed);
+    // Only the bytes can tell now: times may be too coarse to show a rewrite.
+    for (const GroupMember* other : others)
+        if (ProvenCopy(catalogue, fileSystem, *other, aside->File(), moved, callbacks))
+            return Remove(*aside, marked.member->name);
+    return PutBack(*aside, marked.member->name, noCopy);
 }
 
 DeleteResult DeleteOne(const Catalogue& catalogue, FileSystem& fileSystem, const DeletePlan& plan, std::size_t k,
@@ -109,12 +153,8 @@ DeleteResult DeleteOne(const Catalogue& catalogue, FileSystem& fileSystem, const
     const GroupMember& member = *std::next(catalogue.Members(group).begin(), static_cast<std::ptrdiff_t>(k));
     Copy marked = Look(catalogue, fileSystem, member);
     if (!plan.keepLastCopy)
-        return marked.AsSearched() ? Remove(fileSystem, marked, marked.searched) : NotAsSearched(marked);
-    if (!marked.AsCatalogued())
-        return NotAsSearched(marked);
-    if (std::optional<FileStatus> expected = ProveAnotherCopy(catalogue, fileSystem, group, k, marked, callbacks))
-        return Remove(fileSystem, marked, *expected);
-    return marked.AsSearched() ? DeleteResult::LastCopy : DeleteResult::Changed;
+        return DeleteAsSearched(fileSystem, marked);
+    return DeleteKeepingACopy(catalogue, fileSystem, group, k, marked, callbacks);
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ enum class DeleteResult {
     Changed,      // no longer the file the search read, or its folder was replaced: kept
     LastCopy,     // no other copy of its content is left on disk: kept
     Failed,       // the file system refused and the file is still there: kept
+    KeptBeside,   // moved aside, then another file took its name: kept beside it under a new name
 };
 
 inline bool IsGone(DeleteResult result) {
@@ -40,10 +41,12 @@ struct DeleteCallbacks {
     SearchProgressFn compareProgress;  // hears a fresh comparison of two copies, when one is needed
 };
 
-// One result per planned member, in plan order. A file is removed only while it is still what the
-// search read: same identity, size and times, reached through the folders the scan entered. With
-// keepLastCopy, another member, a different file, must also still be what the search read; where
-// only times differ, a fresh comparison of the two files byte for byte may stand in for that.
+// One result per planned member, in plan order. Each file is reached through the folders the scan
+// entered and moved aside to a private name in its folder, so nothing that happens to its name
+// meanwhile can be what goes; there it must still be what the search read (identity, size and
+// times) before it is removed. With keepLastCopy its times may differ, but another member must be
+// reached afresh after the move, be a different file of its catalogued identity and size, and
+// equal the moved file byte for byte. On any doubt the file is put back under its old name.
 std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, const Catalogue& catalogue, FileSystem& fileSystem,
                                         const DeleteCallbacks& callbacks = {});
 

@@ -18,6 +18,31 @@ bool Unchanged(ReadableFile& file, const FileStatus& atOpen) {
 }
 }  // namespace
 
+int ContentsEqual(ReadableFile& first, ReadableFile& second, std::uint64_t size, const SearchProgressFn& progress) {
+    const ComparedFiles atStart{first.Status(), second.Status()};
+    if (atStart.first.error || atStart.second.error)
+        return 0;
+    const auto blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlockBytes));
+    detect::AlignedBuffer firstBlock(blockBytes), secondBlock(blockBytes);
+    std::error_code error;
+    for (std::uint64_t left = size; left > 0;) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockBytes));
+        std::span<std::byte> a = firstBlock.Span().first(want), b = secondBlock.Span().first(want);
+        if (detect::ReadFully(first, a, error) != want || error)
+            return 0;
+        if (detect::ReadFully(second, b, error) != want || error)
+            return 0;
+        if (!std::equal(a.begin(), a.end(), b.begin()))
+            return 0;
+        left -= want;
+        if (progress)
+            progress(size - left, size);
+    }
+    if (!detect::AtEnd(first) || !detect::AtEnd(second))
+        return 0;
+    return Unchanged(first, atStart.first) && Unchanged(second, atStart.second) ? 1 : 0;
+}
+
 int FilesEqual(FileSystem& fileSystem, const std::string& firstPath, const std::string& secondPath,
                std::uint64_t size, const SearchProgressFn& progress, ComparedFiles* seen) {
     std::error_code error;
@@ -28,27 +53,7 @@ int FilesEqual(FileSystem& fileSystem, const std::string& firstPath, const std::
     if (!second || error)
         return 0;
     const ComparedFiles atOpen{first->Status(), second->Status()};
-    if (atOpen.first.error || atOpen.second.error)
-        return 0;
-
-    const auto blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlockBytes));
-    detect::AlignedBuffer firstBlock(blockBytes), secondBlock(blockBytes);
-    for (std::uint64_t left = size; left > 0;) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockBytes));
-        std::span<std::byte> a = firstBlock.Span().first(want), b = secondBlock.Span().first(want);
-        if (detect::ReadFully(*first, a, error) != want || error)
-            return 0;
-        if (detect::ReadFully(*second, b, error) != want || error)
-            return 0;
-        if (!std::equal(a.begin(), a.end(), b.begin()))
-            return 0;
-        left -= want;
-        if (progress)
-            progress(size - left, size);
-    }
-    if (!detect::AtEnd(*first) || !detect::AtEnd(*second))
-        return 0;
-    if (!Unchanged(*first, atOpen.first) || !Unchanged(*second, atOpen.second))
+    if (!ContentsEqual(*first, *second, size, progress))
         return 0;
     if (seen)
         *seen = atOpen;

@@ -1,5 +1,10 @@
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+#include <random>
+
+#include "platform/AsideNames.h"
+
 namespace zwf {
 
 namespace {
@@ -30,6 +35,38 @@ std::pair<std::string, std::string> SplitParent(const std::string& path, char se
 const std::error_category& FsCategory() {
     static const FsErrorCategory category;
     return category;
+}
+
+std::string PrivateAsideName() {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::random_device random;
+    std::string name = ".zwf-";
+    for (int word = 0; word < 4; ++word) {
+        std::uint32_t bits = random();
+        for (int digit = 0; digit < 8; ++digit, bits >>= 4)
+            name.push_back(kDigits[bits & 0xF]);
+    }
+    return name;
+}
+
+std::string PutBackName(const std::string& name, int attempt) {
+    if (attempt == 0)
+        return name;
+    std::string tail(AsideFile::kRescueSuffix);
+    if (attempt > 1)
+        tail += "-" + std::to_string(attempt);
+    constexpr std::size_t kLongestName = 255;
+    std::size_t keep = std::min(name.size(), kLongestName - tail.size());
+    while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep;  // not inside a character
+    return name.substr(0, keep) + tail;
+}
+
+FileStatus MovedStatus(FileStatus now, const FileStatus& beforeMove) {
+    if (!now.error && now.identity == beforeMove.identity && now.size == beforeMove.size &&
+        now.times.modified == beforeMove.times.modified)
+        now.times.changed = beforeMove.times.changed;
+    return now;
 }
 
 bool SameFile(const FileStatus& now, const FileStatus& expected) {
@@ -64,6 +101,22 @@ FileStatus FileSystem::Stat(const std::string& path) {
     auto [folder, name] = SplitParent(path, Separator());
     auto handle = OpenFolder(folder, status.error);
     return handle ? StatIn(*handle, name) : status;
+}
+
+std::error_code FileSystem::DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) {
+    std::error_code error;
+    std::unique_ptr<AsideFile> aside = MoveAside(folder, name, error);
+    if (!aside)
+        return error;
+    if (!SameFile(aside->Status(), expected)) {
+        aside->PutBack(error);
+        return make_error_code(FsError::Changed);
+    }
+    if (const std::error_code failed = aside->Remove()) {
+        aside->PutBack(error);
+        return failed;
+    }
+    return {};
 }
 
 std::error_code FileSystem::Delete(const std::string& path) {

@@ -114,6 +114,30 @@ private:
     FileIdentity m_identity;
 };
 
+// A file moved aside by FileSystem::MoveAside: held under a private name in its own folder, read
+// and examined through what was opened there. It ends removed or put back; one that is dropped
+// undecided is put back, so no private name is ever left behind.
+class AsideFile {
+public:
+    // Appended to the old name when another file took that name meanwhile.
+    static constexpr std::string_view kRescueSuffix = ".zwillingsfeger-gerettet";
+
+    virtual ~AsideFile() = default;
+    // The moved file as it is now, except for its change time: the move itself sets that, so
+    // the one it had just before the move is given, as long as its identity, size and
+    // modification time are still what they were then.
+    virtual FileStatus Status() = 0;
+    // The moved file itself, to be read (from its start until Seek moves it).
+    virtual ReadableFile& File() = 0;
+    // Removes the moved file. When that fails, it is still aside: put it back.
+    virtual std::error_code Remove() = 0;
+    // Puts the file back under its old name without replacing anything. When another file took
+    // that name meanwhile, it goes beside it as name + kRescueSuffix (a number added where that is
+    // taken too). Returns the name it has now; "" with error set when it could not be put back (a
+    // file already gone from its private name gives std::errc::no_such_file_or_directory).
+    virtual std::string PutBack(std::error_code& error) = 0;
+};
+
 // Everything the engine and the commands need of the file system. What every implementation
 // guarantees, and tests/support/FileSystemContract.h checks for each:
 //
@@ -178,12 +202,21 @@ public:
     // Examines the name inside folder without following a link. A missing name sets the status's
     // error; a link, FIFO or device is EntryKind::Other.
     virtual FileStatus StatIn(FolderHandle& folder, const std::string& name) = 0;
+    // Moves the regular file name inside folder aside: renames it, inside the folder held open and
+    // without replacing anything, to a private name nobody can guess, and holds it open there
+    // (never through a link). From then on nothing done to the old name (a new file saved over
+    // it, two names exchanged) reaches the file moved, and nothing done to the file moved reaches
+    // whatever takes the old name. A missing name gives std::errc::no_such_file_or_directory;
+    // a folder, link, FIFO or device is not moved (or is put back at once) and gives
+    // FsError::Changed.
+    virtual std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
+                                                 std::error_code& error) = 0;
     // Removes the file name inside folder, only while it is still the file expected (SameFile:
     // a regular file of the same size, times and identity); otherwise nothing is removed and
     // FsError::Changed is returned, for a folder or link as well. A file already gone gives
-    // std::errc::no_such_file_or_directory. The check and the removal are one step where the
-    // system allows (Windows: through one handle that no writer shares).
-    virtual std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) = 0;
+    // std::errc::no_such_file_or_directory. The file is moved aside, examined where it lies
+    // then, and removed there, or put back.
+    std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected);
 
     // Opens a regular file for reading only, sharing reads with others; a missing file is never
     // created, and a folder or a FIFO is refused (a FIFO without waiting for a writer). A final link

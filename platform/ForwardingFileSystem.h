@@ -22,8 +22,9 @@ public:
     }
     FolderListing List(FolderHandle& folder) override { return m_inner.List(folder); }
     FileStatus StatIn(FolderHandle& folder, const std::string& name) override { return m_inner.StatIn(folder, name); }
-    std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) override {
-        return m_inner.DeleteIn(folder, name, expected);
+    std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
+                                         std::error_code& error) override {
+        return m_inner.MoveAside(folder, name, error);
     }
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         return m_inner.OpenRead(path, error);

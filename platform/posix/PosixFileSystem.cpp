@@ -3,11 +3,13 @@
 #include <climits>
 #include <limits>
 #include <mutex>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/AsideNames.h"
 #include "platform/FileSystem.h"
 #include "platform/posix/LongPaths.h"
 
@@ -103,6 +105,103 @@ private:
     UniqueFd m_fd;
     FileStatus m_atOpen;
     bool m_fresh = true;
+};
+
+bool Unsupported(int code) { return code == EINVAL || code == ENOSYS || code == ENOTSUP; }
+
+// Renames from to a name nobody else knows. A file system that cannot rename without replacing
+// is asked to rename plainly: the new name is free and unguessable.
+int RenameToPrivate(int folderFd, const std::string& from, const std::string& to) {
+    if (::renameat2(folderFd, from.c_str(), folderFd, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (!Unsupported(errno))
+        return errno;
+    return ::renameat(folderFd, from.c_str(), folderFd, to.c_str()) == 0 ? 0 : errno;
+}
+
+// Renames from to to, which must be free: EEXIST when it is taken. A file system without that
+// kind of rename gets a new link that cannot replace anything, then the old name removed.
+int RenameNoReplace(int folderFd, const std::string& from, const std::string& to) {
+    if (::renameat2(folderFd, from.c_str(), folderFd, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (!Unsupported(errno))
+        return errno;
+    if (::linkat(folderFd, from.c_str(), folderFd, to.c_str(), 0) != 0)
+        return errno;
+    ::unlinkat(folderFd, from.c_str(), 0);
+    return 0;
+}
+
+class PosixAside final : public AsideFile {
+public:
+    // folderFd is this file's own descriptor of the folder.
+    // folderFd is this file's own descriptor of the folder; before, the file as the name showed it
+    // just before the move.
+    PosixAside(int folderFd, std::string name, std::string hidden, const FileStatus& before)
+        : m_folder(folderFd), m_name(std::move(name)), m_hidden(std::move(hidden)), m_before(before) {}
+    ~PosixAside() override {
+        if (m_aside) {
+            std::error_code ignored;
+            PutBack(ignored);
+        }
+    }
+    // Opens what lies under the private name: only a regular file, never through a link.
+    std::error_code Open() {
+        struct stat info {};
+        if (::fstatat(m_folder.Get(), m_hidden.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return LastError();
+        if (!S_ISREG(info.st_mode) || IdentityOf(info) != m_before.identity)
+            return make_error_code(FsError::Changed);  // swapped for something else before the move
+        constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+        int fd = ::openat(m_folder.Get(), m_hidden.c_str(), kFlags);
+        if (fd < 0 && errno == EACCES)  // unreadable: still examined, never read
+            fd = ::openat(m_folder.Get(), m_hidden.c_str(), O_PATH | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            return LastError();
+        const FileStatus status = StatusOfFd(fd);
+        m_file = std::make_unique<PosixFile>(fd, status);
+        if (status.error)
+            return status.error;
+        if (status.kind != EntryKind::File || status.identity != IdentityOf(info))
+            return make_error_code(FsError::Changed);
+        return {};
+    }
+
+    FileStatus Status() override { return MovedStatus(m_file->Status(), m_before); }
+    ReadableFile& File() override { return *m_file; }
+
+    std::error_code Remove() override {
+        if (::unlinkat(m_folder.Get(), m_hidden.c_str(), 0) != 0)
+            return LastError();
+        m_aside = false;
+        return {};
+    }
+
+    std::string PutBack(std::error_code& error) override {
+        for (int attempt = 0; attempt < kPutBackAttempts; ++attempt) {
+            const std::string name = PutBackName(m_name, attempt);
+            const int code = RenameNoReplace(m_folder.Get(), m_hidden, name);
+            if (code == 0) {
+                m_aside = false;
+                error.clear();
+                return name;
+            }
+            if (code != EEXIST) {
+                error = {code, std::generic_category()};
+                m_aside = code != ENOENT;  // nothing left under the private name
+                return {};
+            }
+        }
+        error = std::make_error_code(std::errc::file_exists);
+        return {};
+    }
+
+private:
+    UniqueFd m_folder;
+    std::string m_name, m_hidden;
+    FileStatus m_before;
+    std::unique_ptr<ReadableFile> m_file;
+    bool m_aside = true;
 };
 
 class PosixFolder final : public FolderHandle {
@@ -233,16 +332,28 @@ public:
         return StatusOf(info);
     }
 
-    std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) override {
+    std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
+                                         std::error_code& error) override {
+        // Only a regular file is moved: a folder or a link standing there now stays where it is.
         const FileStatus now = StatIn(folder, name);
-        if (now.error)
-            return now.error;
-        if (!SameFile(now, expected))
-            return make_error_code(FsError::Changed);
-        // The name is removed from the folder held open, never from one a path leads to now.
-        if (::unlinkat(FdOf(folder), name.c_str(), 0) != 0)
-            return LastError();
-        return {};
+        error = now.error;
+        if (!error && now.kind != EntryKind::File)
+            error = make_error_code(FsError::Changed);
+        UniqueFd held(error ? -1 : ::fcntl(FdOf(folder), F_DUPFD_CLOEXEC, 0));
+        if (!error && held.Get() < 0)
+            error = LastError();
+        if (error)
+            return nullptr;
+        std::string hidden = PrivateAsideName();
+        if (const int code = RenameToPrivate(held.Get(), name, hidden)) {
+            error = {code, std::generic_category()};
+            return nullptr;
+        }
+        auto aside = std::make_unique<PosixAside>(held.Release(), name, std::move(hidden), now);
+        error = aside->Open();
+        if (error)
+            return nullptr;  // dropped, it is put back
+        return aside;
     }
 
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {

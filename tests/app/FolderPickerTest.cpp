@@ -31,8 +31,9 @@ public:
     }
     FolderListing List(FolderHandle&) override { return {}; }
     FileStatus StatIn(FolderHandle&, const std::string&) override { return {}; }
-    std::error_code DeleteIn(FolderHandle&, const std::string&, const FileStatus&) override {
-        return std::make_error_code(std::errc::not_supported);
+    std::unique_ptr<AsideFile> MoveAside(FolderHandle&, const std::string&, std::error_code& error) override {
+        error = std::make_error_code(std::errc::not_supported);
+        return nullptr;
     }
     std::unique_ptr<ReadableFile> OpenRead(const std::string&, std::error_code& error) override {
         error = std::make_error_code(std::errc::not_supported);

@@ -106,7 +106,10 @@ public:
         return {{}, std::make_error_code(std::errc::no_such_file_or_directory)};
     }
     FileStatus StatIn(FolderHandle&, const std::string&) override { return {}; }
-    std::error_code DeleteIn(FolderHandle&, const std::string&, const FileStatus&) override { return {}; }
+    std::unique_ptr<AsideFile> MoveAside(FolderHandle&, const std::string&, std::error_code& error) override {
+        error = std::make_error_code(std::errc::not_supported);
+        return nullptr;
+    }
     std::unique_ptr<ReadableFile> OpenRead(const std::string&, std::error_code& error) override {
         error = std::make_error_code(std::errc::no_such_file_or_directory);
         return nullptr;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -46,17 +47,26 @@ public:
     // Each read of path gives at most `bytes`.
     void DribbleReads(const std::string& path, std::size_t bytes) { m_reads[path] = {ReadFault::Dribble, bytes, 0}; }
 
+    // The steps of a delete: the file moved aside to a private name, examined and read there,
+    // then removed, or put back under its old name.
+    enum class DeleteStep { MoveAside, Examine, Read, Remove, PutBack };
+    // That step fails with error for path; the file stays where the step leaves it.
+    void FailDeleteStep(const std::string& path, DeleteStep step, std::errc error = std::errc::io_error) {
+        m_deleteFaults[path] = {step, std::make_error_code(error)};
+    }
     // Deleting path fails with error and leaves the file where it is.
     void FailDelete(const std::string& path, std::errc error = std::errc::permission_denied) {
-        m_failingDeletes[path] = std::make_error_code(error);
+        FailDeleteStep(path, DeleteStep::Remove, error);
     }
     // Deleting path reports error although the file did go (a network share that lost the answer).
     void ReportErrorAfterDelete(const std::string& path, std::errc error) {
         m_lyingDeletes[path] = std::make_error_code(error);
     }
 
-    // Runs just before each delete is attempted, with the path about to go.
+    // Runs just before each file is moved aside to be deleted, with its path.
     void BeforeDelete(Hook hook) { m_beforeDelete = std::move(hook); }
+    // Runs just after a file was moved aside, with its old path: a program may take the name now.
+    void AfterMoveAside(Hook hook) { m_afterMoveAside = std::move(hook); }
     // Runs just before a subfolder is opened, with its full path.
     void BeforeOpenSubfolder(Hook hook) { m_beforeOpenSubfolder = std::move(hook); }
     // Runs just after a file was opened for reading, with its full path.
@@ -106,17 +116,27 @@ public:
         return std::make_unique<FaultyFile>(std::move(file), rule->second);
     }
 
-    std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) override {
+    std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
+                                         std::error_code& error) override {
         const std::string path = Join(folder, name);
         m_deleteCalls.push_back(path);
         if (m_beforeDelete)
             m_beforeDelete(path);
-        if (auto failing = m_failingDeletes.find(path); failing != m_failingDeletes.end())
-            return failing->second;
-        const std::error_code result = Inner().DeleteIn(folder, name, expected);
-        if (auto lying = m_lyingDeletes.find(path); lying != m_lyingDeletes.end() && !result)
-            return lying->second;
-        return result;
+        const auto fault = m_deleteFaults.find(path);
+        const std::optional<DeleteFault> at =
+            fault == m_deleteFaults.end() ? std::nullopt : std::optional<DeleteFault>(fault->second);
+        if (at && at->step == DeleteStep::MoveAside) {
+            error = at->error;
+            return nullptr;
+        }
+        auto aside = Inner().MoveAside(folder, name, error);
+        if (aside && m_afterMoveAside)
+            m_afterMoveAside(path);
+        const auto lying = m_lyingDeletes.find(path);
+        if (!aside || (!at && lying == m_lyingDeletes.end()))
+            return aside;
+        return std::make_unique<FaultyAside>(std::move(aside), at.value_or(DeleteFault{}),
+                                             lying == m_lyingDeletes.end() ? std::error_code{} : lying->second);
     }
 
 private:
@@ -125,6 +145,61 @@ private:
         ReadFault fault = ReadFault::FailAfter;
         std::size_t bytes = 0;
         std::size_t healthyOpens = 0;
+    };
+
+    struct DeleteFault {
+        std::optional<DeleteStep> step;
+        std::error_code error;
+    };
+
+    // A file moved aside whose chosen step fails; lie, when set, is reported after a removal.
+    class FaultyAside final : public AsideFile {
+    public:
+        FaultyAside(std::unique_ptr<AsideFile> inner, DeleteFault fault, std::error_code lie)
+            : m_inner(std::move(inner)), m_fault(fault), m_lie(lie), m_file(*this) {}
+        FileStatus Status() override {
+            FileStatus status = m_inner->Status();
+            if (m_fault.step == DeleteStep::Examine)
+                status.error = m_fault.error;
+            return status;
+        }
+        ReadableFile& File() override { return m_file; }
+        std::error_code Remove() override {
+            if (m_fault.step == DeleteStep::Remove)
+                return m_fault.error;
+            const std::error_code result = m_inner->Remove();
+            return result ? result : m_lie;
+        }
+        std::string PutBack(std::error_code& error) override {
+            if (m_fault.step == DeleteStep::PutBack) {
+                error = m_fault.error;
+                return {};  // still aside: the real file puts it back when it is dropped
+            }
+            return m_inner->PutBack(error);
+        }
+
+    private:
+        class Reader final : public ReadableFile {
+        public:
+            explicit Reader(FaultyAside& owner) : m_owner(owner) {}
+            std::size_t Read(std::span<std::byte> buffer, std::error_code& error) override {
+                if (m_owner.m_fault.step == DeleteStep::Read) {
+                    error = m_owner.m_fault.error;
+                    return 0;
+                }
+                return m_owner.m_inner->File().Read(buffer, error);
+            }
+            bool Seek(std::uint64_t offset) override { return m_owner.m_inner->File().Seek(offset); }
+            FileStatus Status() override { return m_owner.m_inner->File().Status(); }
+
+        private:
+            FaultyAside& m_owner;
+        };
+
+        std::unique_ptr<AsideFile> m_inner;
+        DeleteFault m_fault;
+        std::error_code m_lie;
+        Reader m_file;
     };
 
     class FaultyFile final : public ReadableFile {
@@ -141,6 +216,7 @@ private:
             m_done += got;
             return got;
         }
+        bool Seek(std::uint64_t offset) override { return m_file->Seek(offset); }
         FileStatus Status() override { return m_file->Status(); }
 
     private:
@@ -156,9 +232,9 @@ private:
     std::map<std::string, std::error_code> m_refusedListings;
     std::map<std::string, std::size_t> m_partListings;
     std::map<std::string, ReadRule> m_reads;
-    std::map<std::string, std::error_code> m_failingDeletes;
+    std::map<std::string, DeleteFault> m_deleteFaults;
     std::map<std::string, std::error_code> m_lyingDeletes;
-    Hook m_beforeDelete, m_beforeOpenSubfolder, m_afterOpenRead;
+    Hook m_beforeDelete, m_afterMoveAside, m_beforeOpenSubfolder, m_afterOpenRead;
     std::vector<std::string> m_deleteCalls;
     std::atomic<int> m_listings = 0;
     std::atomic<int> m_opens = 0;
