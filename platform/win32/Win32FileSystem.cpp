@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
+#include "platform/AsideNames.h"
 #include "platform/FileSystem.h"
 #include "platform/win32/EntryKinds.h"
 #include "platform/win32/Handles.h"
@@ -103,14 +105,15 @@ FileStatus StatusOf(HANDLE handle) {
     return status;
 }
 
-class Win32File final : public ReadableFile {
+// Reads through a handle owned elsewhere.
+class HandleReader : public ReadableFile {
 public:
-    explicit Win32File(UniqueHandle file) : m_file(std::move(file)) {}
+    explicit HandleReader(HANDLE file) : m_handle(file) {}
     std::size_t Read(std::span<std::byte> buffer, std::error_code& error) override {
         constexpr std::size_t kMostPerCall = 1u << 30;
         const DWORD wanted = static_cast<DWORD>(std::min(buffer.size(), kMostPerCall));
         DWORD got = 0;
-        if (!::ReadFile(m_file.Get(), buffer.data(), wanted, &got, nullptr)) {
+        if (!::ReadFile(m_handle, buffer.data(), wanted, &got, nullptr)) {
             error = LastError();
             return 0;
         }
@@ -120,10 +123,83 @@ public:
         LARGE_INTEGER position{};
         position.QuadPart = static_cast<LONGLONG>(offset);
         return offset <= static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max()) &&
-               ::SetFilePointerEx(m_file.Get(), position, nullptr, FILE_BEGIN);
+               ::SetFilePointerEx(m_handle, position, nullptr, FILE_BEGIN);
+    }
+    FileStatus Status() override { return StatusOf(m_handle); }
+
+private:
+    HANDLE m_handle;
+};
+
+// Renames the file open as handle to the full path target, never replacing another file.
+bool RenameByHandle(HANDLE handle, const std::string& target) {
+    const std::wstring wide = NativePath(target);
+    const std::size_t bytes = wide.size() * sizeof(wchar_t);
+    std::vector<std::byte> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(wide.begin(), wide.end(), info->FileName);
+    return ::SetFileInformationByHandle(handle, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
+}
+
+// A file moved aside through the one handle it was opened with. Nobody else may write, rename or
+// remove it while that handle is open (no sharing but reads), so what is read is what goes.
+class Win32Aside final : public AsideFile {
+public:
+    Win32Aside(UniqueHandle file, std::string folder, std::string name, std::string hidden, const FileStatus& before)
+        : m_file(std::move(file)), m_reader(m_file.Get()), m_folder(std::move(folder)), m_name(std::move(name)),
+          m_hidden(std::move(hidden)), m_before(before) {}
+    ~Win32Aside() override {
+        if (m_aside) {
+            std::error_code ignored;
+            PutBack(ignored);
+        }
+    }
+    FileStatus Status() override { return MovedStatus(StatusOf(m_file.Get()), m_before); }
+    ReadableFile& File() override { return m_reader; }
+
+    std::error_code Remove() override {
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        if (!::SetFileInformationByHandle(m_file.Get(), FileDispositionInfo, &disposition, sizeof disposition))
+            return LastError();
+        m_aside = false;
+        m_file.Reset();  // the file goes as its last handle closes
+        return {};
     }
 
-    FileStatus Status() override { return StatusOf(m_file.Get()); }
+    std::string PutBack(std::error_code& error) override {
+        for (int attempt = 0; attempt < kPutBackAttempts; ++attempt) {
+            const std::string name = PutBackName(m_name, attempt);
+            if (RenameByHandle(m_file.Get(), m_folder + name)) {
+                m_aside = false;
+                error.clear();
+                return name;
+            }
+            const DWORD code = ::GetLastError();
+            if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) {
+                error = ErrorFrom(code);
+                return {};
+            }
+        }
+        error = std::make_error_code(std::errc::file_exists);
+        return {};
+    }
+
+private:
+    UniqueHandle m_file;
+    HandleReader m_reader;
+    std::string m_folder;  // with its trailing separator
+    std::string m_name, m_hidden;
+    FileStatus m_before;
+    bool m_aside = true;
+};
+
+class Win32File final : public HandleReader {
+public:
+    explicit Win32File(UniqueHandle file) : HandleReader(file.Get()), m_file(std::move(file)) {}
 
 private:
     UniqueHandle m_file;
@@ -213,24 +289,36 @@ public:
         return StatusOf(file.Get());
     }
 
-    std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected) override {
-        // The file is checked and removed through one handle; while it is open nobody else may
-        // write to it, so what was checked is what goes.
-        UniqueHandle file(::CreateFileW(NativePath(Inside(folder, name)).c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!file.IsValid())
-            return LastError();
-        const FileStatus now = StatusOf(file.Get());
-        if (now.error)
-            return now.error;
-        if (!SameFile(now, expected))
-            return make_error_code(FsError::Changed);
-        FILE_DISPOSITION_INFO disposition{};
-        disposition.DeleteFile = TRUE;
-        if (!::SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof disposition))
-            return LastError();
-        return {};
+    std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
+                                         std::error_code& error) override {
+        // One handle from the check to the end: others may only read meanwhile, and a link is
+        // opened itself (a folder too, to be refused by its kind). A file that may not be read is
+        // still examined and moved, never read.
+        const std::wstring path = NativePath(Inside(folder, name));
+        constexpr DWORD kFlags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN;
+        UniqueHandle file(::CreateFileW(path.c_str(), DELETE | GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        kFlags, nullptr));
+        if (!file.IsValid() && ::GetLastError() == ERROR_ACCESS_DENIED)
+            file = UniqueHandle(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, kFlags, nullptr));
+        if (!file.IsValid()) {
+            error = LastError();
+            return nullptr;
+        }
+        const FileStatus before = StatusOf(file.Get());
+        error = before.error;
+        if (!error && before.kind != EntryKind::File)
+            error = make_error_code(FsError::Changed);
+        if (error)
+            return nullptr;
+        std::string folderPath = Inside(folder, "");
+        std::string hidden = PrivateAsideName();
+        if (!RenameByHandle(file.Get(), folderPath + hidden)) {
+            error = LastError();
+            return nullptr;
+        }
+        error.clear();
+        return std::make_unique<Win32Aside>(std::move(file), std::move(folderPath), name, std::move(hidden), before);
     }
 
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {

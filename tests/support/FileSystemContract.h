@@ -334,6 +334,66 @@ TYPED_TEST_P(FileSystemContract, DeleteInRemovesOnlyTheFileExpected) {
     EXPECT_EQ(fs.DeleteIn(*folder, "a.txt", now), std::errc::no_such_file_or_directory);
 }
 
+// Every name in a folder, sorted: what a user would see there.
+inline std::vector<std::string> NamesIn(FileSystem& fs, const std::string& folder) {
+    std::vector<std::string> names;
+    for (const DirEntry& entry : fs.ListFolder(folder).entries)
+        names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A file moved aside is held apart from its name: what a program saves under that name meanwhile
+// is never what is read, removed or replaced, and no private name is left behind.
+TYPED_TEST_P(FileSystemContract, AFileMovedAsideIsHeldApartFromItsName) {
+    using ::testing::ElementsAre;
+    const std::string rescued = "a.txt" + std::string(AsideFile::kRescueSuffix);
+    TempTree tree{{"a.txt", "alt"}, {"Sub/x", ""}};
+    FileSystem& fs = *this->native;
+    std::error_code error;
+    auto folder = fs.OpenFolder(tree.Path(), error);
+    ASSERT_TRUE(folder) << error.message();
+    const FileStatus before = fs.StatIn(*folder, "a.txt");
+    const auto saveOver = [&](std::string_view contents) {  // the way editors save
+        tree.Write("neu.tmp", contents);
+        std::filesystem::rename(tree.FsPath("neu.tmp"), tree.FsPath("a.txt"));
+    };
+    {
+        auto aside = fs.MoveAside(*folder, "a.txt", error);
+        ASSERT_TRUE(aside) << error.message();
+        EXPECT_FALSE(tree.Exists("a.txt"));
+        EXPECT_TRUE(SameFile(aside->Status(), before)) << "the move alone changes nothing the checks see";
+        EXPECT_EQ(ReadAll(aside->File()), "alt");
+        saveOver("neu");
+        EXPECT_EQ(aside->PutBack(error), rescued);
+        EXPECT_FALSE(error);
+    }
+    EXPECT_EQ(tree.Read("a.txt"), "neu");
+    EXPECT_EQ(tree.Read(rescued), "alt");
+    {
+        // Removed while another file took the name: only the moved file goes.
+        auto aside = fs.MoveAside(*folder, "a.txt", error);
+        ASSERT_TRUE(aside) << error.message();
+        saveOver("noch neuer");
+        EXPECT_FALSE(aside->Remove());
+    }
+    EXPECT_EQ(tree.Read("a.txt"), "noch neuer");
+    {
+        auto aside = fs.MoveAside(*folder, rescued, error);  // dropped undecided: put back
+        ASSERT_TRUE(aside) << error.message();
+        auto second = fs.MoveAside(*folder, "a.txt", error);
+        ASSERT_TRUE(second) << error.message();
+        EXPECT_EQ(second->PutBack(error), "a.txt");
+    }
+    EXPECT_THAT(NamesIn(fs, tree.Path()), ElementsAre("Sub", "a.txt", rescued));
+    EXPECT_EQ(tree.Read(rescued), "alt");
+    EXPECT_FALSE(fs.MoveAside(*folder, "fehlt", error));
+    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(fs.MoveAside(*folder, "Sub", error));
+    EXPECT_EQ(error, make_error_code(FsError::Changed));
+    EXPECT_THAT(NamesIn(fs, tree.Path()), ElementsAre("Sub", "a.txt", rescued));
+}
+
 // A subfolder is entered only while it is the folder its parent listed.
 TYPED_TEST_P(FileSystemContract, OpenSubfolderEntersOnlyTheFolderListed) {
     TempTree tree{{"Ziel/a.txt", "abc"}, {"datei.txt", "abc"}};
@@ -458,6 +518,7 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, KnowsItsSeparatorAndItsRoots,
                             PathsLongerThanTheSystemTakesAtOnceWorkForEveryCall, OpenReadNeverCreatesAndRefusesFolders,
                             AnOpenedFileStaysTheFileReadWhenItsNameIsTaken,
                             DeleteRemovesARegularFileOnlyAndReportsOneAlreadyGone, DeleteInRemovesOnlyTheFileExpected,
+                            AFileMovedAsideIsHeldApartFromItsName,
                             OpenSubfolderEntersOnlyTheFolderListed, AHeldFolderStaysTheFolderWorkedIn,
                             LinksAreListedAndExaminedAsLinksNeverAsWhatTheyLeadTo,
                             OpenSubfolderRefusesALinkAndOpenFolderFollowsOne, OpenReadOfALinkNeverPassesForTheLink);
