@@ -171,6 +171,10 @@ public:
     }
 
     std::string PutBack(std::error_code& error) override {
+        if (!m_file.IsValid()) {  // removed already
+            error = std::make_error_code(std::errc::no_such_file_or_directory);
+            return {};
+        }
         for (int attempt = 0; attempt < kPutBackAttempts; ++attempt) {
             const std::string name = PutBackName(m_name, attempt);
             if (RenameByHandle(m_file.Get(), m_folder + name)) {

@@ -241,6 +241,86 @@ TEST_F(DeleteTest, CopiesChangedAfterTheSearchAreNeverTakenForCopies) {
     }
 }
 
+// Names a delete gave files it moved aside, anywhere below tree: none may be left.
+std::vector<std::string> PrivateNames(const TempTree& tree) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.FsPath()))
+        if (entry.path().filename().string().starts_with(".zwf-"))
+            names.push_back(entry.path().string());
+    return names;
+}
+
+// Whatever step of a delete fails, the copy stays under its name, its line stays, and no
+// private name is left behind.
+TEST_F(DeleteTest, AFaultAtAnyStepOfADeleteLosesNothing) {
+    using Step = FaultyFileSystem::DeleteStep;
+    struct Case {
+        const char* what;
+        int control;  // with 1/b marked in the group (1/b, 2/b)
+        std::initializer_list<Step> steps;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"marked: moving it aside", ctl::kDeleteMarked, {Step::MoveAside}, true},
+        {"marked: examining it there", ctl::kDeleteMarked, {Step::Examine}, true},
+        {"marked: reading it for the comparison", ctl::kDeleteMarked, {Step::Read}, true},
+        {"marked: removing it", ctl::kDeleteMarked, {Step::Remove}, true},
+        {"marked: removing it, then putting it back", ctl::kDeleteMarked, {Step::Remove, Step::PutBack}, true},
+        {"group: moving it aside", ctl::kDeleteGroup, {Step::MoveAside}, true},
+        {"group: examining it there", ctl::kDeleteGroup, {Step::Examine}, true},
+        {"group: removing it, then putting it back", ctl::kDeleteGroup, {Step::Remove, Step::PutBack}, true},
+        {"group: reading, which deleting every copy never needs", ctl::kDeleteGroup, {Step::Read}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempTree fresh{{"1/b", "bb"}, {"2/b", "bb"}};
+        FaultyFileSystem fs{*native};
+        fs.FailDeleteSteps(fresh.Path("1/b"), c.steps);
+        HeadlessWindow w{kControls};
+        w.PickFolder(ctl::kAddFolder, fresh.Path()).Click(ctl::kSearch).Select(ctl::kGroupList, 0).Click(c.control);
+        zwf::Run(w, fs, RunOptions{std::chrono::steady_clock::duration::zero()});
+        EXPECT_EQ(fresh.Exists("1/b"), c.kept);
+        if (c.kept) {
+            EXPECT_EQ(fresh.Read("1/b"), "bb");
+        }
+        EXPECT_THAT(PrivateNames(fresh), IsEmpty());
+        if (c.control == ctl::kDeleteMarked) {
+            EXPECT_THAT(w.Lines(ctl::kMemberList), ElementsAre(fresh.Path("1/b"), fresh.Path("2/b")));
+        }
+    }
+}
+
+// A program saves the marked file the usual way, a new file renamed over its name, just as the
+// delete moved it aside: the new save is never what goes.
+TEST_F(DeleteTest, ASaveOverTheMarkedNameDuringTheDeleteIsNeverWhatGoes) {
+    const std::string rescued = "1/b" + std::string(AsideFile::kRescueSuffix);
+    struct Case {
+        const char* what;
+        bool otherRewritten;  // so the moved file has no copy left and goes back
+    };
+    for (const Case c : {Case{"the other copy still equal", false}, Case{"the other copy rewritten", true}}) {
+        SCOPED_TRACE(c.what);
+        TempTree fresh{{"1/b", "bb"}, {"2/b", "bb"}};
+        FaultyFileSystem fs{*native};
+        fs.AfterMoveAside([&](const std::string&) {
+            Replace(fresh, "1/b", "neu");
+            if (c.otherRewritten)
+                Rewrite(fresh, "2/b", "xx");
+        });
+        HeadlessWindow w{kControls};
+        w.PickFolder(ctl::kAddFolder, fresh.Path()).Click(ctl::kSearch).Select(ctl::kGroupList, 0);
+        w.Click(ctl::kDeleteMarked);
+        zwf::Run(w, fs, RunOptions{std::chrono::steady_clock::duration::zero()});
+        EXPECT_EQ(fresh.Read("1/b"), "neu");
+        EXPECT_EQ(fresh.Exists(rescued), c.otherRewritten);
+        if (c.otherRewritten) {
+            EXPECT_EQ(fresh.Read(rescued), "bb");
+            EXPECT_EQ(w.LineTotal(ctl::kMemberList), 2);
+        }
+        EXPECT_THAT(PrivateNames(fresh), IsEmpty());
+    }
+}
+
 TEST_F(DeleteTest, InputDuringADeleteIsDiscarded) {
     SearchAndSelect(0);
     window.Click(ctl::kDeleteGroup).DuringWork(UserAction::Clicked(ctl::kDeleteGroup));

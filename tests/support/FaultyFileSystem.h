@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -50,13 +51,14 @@ public:
     // The steps of a delete: the file moved aside to a private name, examined and read there,
     // then removed, or put back under its old name.
     enum class DeleteStep { MoveAside, Examine, Read, Remove, PutBack };
-    // That step fails with error for path; the file stays where the step leaves it.
-    void FailDeleteStep(const std::string& path, DeleteStep step, std::errc error = std::errc::io_error) {
-        m_deleteFaults[path] = {step, std::make_error_code(error)};
+    // Those steps fail with error for path; the file stays where each step leaves it.
+    void FailDeleteSteps(const std::string& path, std::initializer_list<DeleteStep> steps,
+                         std::errc error = std::errc::io_error) {
+        m_deleteFaults[path] = {std::set<DeleteStep>(steps), std::make_error_code(error)};
     }
     // Deleting path fails with error and leaves the file where it is.
     void FailDelete(const std::string& path, std::errc error = std::errc::permission_denied) {
-        FailDeleteStep(path, DeleteStep::Remove, error);
+        FailDeleteSteps(path, {DeleteStep::Remove}, error);
     }
     // Deleting path reports error although the file did go (a network share that lost the answer).
     void ReportErrorAfterDelete(const std::string& path, std::errc error) {
@@ -125,7 +127,7 @@ public:
         const auto fault = m_deleteFaults.find(path);
         const std::optional<DeleteFault> at =
             fault == m_deleteFaults.end() ? std::nullopt : std::optional<DeleteFault>(fault->second);
-        if (at && at->step == DeleteStep::MoveAside) {
+        if (at && at->Fails(DeleteStep::MoveAside)) {
             error = at->error;
             return nullptr;
         }
@@ -148,8 +150,9 @@ private:
     };
 
     struct DeleteFault {
-        std::optional<DeleteStep> step;
+        std::set<DeleteStep> steps;
         std::error_code error;
+        bool Fails(DeleteStep step) const { return steps.contains(step); }
     };
 
     // A file moved aside whose chosen step fails; lie, when set, is reported after a removal.
@@ -159,19 +162,19 @@ private:
             : m_inner(std::move(inner)), m_fault(fault), m_lie(lie), m_file(*this) {}
         FileStatus Status() override {
             FileStatus status = m_inner->Status();
-            if (m_fault.step == DeleteStep::Examine)
+            if (m_fault.Fails(DeleteStep::Examine))
                 status.error = m_fault.error;
             return status;
         }
         ReadableFile& File() override { return m_file; }
         std::error_code Remove() override {
-            if (m_fault.step == DeleteStep::Remove)
+            if (m_fault.Fails(DeleteStep::Remove))
                 return m_fault.error;
             const std::error_code result = m_inner->Remove();
             return result ? result : m_lie;
         }
         std::string PutBack(std::error_code& error) override {
-            if (m_fault.step == DeleteStep::PutBack) {
+            if (m_fault.Fails(DeleteStep::PutBack)) {
                 error = m_fault.error;
                 return {};  // still aside: the real file puts it back when it is dropped
             }
@@ -183,7 +186,7 @@ private:
         public:
             explicit Reader(FaultyAside& owner) : m_owner(owner) {}
             std::size_t Read(std::span<std::byte> buffer, std::error_code& error) override {
-                if (m_owner.m_fault.step == DeleteStep::Read) {
+                if (m_owner.m_fault.Fails(DeleteStep::Read)) {
                     error = m_owner.m_fault.error;
                     return 0;
                 }
