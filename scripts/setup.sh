@@ -13,6 +13,7 @@ packages=(
   wine wine32:i386 wine64                          # running the Windows program and its tests
   dpkg-dev file librsvg2-bin                       # the Debian package (dpkg-shlibdeps, icon sizes)
   lintian appstream desktop-file-utils man-db      # checking the package and what it installs
+  bindfs fuse3                                     # a second view of a folder, for the delete tests
 )
 
 missing=()
