@@ -103,10 +103,16 @@ Fingerprint PrefixPrint(ReadableFile& file, std::uint64_t size, std::span<std::b
 }
 
 Fingerprint SuffixPrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer) {
-    // A file that cannot seek is kept apart from nothing: every such file shares one fingerprint.
-    if (!file.Seek(size - kPrefixBytes))
-        return 0;
     std::error_code error;
+    // A file that cannot seek is read its way to the end, so it is fingerprinted as any other.
+    if (!file.Seek(size - kPrefixBytes)) {
+        for (std::uint64_t left = size - kPrefixBytes; left > 0;) {
+            const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+            if (ReadFully(file, buffer.first(want), error) != want || error)
+                return std::nullopt;
+            left -= want;
+        }
+    }
     if (ReadFully(file, buffer.first(kPrefixBytes), error) != kPrefixBytes || error || !AtEnd(file))
         return std::nullopt;
     return BlockHash(buffer.first(kPrefixBytes));

@@ -25,9 +25,8 @@ bool ReadWhole(const SearchContext& context, std::size_t file, std::span<std::by
         context.seen.Refuse(file, error ? error : make_error_code(FsError::Changed));
         return false;
     }
-    // A small file is read in one go right after it was examined at its open, so it is not
-    // examined again here; a write after that shows in its times when it is to be deleted.
-    return true;
+    // Written to between its open and the read, it may have given bytes it no longer holds.
+    return context.seen.StillAsSeen(file, *handle);
 }
 
 // Works on positions within the bucket and keeps a few numbers per file, no set objects: a

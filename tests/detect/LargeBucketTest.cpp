@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <utility>
 #include <map>
 #include <random>
 #include <string>
@@ -116,6 +118,52 @@ TEST(LargeBucket, SmallFirstFileFailingWhenReadAgainLeavesTheOthersGrouped) {
 TEST(LargeBucket, LargeFirstFileFailingInALaterBatchLeavesTheOthersGrouped) {
     // Healthy for its prefix and the first two batches read side by side with it.
     ExpectOthersGroupedWhenFirstFails(100000, 3);
+}
+
+// A copy the search cannot read as catalogued is named with its reason; one it can read, even
+// its slow way, stays in its group. Either way no file of the bucket goes unaccounted for.
+TEST(LargeBucket, EveryCopyIsGroupedOrNamed) {
+    constexpr std::size_t kFiles = detect::kMaxOpenFiles + 3;
+    struct Case {
+        const char* what;
+        std::size_t size;  // large ones are fingerprinted at their end too
+        std::function<void(FaultyFileSystem&, const TempTree&)> arm;
+        bool named;  // copy 5 is named rather than grouped
+    };
+    const auto path = [](const TempTree& tree, std::size_t i) { return tree.Path(Name(i)); };
+    const Case cases[] = {
+        {"a large copy that cannot seek", 1024 * 1024 + 4096,
+         [&](FaultyFileSystem& fs, const TempTree& t) { fs.RefuseSeek(path(t, 5)); }, false},
+        {"a large copy failing part-way", 1024 * 1024 + 4096,
+         [&](FaultyFileSystem& fs, const TempTree& t) { fs.FailReadsAfter(path(t, 5), 6000); }, true},
+        {"a small copy failing part-way", 3000,
+         [&](FaultyFileSystem& fs, const TempTree& t) { fs.FailReadsAfter(path(t, 5), 100); }, true},
+        {"a small copy rewritten with another content of its size once it is open", 3000,
+         [&](FaultyFileSystem& fs, const TempTree& t) {
+             fs.AfterOpenRead([&t, done = false](const std::string& opened) mutable {
+                 if (opened == t.Path(Name(5)) && !std::exchange(done, true))
+                     t.Write(Name(5), Pattern(3000, 9));
+             });
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempTree tree;
+        for (std::size_t i = 0; i < kFiles; ++i)
+            tree.Write(Name(i), Pattern(c.size, 1));
+        auto faulty = std::make_unique<FaultyFileSystem>();
+        c.arm(*faulty, tree);
+        Search search(tree, std::move(faulty));
+        auto groups = search.Add("m").Run();
+        ASSERT_THAT(groups, SizeIs(1));
+        EXPECT_THAT(groups[0], SizeIs(c.named ? kFiles - 1 : kFiles));
+        ASSERT_THAT(search.report.unread, SizeIs(c.named ? 1 : 0));
+        if (c.named) {
+            EXPECT_EQ(search.Relative(search.catalogue.FullPath(search.catalogue.allFiles[search.report.unread[0].file])),
+                      Name(5));
+        }
+    }
 }
 
 // Whatever the fingerprint, the groups stay right and the work grows as n log n, not as n

@@ -25,7 +25,7 @@ public:
 
     // The groups found, each as the member paths relative to the tree, "/"-separated.
     std::vector<std::vector<std::string>> Run(const SearchProgressFn& progress = {}) {
-        FindDuplicates(catalogue, *fs, progress, &io);
+        report = FindDuplicates(catalogue, *fs, progress, &io);
         std::vector<std::vector<std::string>> groups;
         for (const DuplicateGroup& group : catalogue.groups) {
             groups.emplace_back();
@@ -50,6 +50,7 @@ public:
     std::unique_ptr<FileSystem> fs;
     Catalogue catalogue;
     IoCounters io;
+    SearchReport report;
 };
 
 }  // namespace zwf::test

@@ -47,6 +47,8 @@ public:
     }
     // Each read of path gives at most `bytes`.
     void DribbleReads(const std::string& path, std::size_t bytes) { m_reads[path] = {ReadFault::Dribble, bytes, 0}; }
+    // path cannot seek, as a FUSE file opened as a stream: it must be read its way.
+    void RefuseSeek(const std::string& path) { m_reads[path] = {ReadFault::NoSeek, 0, 0}; }
 
     // The steps of a delete: the file moved aside to a private name, examined and read there,
     // then removed, or put back under its old name.
@@ -142,7 +144,7 @@ public:
     }
 
 private:
-    enum class ReadFault { FailAfter, Dribble };
+    enum class ReadFault { FailAfter, Dribble, NoSeek };
     struct ReadRule {
         ReadFault fault = ReadFault::FailAfter;
         std::size_t bytes = 0;
@@ -209,6 +211,8 @@ private:
     public:
         FaultyFile(std::unique_ptr<ReadableFile> file, ReadRule rule) : m_file(std::move(file)), m_rule(rule) {}
         std::size_t Read(std::span<std::byte> buffer, std::error_code& error) override {
+            if (m_rule.fault == ReadFault::NoSeek)
+                return m_file->Read(buffer, error);
             if (m_rule.fault == ReadFault::Dribble)
                 return m_file->Read(buffer.first(std::min(buffer.size(), m_rule.bytes)), error);
             if (m_done >= m_rule.bytes) {
@@ -219,7 +223,7 @@ private:
             m_done += got;
             return got;
         }
-        bool Seek(std::uint64_t offset) override { return m_file->Seek(offset); }
+        bool Seek(std::uint64_t offset) override { return m_rule.fault != ReadFault::NoSeek && m_file->Seek(offset); }
         FileStatus Status() override { return m_file->Status(); }
 
     private:
