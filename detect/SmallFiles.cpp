@@ -14,19 +14,18 @@ namespace zwf::detect {
 
 namespace {
 
-// Reads a whole file into buffer, which is one byte longer than the file should be; false when
-// the file is not exactly that long.
-bool ReadWhole(const SearchContext& context, std::size_t file, std::span<std::byte> buffer) {
+// Reads a whole file into buffer, which is one byte longer than the file should be; the file,
+// still open, or nothing when it is not exactly that long.
+std::unique_ptr<ReadableFile> ReadWhole(const SearchContext& context, std::size_t file, std::span<std::byte> buffer) {
     auto handle = context.Open(file);
     if (!handle)
-        return false;
+        return nullptr;
     std::error_code error;
     if (!ReadWholeFile(*handle, buffer, error)) {
         context.seen.Refuse(file, error ? error : make_error_code(FsError::Changed));
-        return false;
+        return nullptr;
     }
-    // Written to between its open and the read, it may have given bytes it no longer holds.
-    return context.seen.StillAsSeen(file, *handle);
+    return handle;
 }
 
 // Works on positions within the bucket and keeps a few numbers per file, no set objects: a
@@ -78,13 +77,17 @@ private:
     }
 
     void Place(std::uint32_t k, Scratch& scratch) {
-        if (!ReadWhole(m_context, m_bucket.files[k], scratch.bytes.Span())) {
+        const auto handle = ReadWhole(m_context, m_bucket.files[k], scratch.bytes.Span());
+        if (!handle) {
             m_context.progress.Advance(m_bucket.size);
             return;  // stays kNone: in no set
         }
         const std::uint32_t known = FindOrAdd(k, BlockHash(scratch.bytes.Span().first(m_size)));
         if (known == k) {
-            m_setOf[k] = k;
+            // The first of its content so far, perhaps the only one: written to between its open
+            // and its read, it is named, not left out unseen. A copy of a content already known
+            // needs no such look: its bytes match what is on record.
+            m_setOf[k] = m_context.seen.StillAsSeen(m_bucket.files[k], *handle) ? k : kNone;
             swap(scratch.bytes, scratch.known);  // kept for the copies that follow
             scratch.knownFile = k;
         } else if (KnownBytes(known, scratch) &&
