@@ -53,8 +53,10 @@ std::string PutBackName(const std::string& name, int attempt) {
     if (attempt == 0)
         return name;
     std::string tail(AsideFile::kRescueSuffix);
-    if (attempt > 1)
-        tail += "-" + std::to_string(attempt);
+    if (attempt > 1) {
+        tail += '-';
+        tail += std::to_string(attempt);
+    }
     constexpr std::size_t kLongestName = 255;
     std::size_t keep = std::min(name.size(), kLongestName - tail.size());
     while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
