@@ -131,13 +131,16 @@ TEST(LargeBucket, EveryCopyIsGroupedOrNamed) {
         bool named;  // copy 5 is named rather than grouped
     };
     const auto path = [](const TempTree& tree, std::size_t i) { return tree.Path(Name(i)); };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"a large copy that cannot seek", 1024 * 1024 + 4096,
          [&](FaultyFileSystem& fs, const TempTree& t) { fs.RefuseSeek(path(t, 5)); }, false},
         {"a large copy failing part-way", 1024 * 1024 + 4096,
          [&](FaultyFileSystem& fs, const TempTree& t) { fs.FailReadsAfter(path(t, 5), 6000); }, true},
         {"a small copy failing part-way", 3000,
          [&](FaultyFileSystem& fs, const TempTree& t) { fs.FailReadsAfter(path(t, 5), 100); }, true},
+    };
+#ifndef _WIN32  // Windows lets nobody write a file while the search reads it
+    cases.push_back(
         {"a small copy rewritten with another content of its size once it is open", 3000,
          [&](FaultyFileSystem& fs, const TempTree& t) {
              fs.AfterOpenRead([&t, done = false](const std::string& opened) mutable {
@@ -145,8 +148,8 @@ TEST(LargeBucket, EveryCopyIsGroupedOrNamed) {
                      t.Write(Name(5), Pattern(3000, 9));
              });
          },
-         true},
-    };
+         true});
+#endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempTree tree;
