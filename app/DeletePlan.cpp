@@ -24,7 +24,7 @@ bool IsMissing(std::error_code error) {
 
 // One member as it is on disk now, looked at through its folder as the scan entered it.
 struct Copy {
-    const GroupMember* member = nullptr;
+    GroupMember* member = nullptr;
     const FileEntry* entry = nullptr;
     std::unique_ptr<FolderHandle> folder;
     FileStatus now;
@@ -35,7 +35,7 @@ struct Copy {
     bool AsSearched() const { return AsCatalogued() && SameFile(now, searched); }
 };
 
-Copy Look(const Catalogue& catalogue, FileSystem& fileSystem, const GroupMember& member) {
+Copy Look(const Catalogue& catalogue, FileSystem& fileSystem, GroupMember& member) {
     Copy copy;
     copy.member = &member;
     copy.entry = &catalogue.allFiles.at(member.source);
@@ -65,20 +65,32 @@ DeleteResult NotMoved(std::error_code error) {
     return error.category() == FsCategory() ? DeleteResult::Changed : DeleteResult::Failed;
 }
 
-// Puts a moved file back after a doubt; doubt is the result when it stands under its old name again.
-DeleteResult PutBack(AsideFile& aside, const std::string& name, DeleteResult doubt) {
+// Puts a moved file back after a doubt; doubt is the result when it stands under its old name
+// again. The rename itself moved the file's change time: where the file was what the search read
+// (moved, as it was before the move), the times on record follow, so a later delete still takes
+// it for the file the search read.
+DeleteResult PutBack(FileSystem& fileSystem, AsideFile& aside, Copy& copy, const FileStatus& moved,
+                     DeleteResult doubt) {
     std::error_code error;
     const std::string now = aside.PutBack(error);
     if (IsMissing(error))
         return DeleteResult::AlreadyGone;  // somebody removed it from under its private name
     if (error)
         return DeleteResult::Failed;
-    return now == name ? doubt : DeleteResult::KeptBeside;
+    if (now != copy.member->name)
+        return DeleteResult::KeptBeside;
+    if (SameFile(moved, copy.searched)) {
+        const FileStatus back = fileSystem.StatIn(*copy.folder, copy.member->name);
+        if (!back.error && back.identity == moved.identity && back.size == moved.size &&
+            back.times.modified == moved.times.modified)
+            copy.member->seen = back.times;
+    }
+    return doubt;
 }
 
-DeleteResult Remove(AsideFile& aside, const std::string& name) {
+DeleteResult Remove(FileSystem& fileSystem, AsideFile& aside, Copy& copy, const FileStatus& moved) {
     const std::error_code error = aside.Remove();
-    return error ? PutBack(aside, name, DeleteResult::Failed) : DeleteResult::Deleted;
+    return error ? PutBack(fileSystem, aside, copy, moved, DeleteResult::Failed) : DeleteResult::Deleted;
 }
 
 // Every copy of the group goes: each one only while it is what the search read.
@@ -91,13 +103,13 @@ DeleteResult DeleteAsSearched(FileSystem& fileSystem, Copy& copy) {
         return NotMoved(error);
     const FileStatus moved = aside->Status();
     if (!IsCatalogued(moved, *copy.entry) || !SameFile(moved, copy.searched))
-        return PutBack(*aside, copy.member->name, DeleteResult::Changed);
-    return Remove(*aside, copy.member->name);
+        return PutBack(fileSystem, *aside, copy, moved, DeleteResult::Changed);
+    return Remove(fileSystem, *aside, copy, moved);
 }
 
 // True when other, reached afresh, is a different file of its catalogued identity and size whose
 // bytes equal those of the moved file.
-bool ProvenCopy(const Catalogue& catalogue, FileSystem& fileSystem, const GroupMember& other,
+bool ProvenCopy(const Catalogue& catalogue, FileSystem& fileSystem, GroupMember& other,
                 ReadableFile& moved, const FileStatus& movedStatus, const DeleteCallbacks& callbacks) {
     const Copy again = Look(catalogue, fileSystem, other);
     if (!again.AsCatalogued() || (movedStatus.identity.Known() && again.now.identity == movedStatus.identity))
@@ -120,15 +132,15 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
         return NotAsSearched(marked);
     const DeleteResult noCopy = marked.AsSearched() ? DeleteResult::LastCopy : DeleteResult::Changed;
     // A first look, so a file with no copy in sight is not even moved.
-    std::vector<const GroupMember*> others;
-    std::size_t position = 0;
-    for (const GroupMember& member : catalogue.Members(group)) {
-        if (position++ == k)
+    std::vector<GroupMember*> others;
+    auto member = group.firstMember;
+    for (std::size_t position = 0; position < group.memberCount; ++position, ++member) {
+        if (position == k)
             continue;
-        const Copy other = Look(catalogue, fileSystem, member);
+        const Copy other = Look(catalogue, fileSystem, *member);
         const bool markedUnderAnotherName = other.now.identity.Known() && other.now.identity == marked.now.identity;
         if (other.AsCatalogued() && !markedUnderAnotherName)
-            others.push_back(&member);
+            others.push_back(&*member);
     }
     if (others.empty())
         return noCopy;
@@ -139,18 +151,18 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
         return NotMoved(error);
     const FileStatus moved = aside->Status();
     if (!IsCatalogued(moved, *marked.entry))
-        return PutBack(*aside, marked.member->name, DeleteResult::Changed);
+        return PutBack(fileSystem, *aside, marked, moved, DeleteResult::Changed);
     // Only the bytes can tell now: times may be too coarse to show a rewrite.
-    for (const GroupMember* other : others)
+    for (GroupMember* other : others)
         if (ProvenCopy(catalogue, fileSystem, *other, aside->File(), moved, callbacks))
-            return Remove(*aside, marked.member->name);
-    return PutBack(*aside, marked.member->name, noCopy);
+            return Remove(fileSystem, *aside, marked, moved);
+    return PutBack(fileSystem, *aside, marked, moved, noCopy);
 }
 
-DeleteResult DeleteOne(const Catalogue& catalogue, FileSystem& fileSystem, const DeletePlan& plan, std::size_t k,
+DeleteResult DeleteOne(Catalogue& catalogue, FileSystem& fileSystem, const DeletePlan& plan, std::size_t k,
                        const DeleteCallbacks& callbacks) {
     const DuplicateGroup& group = catalogue.groups.at(plan.group);
-    const GroupMember& member = *std::next(catalogue.Members(group).begin(), static_cast<std::ptrdiff_t>(k));
+    GroupMember& member = *std::next(group.firstMember, static_cast<std::ptrdiff_t>(k));
     Copy marked = Look(catalogue, fileSystem, member);
     if (!plan.keepLastCopy)
         return DeleteAsSearched(fileSystem, marked);
@@ -175,7 +187,7 @@ std::optional<DeletePlan> PlanDeleteGroup(const Catalogue& catalogue, int g) {
     return plan;
 }
 
-std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, const Catalogue& catalogue, FileSystem& fileSystem,
+std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, Catalogue& catalogue, FileSystem& fileSystem,
                                         const DeleteCallbacks& callbacks) {
     std::vector<DeleteResult> results;
     results.reserve(plan.members.size());

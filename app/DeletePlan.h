@@ -46,8 +46,10 @@ struct DeleteCallbacks {
 // meanwhile can be what goes; there it must still be what the search read (identity, size and
 // times) before it is removed. With keepLastCopy its times may differ, but another member must be
 // reached afresh after the move, be a different file of its catalogued identity and size, and
-// equal the moved file byte for byte. On any doubt the file is put back under its old name.
-std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, const Catalogue& catalogue, FileSystem& fileSystem,
+// equal the moved file byte for byte. On any doubt the file is put back under its old name; the
+// rename back moves its change time, so a file that was what the search read has its times as the
+// search read them brought up to date (the only change made to the catalogue).
+std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, Catalogue& catalogue, FileSystem& fileSystem,
                                         const DeleteCallbacks& callbacks = {});
 
 }  // namespace zwf

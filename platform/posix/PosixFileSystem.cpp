@@ -120,16 +120,26 @@ int RenameToPrivate(int folderFd, const std::string& from, const std::string& to
 }
 
 // Renames from to to, which must be free: EEXIST when it is taken. A file system without that
-// kind of rename gets a new link that cannot replace anything, then the old name removed.
+// kind of rename gets a new link that cannot replace anything, then the old name removed; one
+// without links either, a plain rename once the name was seen free (only a program making that
+// very name in the same instant could then lose its file).
 int RenameNoReplace(int folderFd, const std::string& from, const std::string& to) {
     if (::renameat2(folderFd, from.c_str(), folderFd, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (!Unsupported(errno))
         return errno;
-    if (::linkat(folderFd, from.c_str(), folderFd, to.c_str(), 0) != 0)
+    if (::linkat(folderFd, from.c_str(), folderFd, to.c_str(), 0) == 0) {
+        ::unlinkat(folderFd, from.c_str(), 0);
+        return 0;
+    }
+    if (errno == EEXIST || errno == ENOENT)
         return errno;
-    ::unlinkat(folderFd, from.c_str(), 0);
-    return 0;
+    struct stat info {};
+    if (::fstatat(folderFd, to.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(folderFd, from.c_str(), folderFd, to.c_str()) == 0 ? 0 : errno;
 }
 
 class PosixAside final : public AsideFile {

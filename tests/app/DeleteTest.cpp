@@ -321,6 +321,22 @@ TEST_F(DeleteTest, ASaveOverTheMarkedNameDuringTheDeleteIsNeverWhatGoes) {
     }
 }
 
+// A file the delete moved aside and put back is still the file the search read: the rename back
+// moves its change time, and nothing else about it.
+TEST_F(DeleteTest, AFilePutBackIsStillTheFileTheSearchRead) {
+    SearchAndSelect(1);
+    window.Check([&](HeadlessWindow&) { Rewrite(tree, "2/b", "xx"); });
+    window.Click(ctl::kDeleteMarked).Check([&](HeadlessWindow& w) {
+        ExpectOnDisk({"1/b", "2/b"}, {});
+        EXPECT_EQ(w.LineTotal(ctl::kMemberList), 2);
+        EXPECT_THAT(fileSystem.DeleteCalls(), ElementsAre(Path("1/b")));
+    });
+    window.Click(ctl::kDeleteGroup);
+    RunSession();
+    ExpectOnDisk({"2/b"}, {"1/b"});
+    EXPECT_EQ(tree.Read("2/b"), "xx");
+}
+
 TEST_F(DeleteTest, InputDuringADeleteIsDiscarded) {
     SearchAndSelect(0);
     window.Click(ctl::kDeleteGroup).DuringWork(UserAction::Clicked(ctl::kDeleteGroup));
