@@ -13,9 +13,11 @@ namespace zwf::detect {
 
 namespace {
 
-// A file's fingerprint, or nothing when the file could not be read as catalogued.
+// A file's fingerprint, or nothing when the file could not be read as catalogued: error then
+// says why, where a read failed.
 using Fingerprint = std::optional<std::uint64_t>;
-using FingerprintFn = std::function<Fingerprint(ReadableFile&, std::uint64_t size, std::span<std::byte> buffer)>;
+using FingerprintFn =
+    std::function<Fingerprint(ReadableFile&, std::uint64_t size, std::span<std::byte> buffer, std::error_code& error)>;
 
 // The block a whole file is fingerprinted in.
 constexpr std::size_t kWholePrintBlock = 256 * 1024;
@@ -77,9 +79,10 @@ std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext&
         buffer.Resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(bucket.size, kPrefixBytes, bufferBytes)));
         const std::size_t file = bucket.files[jobs[j].position];
         auto handle = context.Open(file);
-        Fingerprint print = handle ? fingerprint(*handle, bucket.size, buffer.Span()) : std::nullopt;
+        std::error_code error;
+        Fingerprint print = handle ? fingerprint(*handle, bucket.size, buffer.Span(), error) : std::nullopt;
         if (handle && !print)
-            context.seen.Refuse(file, make_error_code(FsError::Changed));
+            context.seen.Refuse(file, error ? error : make_error_code(FsError::Changed));  // else shorter or longer
         prints[jobs[j].chosen][jobs[j].position] = print;
     });
     std::vector<Bucket> out;
@@ -92,9 +95,8 @@ std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext&
     return out;
 }
 
-Fingerprint PrefixPrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer) {
+Fingerprint PrefixPrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer, std::error_code& error) {
     const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(size, kPrefixBytes));
-    std::error_code error;
     if (ReadFully(file, buffer.first(want), error) != want || error)
         return std::nullopt;
     if (want == size && !AtEnd(file))
@@ -102,8 +104,7 @@ Fingerprint PrefixPrint(ReadableFile& file, std::uint64_t size, std::span<std::b
     return BlockHash(buffer.first(want));
 }
 
-Fingerprint SuffixPrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer) {
-    std::error_code error;
+Fingerprint SuffixPrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer, std::error_code& error) {
     // A file that cannot seek is read its way to the end, so it is fingerprinted as any other.
     if (!file.Seek(size - kPrefixBytes)) {
         for (std::uint64_t left = size - kPrefixBytes; left > 0;) {
@@ -118,11 +119,10 @@ Fingerprint SuffixPrint(ReadableFile& file, std::uint64_t size, std::span<std::b
     return BlockHash(buffer.first(kPrefixBytes));
 }
 
-Fingerprint WholePrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer) {
+Fingerprint WholePrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer, std::error_code& error) {
     std::uint64_t print = 0;
     for (std::uint64_t left = size; left > 0;) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
-        std::error_code error;
         if (ReadFully(file, buffer.first(want), error) != want || error)
             return std::nullopt;
         print = BlockHash(std::as_bytes(std::span(&print, 1))) ^ BlockHash(buffer.first(want));

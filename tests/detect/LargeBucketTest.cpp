@@ -128,7 +128,8 @@ TEST(LargeBucket, EveryCopyIsGroupedOrNamed) {
         const char* what;
         std::size_t size;  // large ones are fingerprinted at their end too
         std::function<void(FaultyFileSystem&, const TempTree&)> arm;
-        bool named;  // copy 5 is named rather than grouped
+        bool named;  // copy 5 is named rather than grouped, with the reason
+        std::error_code reason = std::make_error_code(std::errc::io_error);
     };
     const auto path = [](const TempTree& tree, std::size_t i) { return tree.Path(Name(i)); };
     std::vector<Case> cases = {
@@ -136,6 +137,8 @@ TEST(LargeBucket, EveryCopyIsGroupedOrNamed) {
          [&](FaultyFileSystem& fs, const TempTree& t) { fs.RefuseSeek(path(t, 5)); }, false},
         {"a large copy failing part-way", 1024 * 1024 + 4096,
          [&](FaultyFileSystem& fs, const TempTree& t) { fs.FailReadsAfter(path(t, 5), 6000); }, true},
+        {"a large copy failing at its first look", 1024 * 1024 + 4096,
+         [&](FaultyFileSystem& fs, const TempTree& t) { fs.FailReadsAfter(path(t, 5), 100); }, true},
         {"a small copy failing part-way", 3000,
          [&](FaultyFileSystem& fs, const TempTree& t) { fs.FailReadsAfter(path(t, 5), 100); }, true},
     };
@@ -148,7 +151,7 @@ TEST(LargeBucket, EveryCopyIsGroupedOrNamed) {
                      t.Write(Name(5), Pattern(3000, 9));
              });
          },
-         true});
+         true, make_error_code(FsError::Changed)});
 #endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -165,6 +168,7 @@ TEST(LargeBucket, EveryCopyIsGroupedOrNamed) {
         if (c.named) {
             EXPECT_EQ(search.Relative(search.catalogue.FullPath(search.catalogue.allFiles[search.report.unread[0].file])),
                       Name(5));
+            EXPECT_EQ(search.report.unread[0].error, c.reason);
         }
     }
 }
