@@ -4,6 +4,7 @@
 #include <memory>
 #include <numeric>
 #include <string>
+#include <utility>
 
 #include "catalogue/ReachFolder.h"
 #include "detect/FilesEqual.h"
@@ -108,9 +109,10 @@ DeleteResult DeleteAsSearched(FileSystem& fileSystem, Copy& copy) {
 }
 
 // True when other, reached afresh, is a different file of its catalogued identity and size whose
-// bytes equal those of the moved file.
-bool ProvenCopy(const Catalogue& catalogue, FileSystem& fileSystem, GroupMember& other,
-                ReadableFile& moved, const FileStatus& movedStatus, const DeleteCallbacks& callbacks) {
+// bytes equal those of the moved file. read tells whether the moved file was read before: it is
+// read again from its start, where it can be.
+bool ProvenCopy(const Catalogue& catalogue, FileSystem& fileSystem, GroupMember& other, ReadableFile& moved,
+                const FileStatus& movedStatus, bool& read, const DeleteCallbacks& callbacks) {
     const Copy again = Look(catalogue, fileSystem, other);
     if (!again.AsCatalogued() || (movedStatus.identity.Known() && again.now.identity == movedStatus.identity))
         return false;  // gone with the move (a second view of the moved file), changed, or the moved file
@@ -122,7 +124,9 @@ bool ProvenCopy(const Catalogue& catalogue, FileSystem& fileSystem, GroupMember&
     if (!IsCatalogued(opened, *again.entry) ||
         (movedStatus.identity.Known() && opened.identity == movedStatus.identity))
         return false;
-    return moved.Seek(0) && ContentsEqual(moved, *file, again.entry->size, callbacks.compareProgress);
+    if (std::exchange(read, true) && !moved.Seek(0))
+        return false;
+    return ContentsEqual(moved, *file, again.entry->size, callbacks.compareProgress) != 0;
 }
 
 // The marked copy goes only while another copy is proven to stay.
@@ -153,8 +157,9 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
     if (!IsCatalogued(moved, *marked.entry))
         return PutBack(fileSystem, *aside, marked, moved, DeleteResult::Changed);
     // Only the bytes can tell now: times may be too coarse to show a rewrite.
+    bool read = false;
     for (GroupMember* other : others)
-        if (ProvenCopy(catalogue, fileSystem, *other, aside->File(), moved, callbacks))
+        if (ProvenCopy(catalogue, fileSystem, *other, aside->File(), moved, read, callbacks))
             return Remove(fileSystem, *aside, marked, moved);
     return PutBack(fileSystem, *aside, marked, moved, noCopy);
 }

@@ -19,8 +19,8 @@ bool Unchanged(ReadableFile& file, const FileStatus& atOpen) {
 }  // namespace
 
 int ContentsEqual(ReadableFile& first, ReadableFile& second, std::uint64_t size, const SearchProgressFn& progress) {
-    const ComparedFiles atStart{first.Status(), second.Status()};
-    if (atStart.first.error || atStart.second.error)
+    const FileStatus firstAtStart = first.Status(), secondAtStart = second.Status();
+    if (firstAtStart.error || secondAtStart.error)
         return 0;
     const auto blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlockBytes));
     detect::AlignedBuffer firstBlock(blockBytes), secondBlock(blockBytes);
@@ -40,24 +40,7 @@ int ContentsEqual(ReadableFile& first, ReadableFile& second, std::uint64_t size,
     }
     if (!detect::AtEnd(first) || !detect::AtEnd(second))
         return 0;
-    return Unchanged(first, atStart.first) && Unchanged(second, atStart.second) ? 1 : 0;
-}
-
-int FilesEqual(FileSystem& fileSystem, const std::string& firstPath, const std::string& secondPath,
-               std::uint64_t size, const SearchProgressFn& progress, ComparedFiles* seen) {
-    std::error_code error;
-    auto first = fileSystem.OpenRead(firstPath, error);
-    if (!first || error)
-        return 0;
-    auto second = fileSystem.OpenRead(secondPath, error);
-    if (!second || error)
-        return 0;
-    const ComparedFiles atOpen{first->Status(), second->Status()};
-    if (!ContentsEqual(*first, *second, size, progress))
-        return 0;
-    if (seen)
-        *seen = atOpen;
-    return 1;
+    return Unchanged(first, firstAtStart) && Unchanged(second, secondAtStart) ? 1 : 0;
 }
 
 }  // namespace zwf
