@@ -337,6 +337,16 @@ TEST_F(DeleteTest, AFilePutBackIsStillTheFileTheSearchRead) {
     EXPECT_EQ(tree.Read("2/b"), "xx");
 }
 
+// The first other copy no longer equal, the next one proves the marked copy is not the last.
+TEST_F(DeleteTest, AnotherCopyProvesWhatTheFirstNoLongerCan) {
+    SearchAndSelect(0);
+    window.Check([&](HeadlessWindow&) { Rewrite(tree, "2/a.txt", "sama"); });
+    window.Click(ctl::kDeleteMarked);
+    RunSession();
+    ExpectOnDisk({"2/a.txt", "2/kopie.txt"}, {"1/a.txt"});
+    EXPECT_EQ(tree.Read("2/kopie.txt"), "same");
+}
+
 TEST_F(DeleteTest, InputDuringADeleteIsDiscarded) {
     SearchAndSelect(0);
     window.Click(ctl::kDeleteGroup).DuringWork(UserAction::Clicked(ctl::kDeleteGroup));
