@@ -43,13 +43,14 @@ public:
             done += step() ? 1 : 0;
         ::_exit(done > 0 ? 1 : 0);
     }
-    // Stops the process; true when it made its change at least once.
-    bool Stop() {
+    // Stops the process; its exit status: 1 when it made its change at least once, else 0, or
+    // whatever the step ended it with.
+    int Stop() {
         ::kill(m_pid, SIGTERM);
         int status = 0;
         ::waitpid(m_pid, &status, 0);
         m_pid = -1;
-        return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     ~Racer() {
         if (m_pid > 0)
@@ -97,30 +98,53 @@ int Tries() {
     return tries ? std::atoi(tries) : 150;
 }
 
-// A program saving the marked file the usual way, a new file of the same size renamed over its
-// name, again and again, while the delete runs: the newest save is always still there.
+// Saves over path again and again the usual way, a new file of the same size renamed over the
+// name, as an editor saving often would. Before each save it looks for its last one: when that is
+// gone, and not back within 50 ms, it was lost, and the process ends at once.
+class Saver {
+public:
+    enum Outcome { NoSave = 0, Saved = 1, Lost = 2 };
+    explicit Saver(const std::string& path) : m_path(path), m_temporary(path + ".tmp") {}
+    int operator()() {
+        if (m_last != 0 && !Present() && (::usleep(50000), !Present()))
+            ::_exit(Lost);
+        const int fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        struct stat info {};
+        const bool written = fd >= 0 && ::write(fd, "zz", 2) == 2 && ::fstat(fd, &info) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        if (!written || ::rename(m_temporary.c_str(), m_path.c_str()) != 0)
+            return false;
+        m_last = info.st_ino;
+        return true;
+    }
+
+private:
+    bool Present() const {
+        struct stat info {};
+        return ::stat(m_path.c_str(), &info) == 0 && info.st_ino == m_last;
+    }
+    std::string m_path, m_temporary;
+    ino_t m_last = 0;
+};
+
+// A program saving over the marked file while the delete runs never loses a save.
 TEST(DeleteRace, AProgramSavingOverTheMarkedFileNeverLosesItsSave) {
     int raced = 0;
     for (int attempt = 0; attempt < Tries(); ++attempt) {
         TempTree tree{{"1/b", "bb"}, {"2/b", "bb"}};
         Searched searched({tree.Path()});
         ASSERT_EQ(searched.catalogue.groups.size(), 1u);
-        const std::string name = tree.Path("1/b"), temporary = tree.Path("1/b.tmp");
-        const useconds_t pause = static_cast<useconds_t>(attempt % 40);
-        Racer saver([&] {
-            ::usleep(pause);
-            return WriteFile(temporary.c_str(), "zz", 2) && ::rename(temporary.c_str(), name.c_str()) == 0;
-        });
+        Saver save(tree.Path("1/b"));
+        Racer saver([&] { return save(); });
         const DeleteResult result = searched.DeleteMarked(0);
-        const bool saved = saver.Stop();
-        raced += saved && result == DeleteResult::Deleted;
-        if (saved) {
-            EXPECT_EQ(tree.Read("1/b"), "zz") << "try " << attempt;
-        }
+        const int outcome = saver.Stop();
+        EXPECT_NE(outcome, Saver::Lost) << "try " << attempt;
+        raced += outcome == Saver::Saved && result == DeleteResult::Deleted;
         EXPECT_EQ(tree.Read("2/b"), "bb");
         EXPECT_THAT(PrivateNames(tree.Path()), IsEmpty());
     }
-    std::printf("%d of %d sessions deleted the copy while a save was under way\n", raced, Tries());
+    std::printf("%d of %d sessions deleted the copy while saves came\n", raced, Tries());
 }
 
 // A program exchanging the marked file's name with a unique file's, over and over: the unique
