@@ -15,8 +15,9 @@ struct RunOptions {
 
 // Runs the program on a window the front end has created with the controls of app/Layout.h:
 // the event loop until the close request, then closes the window and shows the credits.
-// Returns the process's exit code. A front end whose window could not be created returns 0
-// without calling this (no credits then). Tests pass options other than the defaults.
+// Returns the process's exit code, 0. A front end whose window could not be created does not call
+// this (no credits then) and ends on its own: the Windows program with 0, the Linux program with
+// EXIT_FAILURE. Tests pass options other than the defaults.
 int Run(Window& window, FileSystem& fileSystem, const RunOptions& options = {});
 
 }  // namespace zwf

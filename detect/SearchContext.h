@@ -22,7 +22,8 @@ struct SearchContext {
     FileSystem& fileSystem;
     ProgressMeter& progress;
     SeenFiles& seen;
-    Workers& workers;  // how many files may be read at once, each by its own thread
+    Workers& workers;  // the pool of reading threads, kept for the whole search (one thread where the
+                       // file system reads one file at a time)
 
     unsigned Threads() const { return workers.Count(); }
 
