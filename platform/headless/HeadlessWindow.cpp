@@ -180,7 +180,7 @@ bool HeadlessWindow::Deliver(const UserAction& action, WindowEvent& event) {
 }
 
 WindowEvent HeadlessWindow::WaitEvent() {
-    if (m_closed)
+    if (m_closed || std::exchange(m_closeAsked, false))
         return WindowEvent{WindowEvent::Kind::Close};
     if (std::exchange(m_turnOwed, false))
         return WindowEvent{};
@@ -244,7 +244,10 @@ void HeadlessWindow::DiscardInputMadeDuringWork() {
     if (!m_working)
         return;
     while (!m_script.empty() && m_script.front().duringWork) {
-        m_discarded.push_back(std::move(m_script.front()));
+        if (m_script.front().kind == UserAction::Kind::Close)
+            m_closeAsked = true;  // kept: answered once the work is done
+        else
+            m_discarded.push_back(std::move(m_script.front()));
         m_script.pop_front();
     }
 }

@@ -20,7 +20,7 @@ struct UserAction {
     Kind kind = Kind::Click;
     int control = -1;
     int line = -1;
-    bool duringWork = false;  // made while the program is busy: the window must discard it
+    bool duringWork = false;  // made while the program is busy: discarded, but a close request is kept
     std::function<void(HeadlessWindow&)> check{};  // Kind::Check: looks at the window, raises nothing
 
     static UserAction Clicked(int id) { return {.kind = Kind::Click, .control = id}; }
@@ -72,7 +72,7 @@ public:
     bool IsVisible(int id) const;  // also answers for the progress bar's id
     bool IsClosed() const { return m_closed; }
     // Nothing left to report before the script's next action: no turn owed, no event queued.
-    bool IsIdle() const { return m_closed || (!m_turnOwed && m_pending.empty()); }
+    bool IsIdle() const { return m_closed || (!m_turnOwed && m_pending.empty() && !m_closeAsked); }
     bool HasScriptLeft() const { return !m_script.empty(); }
     int ProgressPosition() const { return m_progress; }
 
@@ -134,6 +134,7 @@ private:
     std::deque<WindowEvent> m_pending;  // the second half of a double-click
     bool m_turnOwed = true;  // the turn after start, or after a control event
     bool m_closed = false;
+    bool m_closeAsked = false;  // during work, for the first wait after it
     bool m_working = false;
     bool m_barShown = false;
     int m_progress = 0;

@@ -240,7 +240,6 @@ void QtWindow::BeginWork() {
     QCoreApplication::instance()->installEventFilter(m_inputBlocker.get());
     QCoreApplication::instance()->installEventFilter(m_paintThrottle.get());
     m_paintThrottle->Restart();
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 void QtWindow::KeepAlive() {
@@ -261,7 +260,6 @@ void QtWindow::EndWork() {
     QCoreApplication::instance()->removeEventFilter(m_paintThrottle.get());
     m_paintThrottle->Release();
     QCoreApplication::instance()->removeEventFilter(m_inputBlocker.get());
-    QGuiApplication::restoreOverrideCursor();
     m_working = false;
 }
 

@@ -284,6 +284,7 @@ void Win32Window::PumpWhileBusy(Painting painting) {
             m_closeDeferred = true;
             break;
         case win32::WhileBusy::Dispatch:
+            ::TranslateMessage(&message);  // Alt+Space opens the system menu
             ::DispatchMessageW(&message);
             break;
         }

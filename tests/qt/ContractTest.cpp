@@ -1,4 +1,5 @@
 // The Qt window under the contract that every window keeps.
+#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -57,7 +58,11 @@ public:
             list->viewport()->mapTo(m_window.Widget(), list->visualItemRect(list->item(line)).center());
         QTest::mouseDClick(m_window.Widget()->windowHandle(), Qt::LeftButton, {}, at);
     }
-    void RequestClose() override { m_window.Widget()->close(); }
+    // The close box, Alt+F4 and the window menu belong to the window manager; each reaches the
+    // window as the same close event from the window system.
+    void RequestClose(CloseWay) override {
+        QCoreApplication::postEvent(m_window.Widget()->windowHandle(), new QCloseEvent());
+    }
 
     std::vector<WindowEvent> EventsUntilIdle() override {
         QCoreApplication::processEvents();

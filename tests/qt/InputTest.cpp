@@ -159,14 +159,5 @@ TEST_F(QtWindowTest, PaintsHeldBackDuringWorkComeAfterwardsAndTheWindowPaintsOnA
     EXPECT_GT(paints.count, afterWork);
 }
 
-TEST_F(QtWindowTest, CloseRequestDuringWorkIsDeliveredAfterwards) {
-    window->BeginWork();
-    window->Widget()->close();
-    window->KeepAlive();
-    window->EndWork();
-    EXPECT_TRUE(window->IsOpen());
-    EXPECT_THAT(TakeEvents(), ElementsAre(WindowEvent{WindowEvent::Kind::Close, -1, Action::None}));
-}
-
 }  // namespace
 }  // namespace zwf::test

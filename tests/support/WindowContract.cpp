@@ -189,7 +189,7 @@ TEST_P(WindowContract, ADoubleClickOnALineNotSelectedSelectsItThenReportsTheDoub
 
 TEST_P(WindowContract, CloseBoxOnlyAsksAndTheWindowStaysUntilTheProgramClosesIt) {
     driver->EventsUntilIdle();
-    driver->RequestClose();
+    driver->RequestClose(WindowDriver::CloseWay::CloseBox);
     EXPECT_THAT(ControlEventsUntilIdle(), ElementsAre(WindowEvent{Kind::Close, -1, Action::None}));
     EXPECT_TRUE(driver->IsOpen());
     window().Close();
@@ -210,6 +210,38 @@ TEST_P(WindowContract, AClosedWindowDoesNothingAndEveryWaitReportsCloseAtOnce) {
     EXPECT_FALSE(driver->IsVisible(ctl::kProgress));
     EXPECT_EQ(window().WaitEvent().kind, Kind::Close);
     EXPECT_EQ(window().WaitEvent().kind, Kind::Close);
+}
+
+// Long work: what the user does to the controls meanwhile is dropped, never acted on later, and
+// afterwards input counts again.
+TEST_P(WindowContract, InputDuringWorkRaisesNothingAfterwards) {
+    Fill(ctl::kGroupList, {"a", "b"});
+    window().BeginWork();
+    driver->ClickButton(ctl::kAddFolder);
+    driver->ClickLine(ctl::kGroupList, 1);
+    window().KeepAlive();
+    driver->ClickButton(ctl::kReset);  // still waiting when the work ends
+    window().EndWork();
+    EXPECT_THAT(ControlEventsUntilIdle(), IsEmpty());
+    EXPECT_EQ(window().SelectedLine(ctl::kGroupList), -1);
+    driver->ClickButton(ctl::kReset);
+    EXPECT_THAT(ControlEventsUntilIdle(), ElementsAre(ControlEvent(ctl::kReset, Action::Click)));
+}
+
+// A close request made during work, whichever way the user asks, is kept and answered once the
+// work ends; the window stays until the program closes it.
+TEST_P(WindowContract, ACloseRequestDuringWorkIsKeptUntilTheWorkEnds) {
+    using Way = WindowDriver::CloseWay;
+    for (Way way : {Way::CloseBox, Way::Keyboard, Way::SystemMenu}) {
+        SCOPED_TRACE(testing::Message() << "way " << static_cast<int>(way));
+        window().BeginWork();
+        driver->RequestClose(way);
+        window().KeepAlive();
+        window().KeepAlive();
+        window().EndWork();
+        EXPECT_THAT(ControlEventsUntilIdle(), ElementsAre(WindowEvent{Kind::Close, -1, Action::None}));
+        EXPECT_TRUE(driver->IsOpen());
+    }
 }
 
 TEST_P(WindowContract, ProgressBarStandsInTheSearchButtonsPlaceAndStartsAtZeroEachTime) {

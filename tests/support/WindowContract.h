@@ -45,7 +45,9 @@ public:
     virtual void ClickButton(int id) = 0;
     virtual void ClickLine(int id, int line) = 0;
     virtual void DoubleClickLine(int id, int line) = 0;
-    virtual void RequestClose() = 0;  // the close box
+    // The user's ways of asking a window to close.
+    enum class CloseWay { CloseBox, Keyboard, SystemMenu };  // Keyboard: Alt+F4
+    virtual void RequestClose(CloseWay way) = 0;
 
     // Waits for events until the window would wait for the user again; returns them in order.
     virtual std::vector<WindowEvent> EventsUntilIdle() = 0;

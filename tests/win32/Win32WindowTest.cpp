@@ -5,6 +5,7 @@
 
 #include "app/Layout.h"
 #include "platform/win32/Win32Window.h"
+#include "platform/win32/MessageFilter.h"
 #include "platform/win32/Utf16.h"
 #include "tests/support/WindowContract.h"
 
@@ -71,7 +72,22 @@ public:
         PostLineClick(Item(id), line);
         PostLineClick(Item(id), line, WM_LBUTTONDBLCLK);
     }
-    void RequestClose() override { ::PostMessageW(m_main, WM_CLOSE, 0, 0); }
+    // What each of the user's ways becomes in the window's queue: a click on the close box and
+    // the system menu's "Close" a system command, Alt+F4 the key with Alt held.
+    void RequestClose(CloseWay way) override {
+        constexpr LPARAM kAltHeld = 1 << 29;
+        switch (way) {
+        case CloseWay::CloseBox:
+            ::PostMessageW(m_main, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(kClientWidth - 8, 8));
+            break;
+        case CloseWay::Keyboard:
+            ::PostMessageW(m_main, WM_SYSKEYDOWN, VK_F4, 1 | kAltHeld);
+            break;
+        case CloseWay::SystemMenu:
+            ::PostMessageW(m_main, WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
+        }
+    }
 
     // A message for no window, posted behind everything queued: once a wait has taken it, the
     // window would wait for the user next.
@@ -259,21 +275,31 @@ TEST_F(Win32WindowTest, ShiftTabMovesTheFocusBackwards) {
     ::SetKeyboardState(keys);
 }
 
-TEST_F(Win32WindowTest, InputDuringWorkIsDroppedAndACloseRequestWaits) {
-    window->AppendLine(ctl::kAllFilesList, "a");
-    window->AppendLine(ctl::kAllFilesList, "b");
+// During work the window paints and the frame stays the user's; the controls take nothing.
+TEST_F(Win32WindowTest, DuringWorkTheWindowPaintsAndOnlyTheFrameTakesInput) {
     window->BeginWork();
-    ::PostMessageW(Item(ctl::kSearch), BM_CLICK, 0, 0);
-    ClickLine(ctl::kAllFilesList, 1);
-    ::PostMessageW(main, WM_CLOSE, 0, 0);
     ::InvalidateRect(Item(ctl::kAllFilesList), nullptr, TRUE);
-    window->KeepAlive();
-    EXPECT_FALSE(::GetUpdateRect(Item(ctl::kAllFilesList), nullptr, FALSE)) << "painted while busy";
-    ::PostMessageW(Item(ctl::kReset), BM_CLICK, 0, 0);
+    window->KeepAlive();  // the first call paints at once
+    EXPECT_FALSE(::GetUpdateRect(Item(ctl::kAllFilesList), nullptr, FALSE)) << "not painted while busy";
+    ::InvalidateRect(Item(ctl::kAllFilesList), nullptr, TRUE);
     window->EndWork();
-    EXPECT_EQ(window->SelectedLine(ctl::kAllFilesList), -1);
-    EXPECT_EQ(window->WaitEvent().kind, Kind::Close);
-    EXPECT_EQ(Drain().kind, Kind::Other) << "no click is replayed after the work";
+    EXPECT_FALSE(::GetUpdateRect(Item(ctl::kAllFilesList), nullptr, FALSE)) << "not painted as the work ended";
+    using win32::WhileBusy;
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        WhileBusy expected;
+    } cases[] = {
+        {WM_LBUTTONDOWN, 0, WhileBusy::Discard},       {WM_KEYDOWN, VK_SPACE, WhileBusy::Discard},
+        {BM_CLICK, 0, WhileBusy::Discard},             {WM_COMMAND, ctl::kReset, WhileBusy::Discard},
+        {WM_NCLBUTTONDOWN, HTCAPTION, WhileBusy::Dispatch},  // moving the window
+        {WM_NCLBUTTONDOWN, HTCLOSE, WhileBusy::Dispatch},    {WM_SYSKEYDOWN, VK_F4, WhileBusy::Dispatch},
+        {WM_SYSCOMMAND, SC_MOVE, WhileBusy::Dispatch}, {WM_CLOSE, 0, WhileBusy::Defer},
+    };
+    for (const auto& c : cases) {
+        const MSG message{main, c.message, c.wParam, 0, 0, {}};
+        EXPECT_EQ(win32::ClassifyWhileBusy(message), c.expected) << "message " << c.message;
+    }
 }
 
 TEST_F(Win32WindowTest, ProgressBarIsASmoothCommonControlInTheSearchButtonsPlace) {
