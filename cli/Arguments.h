@@ -18,8 +18,14 @@ struct Arguments {
 // zwf [-0|--null | -m|--summary | --json] [--] FOLDER...,   zwf -h|--help   and   zwf -V|--version
 Arguments ParseArguments(const std::vector<std::string>& arguments);
 
+// How zwf is called: printed first by --help, and after a usage error.
+inline constexpr const char* kSynopsis =
+    "Aufruf: zwf [-0 | -m | --summary | --json] [--] ORDNER...\n"
+    "        zwf -h | --help\n"
+    "        zwf -V | --version\n";
+
+// The rest of --help.
 inline constexpr const char* kUsage =
-    "Aufruf: zwf [-0 | --summary | --json] ORDNER...\n"
     "Findet Dateien mit gleichem Inhalt unterhalb der Ordner und gibt sie aus. Löscht nichts.\n"
     "\n"
     "  -0, --null     jeden Pfad mit einem NUL-Zeichen abschließen, jede Gruppe mit einem weiteren\n"
@@ -27,9 +33,19 @@ inline constexpr const char* kUsage =
     "      --json     Ergebnis als JSON ausgeben\n"
     "  -h, --help     diese Hilfe\n"
     "  -V, --version  Versionsnummer ausgeben\n"
+    "      --         alles Folgende ist ein Ordner, auch wenn es mit - beginnt\n"
     "\n"
     "Ohne Option: die Pfade jeder Gruppe, einer pro Zeile, nach jeder Gruppe eine Leerzeile.\n"
-    "Exit-Status 0, oder 2 bei falschem Aufruf oder wenn ein Ordner oder eine Datei nicht gelesen\n"
-    "werden konnte (auf der Standardfehlerausgabe genannt).\n";
+    "--null, --summary und --json schließen einander aus.\n"
+    "\n"
+    "Exit-Status:\n"
+    "  0  gesucht und ausgegeben, ob gleiche Dateien gefunden wurden oder nicht; oder die Hilfe\n"
+    "     oder die Versionsnummer ausgegeben\n"
+    "  2  falscher Aufruf; ein Ordner existiert nicht oder ließ sich nicht oder nur zum Teil\n"
+    "     lesen; eine Datei, deren Größe eine andere teilt, ließ sich nicht so lesen, wie sie\n"
+    "     katalogisiert wurde (nicht lesbar, ersetzt oder beim Lesen verändert); oder die\n"
+    "     Ausgabe ließ sich nicht schreiben. Jeder solche Ordner und jede solche Datei wird\n"
+    "     mit dem Grund auf der Standardfehlerausgabe genannt; alles Übrige wird trotzdem\n"
+    "     durchsucht und ausgegeben.\n";
 
 }  // namespace zwf::cli

@@ -3,7 +3,7 @@
 namespace zwf::cli {
 
 void TermProgress::FilesFound(std::uint64_t files) {
-    Show("Durchsuche Ordner: " + std::to_string(files) + " Dateien");
+    Show("Durchsuche Ordner: " + std::to_string(files) + (files == 1 ? " Datei" : " Dateien"));
 }
 
 void TermProgress::Compared(std::uint64_t done, std::uint64_t total) {

@@ -1,8 +1,8 @@
 // zwf: finds files with identical content below the folders given and prints them. It never deletes.
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "catalogue/ScanFolder.h"
@@ -16,9 +16,53 @@ namespace {
 
 constexpr int kExitTrouble = 2;
 
+// Why something failed, in German like the rest of the output: the common reasons in words of
+// their own (the C library's are English here, whatever the locale, since zwf never sets one),
+// any other in the system's words.
+std::string Reason(std::error_code error) {
+    using std::errc;
+    static constexpr struct {
+        errc condition;
+        const char* text;
+    } kReasons[] = {
+        {errc::no_such_file_or_directory, "Datei oder Ordner nicht gefunden"},
+        {errc::permission_denied, "Zugriff verweigert"},
+        {errc::operation_not_permitted, "Vorgang nicht erlaubt"},
+        {errc::not_a_directory, "ist kein Ordner"},
+        {errc::is_a_directory, "ist ein Ordner"},
+        {errc::io_error, "Ein-/Ausgabefehler"},
+        {errc::too_many_files_open, "zu viele offene Dateien"},
+        {errc::too_many_files_open_in_system, "zu viele offene Dateien im System"},
+        {errc::filename_too_long, "Name zu lang"},
+        {errc::too_many_symbolic_link_levels, "zu viele Ebenen symbolischer Verknüpfungen"},
+        {errc::too_many_links, "zu viele Verknüpfungen"},
+        {errc::device_or_resource_busy, "belegt oder von einem anderen Programm gesperrt"},
+        {errc::no_space_on_device, "kein Platz mehr auf dem Gerät"},
+        {errc::file_too_large, "Datei zu groß"},
+        {errc::not_enough_memory, "nicht genug Speicher"},
+        {errc::bad_file_descriptor, "ungültiger Dateideskriptor"},
+        {errc::broken_pipe, "die lesende Seite der Pipe ist geschlossen"},
+        {errc::invalid_argument, "ungültiger Name oder Aufruf"},
+    };
+    for (const auto& reason : kReasons)
+        if (error == reason.condition)
+            return reason.text;
+    return error.message();
+}
+
 // Names a folder or file that could not be read, and why. The search goes on without it.
 void Complain(const std::string& what, std::error_code error) {
-    std::fprintf(stderr, "zwf: %s: %s\n", what.c_str(), error.message().c_str());
+    std::fprintf(stderr, "zwf: %s: %s\n", what.c_str(), Reason(error).c_str());
+}
+
+// Ends with status, or with kExitTrouble, named on stderr, when standard output could not be written.
+int Finish(int status) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const std::error_code error(errno != 0 ? errno : EIO, std::generic_category());
+        std::fprintf(stderr, "zwf: Ausgabe konnte nicht geschrieben werden: %s\n", Reason(error).c_str());
+        return kExitTrouble;
+    }
+    return status;
 }
 
 }  // namespace
@@ -26,17 +70,17 @@ void Complain(const std::string& what, std::error_code error) {
 int main(int argc, char** argv) {
     const zwf::cli::Arguments arguments = zwf::cli::ParseArguments(zwf::cli::Utf8Arguments(argc, argv));
     if (!arguments.error.empty()) {
-        std::fprintf(stderr, "zwf: %s\nAufruf: zwf [-0 | --summary | --json] ORDNER...  (zwf --help)\n",
-                     arguments.error.c_str());
+        std::fprintf(stderr, "zwf: %s\n%s", arguments.error.c_str(), zwf::cli::kSynopsis);
         return kExitTrouble;
     }
     if (arguments.help) {
+        std::fputs(zwf::cli::kSynopsis, stdout);
         std::fputs(zwf::cli::kUsage, stdout);
-        return 0;
+        return Finish(0);
     }
     if (arguments.version) {
         std::fputs("zwf " ZWF_VERSION "\n", stdout);
-        return 0;
+        return Finish(0);
     }
     const std::vector<std::string>& folders = arguments.folders;
 
@@ -76,10 +120,5 @@ int main(int argc, char** argv) {
     case zwf::cli::Format::Summary: zwf::cli::PrintSummary(stdout, catalogue); break;
     case zwf::cli::Format::Json: zwf::cli::PrintJson(stdout, catalogue); break;
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        const int error = errno;
-        std::fprintf(stderr, "zwf: Ausgabe konnte nicht geschrieben werden: %s\n", std::strerror(error));
-        status = kExitTrouble;
-    }
-    return status;
+    return Finish(status);
 }

@@ -26,11 +26,11 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
-Outcome RunZwf(const TempTree& scratch, const std::string& arguments, const std::string& prefix = "") {
+// Runs a shell command, its standard error sent to a file in scratch.
+Outcome RunCommand(const TempTree& scratch, const std::string& command) {
     const std::string errFile = scratch.Path("stderr.txt");
-    const std::string command = prefix + std::string(ZWF_BINARY) + " " + arguments + " 2>" + Quoted(errFile);
     Outcome outcome;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::FILE* pipe = ::popen((command + " 2>" + Quoted(errFile)).c_str(), "r");
     char buffer[4096];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
         outcome.out.append(buffer, got);
@@ -38,6 +38,10 @@ Outcome RunZwf(const TempTree& scratch, const std::string& arguments, const std:
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     outcome.err = scratch.Read("stderr.txt");
     return outcome;
+}
+
+Outcome RunZwf(const TempTree& scratch, const std::string& arguments, const std::string& prefix = "") {
+    return RunCommand(scratch, prefix + std::string(ZWF_BINARY) + " " + arguments);
 }
 
 class Zwf : public ::testing::Test {
@@ -112,15 +116,52 @@ TEST_F(Zwf, WhatCouldNotBeReadIsNamedOnStderrTheGroupsFoundArePrintedAndItExitsW
     Outcome run = RunZwf(scratch, Quoted(tree.Path("C")), asUser);
     fs::permissions(tree.FsPath("C/gesperrt"), fs::perms::owner_all);
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find(tree.Path("C/gesperrt") + ": "), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(tree.Path("C/geheim") + ": "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(tree.Path("C/gesperrt") + ": Zugriff verweigert\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(tree.Path("C/geheim") + ": Zugriff verweigert\n"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, tree.Path("C/offen/a") + "\n" + tree.Path("C/offen/b") + "\n\n");
 }
 
 TEST_F(Zwf, OutputThatCannotBeWrittenIsNamedOnStderrAndExitsWithTwo) {
-    Outcome run = RunZwf(scratch, A + " >/dev/full");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("Ausgabe"), std::string::npos) << run.err;
+    for (const std::string& arguments : {A, std::string("--help"), std::string("--version")}) {
+        Outcome run = RunZwf(scratch, arguments + " >/dev/full");
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_EQ(run.err, "zwf: Ausgabe konnte nicht geschrieben werden: kein Platz mehr auf dem Gerät\n") << arguments;
+    }
+}
+
+TEST_F(Zwf, ReasonsAreGivenInGerman) {
+    tree.Write("datei", "x");
+    std::filesystem::create_symlink("schleife", tree.FsPath("schleife"));
+    const struct {
+        std::string folder;
+        const char* reason;
+    } kCases[] = {
+        {tree.Path("nirgends"), "Datei oder Ordner nicht gefunden"},
+        {tree.Path("datei"), "ist kein Ordner"},
+        {tree.Path("schleife"), "zu viele Ebenen symbolischer Verknüpfungen"},
+        {tree.Path(std::string(300, 'x')), "Name zu lang"},
+    };
+    for (const auto& c : kCases) {
+        Outcome run = RunZwf(scratch, Quoted(c.folder) + " " + B);
+        EXPECT_EQ(run.status, 2) << c.reason;
+        EXPECT_EQ(run.err, "zwf: " + c.folder + ": " + c.reason + "\n");
+    }
+}
+
+TEST_F(Zwf, TheProgressLineOnATerminalCountsFilesInTheSingularForOne) {
+    tree.Write("eins/x", "1");
+    tree.Write("zwei/x", "1");
+    tree.Write("zwei/y", "2");
+    const struct {
+        const char* folder;
+        const char* shown;
+    } kCases[] = {{"eins", "Durchsuche Ordner: 1 Datei\r"}, {"zwei", "Durchsuche Ordner: 2 Dateien\r"}};
+    for (const auto& c : kCases) {
+        // script gives zwf a terminal, and passes on what zwf writes to it.
+        const std::string zwf = std::string(ZWF_BINARY) + " " + Quoted(tree.Path(c.folder));
+        Outcome run = RunCommand(scratch, "script -qec " + Quoted(zwf) + " /dev/null </dev/null");
+        EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
+    }
 }
 
 TEST_F(Zwf, NullSeparatedOutputKeepsAnyNameWhole) {
