@@ -5,8 +5,8 @@ does, during searches over the folder it was given, and prints how long the answ
     answer_time.py [--searches N] FOLDER...
 
 The window must show its folder(s) already and have the search button enabled. Before each
-search the files in FOLDER are replaced by new sparse files of the same sizes, so that the
-search reads them afresh.
+search the pages of the files in FOLDER are dropped from the page cache, so that the search
+reads them afresh; the files stay the ones the window catalogued.
 The search's time is taken from outside the window too: from the bytes the program reads
 (/proc/PID/io), sampled on a thread of its own. A question counts when it was asked while the
 search was reading."""
@@ -61,19 +61,21 @@ def ask_name(node):
     return name, time.monotonic() - start, start
 
 
-def renew_files(folders):
-    """Puts new sparse files of the same sizes in place of the files, so that nothing of them is
-    in the page cache and the search reads them at the speed at which the kernel clears pages."""
+def drop_cached_pages(folders):
+    """Drops the files' pages from the page cache, so that the search reads them afresh, at the
+    speed at which the kernel fills pages. The files themselves stay: the search reads only files
+    that are still the ones catalogued. Returns their bytes together."""
     total = 0
     for folder in folders:
         for root, _, files in os.walk(folder):
             for name in files:
                 path = os.path.join(root, name)
-                size = os.path.getsize(path)
-                os.remove(path)
-                with open(path, "wb") as file:
-                    file.truncate(size)
-                total += size
+                fd = os.open(path, os.O_RDONLY)
+                try:
+                    os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
+                    total += os.fstat(fd).st_size
+                finally:
+                    os.close(fd)
     return total
 
 
@@ -157,7 +159,7 @@ def main():
     meter.start()
     every = []
     for n in range(options.searches):
-        expected = renew_files(options.folders)
+        expected = drop_cached_pages(options.folders)
         times, seconds = one_search(button, label, meter, expected)
         every += times
         print(f"search {n + 1}: {seconds:.2f} s, {len(times)} answers during it"

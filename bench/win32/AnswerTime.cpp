@@ -1,6 +1,8 @@
 // How quickly the Windows program answers another program while it searches. Starts the program,
-// adds FOLDER through its folder dialog, and runs SEARCHES searches; before each, the files in
-// FOLDER are replaced by new sparse files of the same sizes, so that the search reads them afresh.
+// adds FOLDER through its folder dialog, and runs SEARCHES searches. Before each search after the
+// first, the files in FOLDER are replaced by new sparse files of the same sizes, so that nothing of
+// them is cached, and the folder is added again after "Zurücksetzen": the search reads only files
+// that are still the ones catalogued.
 // During each search it asks the window for a label's text with SendMessageTimeout(WM_GETTEXT),
 // one question after the other as a screen reader asks, and prints how long the answers took.
 // The search's time is taken from the progress bar's window, which exists exactly while the
@@ -144,43 +146,66 @@ std::vector<double> OneSearch(Program& p, double& seconds) {
     return during;
 }
 
+// Two sparse files of 1 GiB take a search well over this; one that ends sooner read nothing.
+constexpr double kShortestRealSearch = 0.2;
+
 double Percentile(std::vector<double> values, double share) {
     std::sort(values.begin(), values.end());
     const auto at = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
     return values[std::min(at, values.size() - 1)];
 }
 
-int Run(const std::wstring& program, const std::wstring& folder, int searches) {
-    Program p;
-    if (!Start(p, program) || !AddFolder(p, folder)) {
-        std::printf("AnswerTime: could not start the program or add the folder\n");
-        return 1;
-    }
+// Runs the searches and prints their answer times; false, with the reason printed, when one of
+// them could not be run or read nothing.
+bool Searches(Program& p, const std::wstring& folder, int searches) {
     std::vector<double> every;
     for (int n = 1; n <= searches; ++n) {
-        RenewFiles(folder);
+        if (n > 1) {
+            RenewFiles(folder);
+            ::PostMessageW(p.Item(ctl::kReset), BM_CLICK, 0, 0);
+            if (!WaitUntil([&] { return !::IsWindowEnabled(p.Item(ctl::kSearch)); }) || !AddFolder(p, folder)) {
+                std::printf("AnswerTime: could not add the folder again\n");
+                return false;
+            }
+        }
         double seconds = 0;
         std::vector<double> times = OneSearch(p, seconds);
         std::printf("search %d: %.2f s, %zu answers during it", n, seconds, times.size());
         if (!times.empty())
             std::printf(", longest %.0f ms", *std::max_element(times.begin(), times.end()));
         std::printf("\n");
+        if (seconds < kShortestRealSearch) {
+            std::printf("AnswerTime: search %d was too short to have read the files\n", n);
+            return false;
+        }
         every.insert(every.end(), times.begin(), times.end());
         WaitUntil([&] { return ::IsWindowEnabled(p.Item(ctl::kSearch)) != FALSE; });
     }
-    int status = 0;
     if (every.empty()) {
         std::printf("AnswerTime: no question was answered during a search\n");
-        status = 1;
-    } else {
-        std::printf("answers during the searches: %zu; median %.1f ms, 95th percentile %.1f ms, longest %.1f ms\n",
-                    every.size(), Percentile(every, 0.5), Percentile(every, 0.95),
-                    *std::max_element(every.begin(), every.end()));
+        return false;
     }
-    ::TerminateProcess(p.process.hProcess, 0);
-    ::CloseHandle(p.process.hThread);
-    ::CloseHandle(p.process.hProcess);
-    return status;
+    std::printf("answers during the searches: %zu; median %.1f ms, 95th percentile %.1f ms, longest %.1f ms\n",
+                every.size(), Percentile(every, 0.5), Percentile(every, 0.95),
+                *std::max_element(every.begin(), every.end()));
+    return true;
+}
+
+int Run(const std::wstring& program, const std::wstring& folder, int searches) {
+    Program p;
+    const bool started = Start(p, program);
+    const bool added = started && AddFolder(p, folder);
+    if (started && !added)
+        std::printf("AnswerTime: could not add the folder\n");
+    const bool ok = added && Searches(p, folder, searches);
+    if (started) {
+        ::TerminateProcess(p.process.hProcess, 0);
+        ::CloseHandle(p.process.hThread);
+        ::CloseHandle(p.process.hProcess);
+    } else {
+        std::printf("AnswerTime: could not start the program\n");
+    }
+    return ok ? 0 : 1;
 }
 
 }  // namespace
