@@ -2,8 +2,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <functional>
+#include <thread>
 #include <utility>
 #include <map>
 #include <random>
@@ -147,8 +149,11 @@ TEST(LargeBucket, EveryCopyIsGroupedOrNamed) {
         {"a small copy rewritten with another content of its size once it is open", 3000,
          [&](FaultyFileSystem& fs, const TempTree& t) {
              fs.AfterOpenRead([&t, done = false](const std::string& opened) mutable {
-                 if (opened == t.Path(Name(5)) && !std::exchange(done, true))
-                     t.Write(Name(5), Pattern(3000, 9));
+                 if (opened != t.Path(Name(5)) || std::exchange(done, true))
+                     return;
+                 // Past a coarse clock's tick, or the rewrite would leave the file's times alone.
+                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                 t.Write(Name(5), Pattern(3000, 9));
              });
          },
          true, make_error_code(FsError::Changed)});
