@@ -135,9 +135,18 @@ std::vector<std::wstring> ListLines(HWND list) {
     std::vector<std::wstring> lines;
     const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        const int length = static_cast<int>(::SendMessageW(list, LB_GETTEXTLEN, i, 0));
-        std::wstring line(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, L'\0');
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+        // The program may change the line between the two questions; LB_GETTEXT writes the line
+        // as it is then, and no buffer size goes with it. Room to spare, and a line that came
+        // back longer than that is asked again.
+        constexpr std::size_t kSpare = 4096;
+        std::wstring line;
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            const int length = static_cast<int>(::SendMessageW(list, LB_GETTEXTLEN, i, 0));
+            line.assign(static_cast<std::size_t>(length < 0 ? 0 : length) + kSpare, L'\0');
+            const int got = static_cast<int>(::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data())));
+            if (got < static_cast<int>(line.size()))
+                break;
+        }
         line.resize(wcslen(line.c_str()));
         lines.push_back(line);
     }
