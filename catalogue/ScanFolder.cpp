@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/Glob.h"
+
 namespace zwf {
 
 namespace {
@@ -32,8 +34,9 @@ std::string_view WithoutTrailingSeparator(std::string_view folder, char separato
 // The walk keeps its levels on its own stack, so a tree of any depth fits.
 class Walk {
 public:
-    Walk(Catalogue& catalogue, FileSystem& fileSystem, const ScanProgressFn& progress, ScanReport& report)
-        : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_report(report) {}
+    Walk(Catalogue& catalogue, FileSystem& fileSystem, const ScanProgressFn& progress, const ScanFilter& filter,
+         ScanReport& report)
+        : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_filter(filter), m_report(report) {}
 
     void Run(std::string_view folder) {
         const std::string text(WithoutTrailingSeparator(folder, m_catalogue.Separator()));
@@ -48,7 +51,9 @@ public:
         if (listing.error)
             m_report.problems.push_back({text, listing.error});
         const FolderId id = m_catalogue.folders.Intern(text, start->Identity());
+        m_startVolume = start->Identity().volume;
         m_path = text;
+        m_startLength = m_path.size();
         m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(start), m_path.size()});
         Descend();
         if (m_progress)
@@ -68,6 +73,10 @@ private:
                 continue;
             }
             DirEntry& entry = current.entries[current.next++];
+            if (LeftOut(entry)) {
+                ++m_report.filteredOut;
+                continue;
+            }
             switch (entry.kind) {
             case EntryKind::File:
                 m_catalogue.allFiles.push_back(FileEntry{current.id, std::move(entry.name), entry.size, entry.identity});
@@ -84,6 +93,26 @@ private:
                 break;
             }
         }
+    }
+
+    // Whether the filter leaves the entry out: a folder left out is not entered.
+    bool LeftOut(const DirEntry& entry) const {
+        if (entry.kind == EntryKind::File && (entry.size < m_filter.minSize || entry.size > m_filter.maxSize))
+            return true;
+        if (entry.kind == EntryKind::Folder && m_filter.oneFileSystem && entry.identity.Known() &&
+            entry.identity.volume != m_startVolume)
+            return true;
+        if (entry.kind == EntryKind::Other || m_filter.excludes.empty())
+            return false;
+        // The path below the folder scanned, without its leading separator.
+        std::string relative = m_path.substr(std::min(m_path.size(), m_startLength + 1));
+        if (!relative.empty())
+            relative.push_back(m_catalogue.Separator());
+        relative.append(entry.name);
+        const char separator = m_catalogue.Separator();
+        return std::any_of(m_filter.excludes.begin(), m_filter.excludes.end(), [&](const std::string& pattern) {
+            return GlobMatches(pattern, entry.name, separator) || GlobMatches(pattern, relative, separator);
+        });
     }
 
     // Opens the subfolder through the folder on top of the stack, lists it and puts it on the stack.
@@ -143,7 +172,10 @@ private:
     Catalogue& m_catalogue;
     FileSystem& m_fs;
     const ScanProgressFn& m_progress;
+    const ScanFilter& m_filter;
     ScanReport& m_report;
+    std::uint64_t m_startVolume = 0;
+    std::size_t m_startLength = 0;  // of the start folder's text in m_path
     std::vector<Level> m_stack;
     std::string m_path;          // the full text of the folder on top of the stack
     std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
@@ -152,9 +184,9 @@ private:
 }  // namespace
 
 ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_view folder,
-                      const ScanProgressFn& progress) {
+                      const ScanProgressFn& progress, const ScanFilter& filter) {
     ScanReport report;
-    Walk(catalogue, fileSystem, progress, report).Run(folder);
+    Walk(catalogue, fileSystem, progress, filter, report).Run(folder);
     return report;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,8 +19,19 @@ struct ScanProblem {
     std::error_code error;
 };
 
+// What a scan leaves out besides links and the like: files outside a size range, files and
+// folders whose name, or path below the folder scanned, matches a pattern (GlobMatches), and,
+// with oneFileSystem, folders on another file system than the folder scanned.
+struct ScanFilter {
+    std::uint64_t minSize = 0;
+    std::uint64_t maxSize = UINT64_MAX;
+    std::vector<std::string> excludes;
+    bool oneFileSystem = false;
+};
+
 struct ScanReport {
     std::size_t filesAdded = 0;
+    std::size_t filteredOut = 0;     // files and folders the filter left out
     std::size_t foldersSkipped = 0;  // folders below the start that could not be read at all
     std::size_t othersSkipped = 0;   // links, FIFOs, sockets, devices
     std::error_code startError;      // the start folder itself could not be read
@@ -34,7 +46,7 @@ using ScanProgressFn = std::function<void(std::size_t filesFound)>;
 // below it is opened through its parent, never through a link, and entered only while it is
 // the folder its parent listed; a folder that fails part-way keeps the entries read before.
 ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_view folder,
-                      const ScanProgressFn& progress = {});
+                      const ScanProgressFn& progress = {}, const ScanFilter& filter = {});
 
 // A folder text as the add-folder command hands it on: ending in exactly one separator, ready to
 // have a name appended ("" stays ""). A root keeps its own, since "C:" alone would mean the

@@ -1,6 +1,55 @@
 #include "cli/Arguments.h"
 
+#include <charconv>
+#include <limits>
+
 namespace zwf::cli {
+
+bool ParseSize(std::string_view text, std::uint64_t& size) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end == text.data())
+        return false;
+    std::string_view unit(end, static_cast<std::size_t>(text.data() + text.size() - end));
+    int shift = 0;
+    if (unit.size() == 1) {
+        switch (unit[0]) {
+        case 'K': case 'k': shift = 10; break;
+        case 'M': case 'm': shift = 20; break;
+        case 'G': case 'g': shift = 30; break;
+        case 'T': case 't': shift = 40; break;
+        default: return false;
+        }
+    } else if (!unit.empty()) {
+        return false;
+    }
+    if (shift > 0 && value > (std::numeric_limits<std::uint64_t>::max() >> shift))
+        return false;
+    size = value << shift;
+    return true;
+}
+
+namespace {
+
+// An option that takes a value: "--name VALUE", "--name=VALUE", or the short "-s VALUE".
+bool TakesValue(const std::vector<std::string>& arguments, std::size_t& i, std::string_view shortName,
+                std::string_view longName, std::string& value, std::string& error) {
+    const std::string& argument = arguments[i];
+    if (argument.size() > longName.size() && argument.starts_with(longName) && argument[longName.size()] == '=') {
+        value = argument.substr(longName.size() + 1);
+        return true;
+    }
+    if (argument != longName && (shortName.empty() || argument != shortName))
+        return false;
+    if (i + 1 >= arguments.size()) {
+        error = argument + " braucht einen Wert";
+        return true;
+    }
+    value = arguments[++i];
+    return true;
+}
+
+}  // namespace
 
 Arguments ParseArguments(const std::vector<std::string>& arguments) {
     Arguments parsed;
@@ -8,7 +57,9 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     bool json = false;
     bool null = false;
     bool optionsEnded = false;
-    for (const std::string& argument : arguments) {
+    for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
+        const std::string& argument = arguments[i];
+        std::string value;
         if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
             parsed.folders.push_back(argument);
         } else if (argument == "--") {
@@ -19,17 +70,40 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             json = true;
         } else if (argument == "-0" || argument == "--null") {
             null = true;
+        } else if (argument == "-S" || argument == "--size") {
+            parsed.list.showSize = true;
+        } else if (argument == "-f" || argument == "--omit-first") {
+            parsed.list.omitFirst = true;
+        } else if (argument == "-x" || argument == "--one-file-system") {
+            parsed.filter.oneFileSystem = true;
+        } else if (TakesValue(arguments, i, "-s", "--min-size", value, parsed.error)) {
+            if (parsed.error.empty() && !ParseSize(value, parsed.filter.minSize))
+                parsed.error = "keine Größe: " + value;
+        } else if (TakesValue(arguments, i, "", "--max-size", value, parsed.error)) {
+            if (parsed.error.empty() && !ParseSize(value, parsed.filter.maxSize))
+                parsed.error = "keine Größe: " + value;
+        } else if (TakesValue(arguments, i, "", "--exclude", value, parsed.error)) {
+            if (parsed.error.empty() && value.empty())
+                parsed.error = "--exclude braucht ein Muster";
+            parsed.filter.excludes.push_back(value);
         } else if (argument == "-h" || argument == "--help") {
             parsed.help = true;
         } else if (argument == "-V" || argument == "--version") {
             parsed.version = true;
         } else {
             parsed.error = "unbekannte Option: " + argument;
-            return parsed;
         }
     }
+    if (!parsed.error.empty())
+        return parsed;
     if (int{summary} + int{json} + int{null} > 1)
         parsed.error = "--null, --summary und --json schließen einander aus";
+    else if (parsed.list.showSize && (summary || json || null))
+        parsed.error = "--size gilt nur für die Liste ohne --null, --summary und --json";
+    else if (parsed.list.omitFirst && (summary || json))
+        parsed.error = "--omit-first gilt nicht mit --summary und --json";
+    else if (parsed.filter.minSize > parsed.filter.maxSize)
+        parsed.error = "--min-size ist größer als --max-size";
     else if (parsed.folders.empty() && !parsed.help && !parsed.version)
         parsed.error = "kein Ordner angegeben";
     parsed.format = json ? Format::Json : summary ? Format::Summary : null ? Format::Null : Format::Plain;

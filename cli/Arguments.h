@@ -3,24 +3,38 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/ScanFolder.h"
+
 namespace zwf::cli {
 
 enum class Format { Plain, Null, Summary, Json };
 
+// How the groups are listed (Plain and Null).
+struct ListOptions {
+    bool showSize = false;   // each group's file size before it
+    bool omitFirst = false;  // the first file of each group left out
+};
+
 struct Arguments {
     Format format = Format::Plain;
+    ListOptions list;
+    ScanFilter filter;
     std::vector<std::string> folders;
     bool help = false;
     bool version = false;
     std::string error;  // set when the command line cannot be used
 };
 
-// zwf [-0|--null | -m|--summary | --json] [--] FOLDER...,   zwf -h|--help   and   zwf -V|--version
+// zwf [OPTION]... [--] FOLDER...,   zwf -h|--help   and   zwf -V|--version
 Arguments ParseArguments(const std::vector<std::string>& arguments);
+
+// A size in bytes, or with K, M, G or T after it (powers of 1024); false when text is none.
+bool ParseSize(std::string_view text, std::uint64_t& size);
 
 // How zwf is called: printed first by --help, and after a usage error.
 inline constexpr const char* kSynopsis =
-    "Aufruf: zwf [-0 | -m | --summary | --json] [--] ORDNER...\n"
+    "Aufruf: zwf [-0 | -m | --summary | --json] [-S] [-f] [-s GRÖSSE] [--max-size GRÖSSE]\n"
+    "            [--exclude MUSTER]... [-x] [--] ORDNER...\n"
     "        zwf -h | --help\n"
     "        zwf -V | --version\n";
 
@@ -31,12 +45,21 @@ inline constexpr const char* kUsage =
     "  -0, --null     jeden Pfad mit einem NUL-Zeichen abschließen, jede Gruppe mit einem weiteren\n"
     "  -m, --summary  nur Anzahlen und freizugebende Bytes ausgeben\n"
     "      --json     Ergebnis als JSON ausgeben\n"
+    "  -S, --size     vor jeder Gruppe die Größe ihrer Dateien ausgeben\n"
+    "  -f, --omit-first  die erste Datei jeder Gruppe nicht ausgeben\n"
+    "  -s, --min-size GRÖSSE  nur Dateien ab dieser Größe (Bytes, oder mit K, M, G, T: 1024er)\n"
+    "      --max-size GRÖSSE  nur Dateien bis zu dieser Größe\n"
+    "      --exclude MUSTER   Dateien und Ordner auslassen, deren Name oder Pfad unterhalb des\n"
+    "                 angegebenen Ordners auf MUSTER passt (*, ?, [...]; mehrfach möglich);\n"
+    "                 ein ausgelassener Ordner wird nicht betreten\n"
+    "  -x, --one-file-system  keine Ordner auf anderen Dateisystemen betreten\n"
     "  -h, --help     diese Hilfe\n"
     "  -V, --version  Versionsnummer ausgeben\n"
     "      --         alles Folgende ist ein Ordner, auch wenn es mit - beginnt\n"
     "\n"
     "Ohne Option: die Pfade jeder Gruppe, einer pro Zeile, nach jeder Gruppe eine Leerzeile.\n"
-    "--null, --summary und --json schließen einander aus.\n"
+    "--null, --summary und --json schließen einander aus; --size gilt nur ohne sie,\n"
+    "--omit-first ohne --summary und --json. Leere Dateien gehören nie zu einer Gruppe.\n"
     "\n"
     "Exit-Status:\n"
     "  0  gesucht und ausgegeben, ob gleiche Dateien gefunden wurden oder nicht; oder die Hilfe\n"

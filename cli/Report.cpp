@@ -1,7 +1,9 @@
 #include "cli/Report.h"
 
 #include <charconv>
+#include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zwf::cli {
@@ -107,24 +109,47 @@ std::string JsonString(std::string_view text) {
 
 }  // namespace
 
-void PrintPlain(std::FILE* out, const Catalogue& catalogue) {
+void PrintPlain(std::FILE* out, const Catalogue& catalogue, const ListOptions& options) {
     for (const DuplicateGroup& group : catalogue.groups) {
+        if (options.showSize)
+            Put(out, Number(group.size) + (group.size == 1 ? " Byte" : " Bytes") + " je Datei:\n");
+        bool first = true;
         for (const GroupMember& member : catalogue.Members(group)) {
-            Put(out, catalogue.FullPath(member));
-            Put(out, "\n");
+            if (!std::exchange(first, false) || !options.omitFirst) {
+                Put(out, catalogue.FullPath(member));
+                Put(out, "\n");
+            }
         }
         Put(out, "\n");
     }
 }
 
-void PrintNullSeparated(std::FILE* out, const Catalogue& catalogue) {
+void PrintNullSeparated(std::FILE* out, const Catalogue& catalogue, const ListOptions& options) {
     for (const DuplicateGroup& group : catalogue.groups) {
+        bool first = true;
         for (const GroupMember& member : catalogue.Members(group)) {
-            Put(out, catalogue.FullPath(member));
-            Put(out, std::string_view("\0", 1));
+            if (!std::exchange(first, false) || !options.omitFirst) {
+                Put(out, catalogue.FullPath(member));
+                Put(out, std::string_view("\0", 1));
+            }
         }
         Put(out, std::string_view("\0", 1));
     }
+}
+
+std::string ReadableSize(std::uint64_t bytes) {
+    if (bytes < 1024)
+        return Number(bytes) + (bytes == 1 ? " Byte" : " Bytes");
+    static constexpr const char* kUnits[] = {"KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+    int unit = 0;
+    double value = static_cast<double>(bytes) / 1024;
+    // Rounded to tenths; a value that rounds to 1024 moves on to the next unit.
+    while (unit < 5 && std::llround(value * 10) >= 10240) {
+        value /= 1024;
+        ++unit;
+    }
+    const auto tenths = static_cast<std::uint64_t>(std::llround(value * 10));
+    return Number(tenths / 10) + "," + Number(tenths % 10) + " " + kUnits[unit];
 }
 
 void PrintSummary(std::FILE* out, const Catalogue& catalogue) {
@@ -135,8 +160,11 @@ void PrintSummary(std::FILE* out, const Catalogue& catalogue) {
     Put(out, counted(catalogue.allFiles.size(), "Datei", "Dateien") + " katalogisiert\n");
     Put(out, counted(catalogue.groups.size(), "Gruppe", "Gruppen") + " mit gleichem Inhalt, " +
                  counted(totals.files, "Datei", "Dateien") + "\n");
+    std::string readable;
+    if (totals.reclaimable >= 1024)
+        readable = " (" + ReadableSize(totals.reclaimable) + ")";
     Put(out, counted(totals.copies, "Kopie", "Kopien") + " zu viel, " +
-                 counted(totals.reclaimable, "Byte", "Bytes") + " freizugeben\n");
+                 counted(totals.reclaimable, "Byte", "Bytes") + " freizugeben" + readable + "\n");
 }
 
 void PrintJson(std::FILE* out, const Catalogue& catalogue) {

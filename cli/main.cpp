@@ -92,8 +92,9 @@ int main(int argc, char** argv) {
     for (const std::string& given : folders) {
         if (!zwf::TakeAddedFolder(catalogue, *fileSystem, given))
             continue;  // the same folder twice in a row is scanned once
-        zwf::ScanReport report = zwf::ScanFolder(catalogue, *fileSystem, catalogue.lastFolder,
-                                                 [&](std::size_t found) { progress.FilesFound(before + found); });
+        zwf::ScanReport report = zwf::ScanFolder(
+            catalogue, *fileSystem, catalogue.lastFolder,
+            [&](std::size_t found) { progress.FilesFound(before + found); }, arguments.filter);
         before = catalogue.allFiles.size();
         if (report.startError) {
             progress.Clear();
@@ -115,8 +116,8 @@ int main(int argc, char** argv) {
     }
 
     switch (arguments.format) {
-    case zwf::cli::Format::Plain: zwf::cli::PrintPlain(stdout, catalogue); break;
-    case zwf::cli::Format::Null: zwf::cli::PrintNullSeparated(stdout, catalogue); break;
+    case zwf::cli::Format::Plain: zwf::cli::PrintPlain(stdout, catalogue, arguments.list); break;
+    case zwf::cli::Format::Null: zwf::cli::PrintNullSeparated(stdout, catalogue, arguments.list); break;
     case zwf::cli::Format::Summary: zwf::cli::PrintSummary(stdout, catalogue); break;
     case zwf::cli::Format::Json: zwf::cli::PrintJson(stdout, catalogue); break;
     }

@@ -15,8 +15,9 @@ options_in() {
 }
 
 help=$("$zwf" --help)
-# --help's own list: the lines that start with an option, up to the text beside it.
-listed=$(printf '%s\n' "$help" | sed -n 's/^ \{2,\}\(-[^ ]*\(, -[^ ]*\)\?\)  .*/\1/p' | tr ',' '\n' |
+# --help's own list: the lines that start with an option (and the word for its value, if any),
+# up to the text beside it.
+listed=$(printf '%s\n' "$help" | sed -n 's/^ \{2,\}\(-[^ ]*\(, -[^ ]*\)\?\)\( [^ -][^ ]*\)\?  .*/\1/p' | tr ',' '\n' |
          tr -d ' ' | sort -u)
 # The manual page without its comments and with roff's escaped dashes as plain ones.
 in_manual=$(grep -v '^\.\\"' "$manual" | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' | options_in)

@@ -1,4 +1,5 @@
 #include "catalogue/Catalogue.h"
+#include "catalogue/Glob.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -66,6 +67,31 @@ TEST(Catalogue, FilesInTheRootReadWithOneSeparator) {
     Catalogue windows('\\');
     FileEntry onDrive{windows.folders.Intern("C:"), "boot.ini", 1, {}};
     EXPECT_EQ(windows.FullPath(onDrive), "C:\\boot.ini");
+}
+
+// Exclusion patterns as users write them, on both kinds of separator.
+TEST(Glob, PatternsMatchNamesAndPathsWithoutCrossingASeparator) {
+    const struct {
+        const char* pattern;
+        const char* text;
+        char separator;
+        bool matches;
+    } cases[] = {
+        {"*.tmp", "a.tmp", '/', true},          {"*.tmp", "a.tmp.bak", '/', false},
+        {"*.tmp", "sub/a.tmp", '/', false},     {"sub/*.tmp", "sub/a.tmp", '/', true},
+        {"s*.tmp", "sub/a.tmp", '/', false},    {"?.o", "a.o", '/', true},
+        {"?.o", "ab.o", '/', false},            {"[ab].o", "b.o", '/', true},
+        {"[!ab].o", "b.o", '/', false},         {"[a-c]x", "cx", '/', true},
+        {"[", "[", '/', true},                  {"\\*", "*", '/', true},
+        {"\\*", "a", '/', false},               {"*", "", '/', true},
+        {"a*b*c", "aXbYbZc", '/', true},        {"a*b*c", "aXbYbZ", '/', false},
+        {"node_modules", "node_modules", '/', true},
+        {"sub\\*.tmp", "sub\\a.tmp", '\\', true}, {"sub/*.tmp", "sub\\a.tmp", '\\', true},
+        {"*.tmp", "sub\\a.tmp", '\\', false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GlobMatches(c.pattern, c.text, c.separator), c.matches)
+            << c.pattern << " on " << c.text << " with " << c.separator;
 }
 
 }  // namespace

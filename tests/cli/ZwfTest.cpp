@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 #include <string>
@@ -182,6 +183,58 @@ TEST_F(Zwf, UsageErrorsExitWithTwo) {
     Outcome help = RunZwf(scratch, "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("ORDNER"), std::string::npos);
+}
+
+// Filters and list options, each case one command line and its whole output.
+TEST_F(Zwf, FiltersAndListOptionsShapeTheGroupsPrinted) {
+    const std::string same = tree.Path("A/a.txt") + "\n" + tree.Path("A/sub/kopie.txt") + "\n" + tree.Path("B/a.txt");
+    const std::string big = tree.Path("B/big1") + "\n" + tree.Path("B/big2");
+    const struct {
+        std::string options, out;
+    } cases[] = {
+        {"-s 5", big + "\n\n"},
+        {"--max-size 4", same + "\n\n"},
+        {"--min-size=1K", ""},
+        {"--exclude sub", tree.Path("A/a.txt") + "\n" + tree.Path("B/a.txt") + "\n\n" + big + "\n\n"},
+        {"--exclude 'sub/*.txt' --exclude 'big?'", tree.Path("A/a.txt") + "\n" + tree.Path("B/a.txt") + "\n\n"},
+        {"--exclude 's*.txt'", same + "\n\n" + big + "\n\n"},  // a star never crosses a separator
+        {"-S -f", "4 Bytes je Datei:\n" + tree.Path("A/sub/kopie.txt") + "\n" + tree.Path("B/a.txt") +
+                      "\n\n10 Bytes je Datei:\n" + tree.Path("B/big2") + "\n\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        const Outcome run = RunZwf(scratch, c.options + " " + A + " " + B);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.out);
+    }
+    for (const char* wrong : {"-S --json", "-S -0", "-f -m", "--min-size 5 --max-size 4", "--min-size 3X",
+                              "--max-size", "--exclude ''"}) {
+        const Outcome run = RunZwf(scratch, std::string(wrong) + " " + A);
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_EQ(run.out, "") << wrong;
+    }
+}
+
+TEST_F(Zwf, TheSummaryGivesTheSpaceInReadableUnitsToo) {
+    tree.Write("C/x", std::string(1536, 'q'));
+    tree.Write("C/y", std::string(1536, 'q'));
+    const Outcome run = RunZwf(scratch, "-m " + Quoted(tree.Path("C")));
+    EXPECT_EQ(run.out, "2 Dateien katalogisiert\n1 Gruppe mit gleichem Inhalt, 2 Dateien\n"
+                       "1 Kopie zu viel, 1536 Bytes freizugeben (1,5 KiB)\n");
+}
+
+// A file system mounted below the folder given (a ramfs, where the test may mount one).
+TEST_F(Zwf, OneFileSystemStaysOnTheFileSystemOfTheFolderGiven) {
+    tree.MakeFolder("A/fremd");
+    const std::string mount = tree.Path("A/fremd");
+    if (::geteuid() != 0 || std::system(("mount -t ramfs ramfs " + Quoted(mount) + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a file system here";
+    tree.Write("A/fremd/a.txt", "same");
+    const Outcome across = RunZwf(scratch, "-m " + A);
+    const Outcome staying = RunZwf(scratch, "-m -x " + A);
+    std::system(("umount " + Quoted(mount)).c_str());
+    EXPECT_NE(across.out.find("4 Dateien katalogisiert"), std::string::npos) << across.out;
+    EXPECT_NE(staying.out.find("3 Dateien katalogisiert"), std::string::npos) << staying.out;
 }
 
 TEST_F(Zwf, AFolderWhoseNameLooksLikeAnOptionIsTakenAfterTwoDashes) {
