@@ -1,5 +1,6 @@
 #include "app/DeletePlan.h"
 
+#include <algorithm>
 #include <iterator>
 #include <memory>
 #include <numeric>
@@ -131,7 +132,8 @@ bool ProvenCopy(const Catalogue& catalogue, FileSystem& fileSystem, GroupMember&
 
 // The marked copy goes only while another copy is proven to stay.
 DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSystem, const DuplicateGroup& group,
-                                std::size_t k, Copy& marked, const DeleteCallbacks& callbacks) {
+                                std::size_t k, std::optional<std::size_t> partner, Copy& marked,
+                                const DeleteCallbacks& callbacks) {
     if (!marked.AsCatalogued())
         return NotAsSearched(marked);
     const DeleteResult noCopy = marked.AsSearched() ? DeleteResult::LastCopy : DeleteResult::Changed;
@@ -139,7 +141,7 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
     std::vector<GroupMember*> others;
     auto member = group.firstMember;
     for (std::size_t position = 0; position < group.memberCount; ++position, ++member) {
-        if (position == k)
+        if (position == k || (partner && position != *partner))
             continue;
         const Copy other = Look(catalogue, fileSystem, *member);
         const bool markedUnderAnotherName = other.now.identity.Known() && other.now.identity == marked.now.identity;
@@ -171,7 +173,7 @@ DeleteResult DeleteOne(Catalogue& catalogue, FileSystem& fileSystem, const Delet
     Copy marked = Look(catalogue, fileSystem, member);
     if (!plan.keepLastCopy)
         return DeleteAsSearched(fileSystem, marked);
-    return DeleteKeepingACopy(catalogue, fileSystem, group, k, marked, callbacks);
+    return DeleteKeepingACopy(catalogue, fileSystem, group, k, plan.partner, marked, callbacks);
 }
 
 }  // namespace
@@ -180,16 +182,22 @@ std::optional<DeletePlan> PlanDeleteMarked(const Catalogue& catalogue, int g, in
     const DuplicateGroup* group = GroupAt(catalogue, g);
     if (!group || k < 0 || static_cast<std::size_t>(k) >= group->memberCount)
         return std::nullopt;
-    return DeletePlan{static_cast<std::size_t>(g), {static_cast<std::size_t>(k)}, true};
+    return DeletePlan{static_cast<std::size_t>(g), {static_cast<std::size_t>(k)}, true, std::nullopt};
 }
 
 std::optional<DeletePlan> PlanDeleteGroup(const Catalogue& catalogue, int g) {
     const DuplicateGroup* group = GroupAt(catalogue, g);
     if (!group)
         return std::nullopt;
-    DeletePlan plan{static_cast<std::size_t>(g), std::vector<std::size_t>(group->memberCount), false};
+    DeletePlan plan{static_cast<std::size_t>(g), std::vector<std::size_t>(group->memberCount), false, std::nullopt};
     std::iota(plan.members.begin(), plan.members.end(), std::size_t{0});
     return plan;
+}
+
+DeletePlan PlanDeleteKeeping(std::size_t g, std::vector<std::size_t> members, std::size_t keep) {
+    std::sort(members.begin(), members.end());
+    std::erase(members, keep);
+    return DeletePlan{g, std::move(members), true, keep};
 }
 
 std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, Catalogue& catalogue, FileSystem& fileSystem,

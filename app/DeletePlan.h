@@ -16,12 +16,16 @@ struct DeletePlan {
     std::size_t group = 0;
     std::vector<std::size_t> members;  // positions counted from the group's first member, ascending
     bool keepLastCopy = false;         // never remove the only copy still on disk
+    std::optional<std::size_t> partner;  // with keepLastCopy: the one copy that may prove it, if chosen
 };
 
 // The marked copy k of the group on line g; nothing when either line names no record.
 std::optional<DeletePlan> PlanDeleteMarked(const Catalogue& catalogue, int g, int k);
 // Every copy of the group on line g, the first one included.
 std::optional<DeletePlan> PlanDeleteGroup(const Catalogue& catalogue, int g);
+// The copies at positions members of group g, each removed only while the copy at position keep,
+// which stays, is proven equal to it.
+DeletePlan PlanDeleteKeeping(std::size_t g, std::vector<std::size_t> members, std::size_t keep);
 
 enum class DeleteResult {
     Deleted,      // removed from disk now

@@ -57,6 +57,7 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     bool json = false;
     bool null = false;
     bool optionsEnded = false;
+    bool keepGiven = false;
     for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
         const std::string& argument = arguments[i];
         std::string value;
@@ -86,6 +87,14 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             if (parsed.error.empty() && value.empty())
                 parsed.error = "--exclude braucht ein Muster";
             parsed.filter.excludes.push_back(value);
+        } else if (argument == "--delete") {
+            parsed.action = Action::Delete;
+        } else if (argument == "-n" || argument == "--dry-run") {
+            parsed.dryRun = true;
+        } else if (TakesValue(arguments, i, "", "--keep", value, parsed.error)) {
+            keepGiven = true;
+            if (parsed.error.empty() && !ParseKeepRule(value, parsed.keep))
+                parsed.error = "keine Regel für --keep: " + value + " (first, newest, oldest, in:ORDNER)";
         } else if (argument == "-h" || argument == "--help") {
             parsed.help = true;
         } else if (argument == "-V" || argument == "--version") {
@@ -102,6 +111,10 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
         parsed.error = "--size gilt nur für die Liste ohne --null, --summary und --json";
     else if (parsed.list.omitFirst && (summary || json))
         parsed.error = "--omit-first gilt nicht mit --summary und --json";
+    else if (parsed.action != Action::None && (summary || json || null || parsed.list.showSize || parsed.list.omitFirst))
+        parsed.error = "--delete gibt seine eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
+    else if (parsed.action == Action::None && (keepGiven || parsed.dryRun))
+        parsed.error = "--keep und --dry-run gelten nur mit --delete";
     else if (parsed.filter.minSize > parsed.filter.maxSize)
         parsed.error = "--min-size ist größer als --max-size";
     else if (parsed.folders.empty() && !parsed.help && !parsed.version)

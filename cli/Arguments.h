@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/KeepRule.h"
 #include "catalogue/ScanFolder.h"
 
 namespace zwf::cli {
@@ -15,9 +16,15 @@ struct ListOptions {
     bool omitFirst = false;  // the first file of each group left out
 };
 
+// What zwf does to the copies: nothing, or removes every copy but the ones the rule keeps.
+enum class Action { None, Delete };
+
 struct Arguments {
     Format format = Format::Plain;
     ListOptions list;
+    Action action = Action::None;
+    KeepRule keep;
+    bool dryRun = false;  // the action only planned and printed
     ScanFilter filter;
     std::vector<std::string> folders;
     bool help = false;
@@ -35,12 +42,14 @@ bool ParseSize(std::string_view text, std::uint64_t& size);
 inline constexpr const char* kSynopsis =
     "Aufruf: zwf [-0 | -m | --summary | --json] [-S] [-f] [-s GRÖSSE] [--max-size GRÖSSE]\n"
     "            [--exclude MUSTER]... [-x] [--] ORDNER...\n"
+    "        zwf --delete [--keep REGEL] [-n] [FILTER]... [--] ORDNER...\n"
     "        zwf -h | --help\n"
     "        zwf -V | --version\n";
 
 // The rest of --help.
 inline constexpr const char* kUsage =
-    "Findet Dateien mit gleichem Inhalt unterhalb der Ordner und gibt sie aus. Löscht nichts.\n"
+    "Findet Dateien mit gleichem Inhalt unterhalb der Ordner und gibt sie aus.\n"
+    "Löscht nur mit --delete.\n"
     "\n"
     "  -0, --null     jeden Pfad mit einem NUL-Zeichen abschließen, jede Gruppe mit einem weiteren\n"
     "  -m, --summary  nur Anzahlen und freizugebende Bytes ausgeben\n"
@@ -53,6 +62,13 @@ inline constexpr const char* kUsage =
     "                 angegebenen Ordners auf MUSTER passt (*, ?, [...]; mehrfach möglich);\n"
     "                 ein ausgelassener Ordner wird nicht betreten\n"
     "  -x, --one-file-system  keine Ordner auf anderen Dateisystemen betreten\n"
+    "      --delete   in jeder Gruppe alle Kopien löschen außer denen, die --keep behält; jede\n"
+    "                 erst, nachdem sie unverändert und eine behaltene Kopie Byte für Byte gleich\n"
+    "                 befunden wurde\n"
+    "      --keep REGEL  welche Kopie bleibt: first (die erste, Voreinstellung), newest, oldest,\n"
+    "                 oder in:ORDNER (alle Kopien unter ORDNER; eine Gruppe ohne eine solche\n"
+    "                 bleibt, wie sie ist)\n"
+    "  -n, --dry-run  nur zeigen, was --delete täte; nichts ändern\n"
     "  -h, --help     diese Hilfe\n"
     "  -V, --version  Versionsnummer ausgeben\n"
     "      --         alles Folgende ist ein Ordner, auch wenn es mit - beginnt\n"
@@ -64,7 +80,8 @@ inline constexpr const char* kUsage =
     "Exit-Status:\n"
     "  0  gesucht und ausgegeben, ob gleiche Dateien gefunden wurden oder nicht; oder die Hilfe\n"
     "     oder die Versionsnummer ausgegeben\n"
-    "  2  falscher Aufruf; ein Ordner existiert nicht oder ließ sich nicht oder nur zum Teil\n"
+    "  2  eine Kopie wurde nicht gelöscht (verändert, die behaltene fehlt, verweigert);\n"
+    "     falscher Aufruf; ein Ordner existiert nicht oder ließ sich nicht oder nur zum Teil\n"
     "     lesen; eine Datei, deren Größe eine andere teilt, ließ sich nicht so lesen, wie sie\n"
     "     katalogisiert wurde (nicht lesbar, ersetzt oder beim Lesen verändert); oder die\n"
     "     Ausgabe ließ sich nicht schreiben. Jeder solche Ordner und jede solche Datei wird\n"

@@ -1,4 +1,6 @@
-// zwf: finds files with identical content below the folders given and prints them. It never deletes.
+// zwf: finds files with identical content below the folders given and prints them; with --delete it
+// removes the copies a rule does not keep, each through the checks a delete in the window makes.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -6,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/ScanFolder.h"
+#include "cli/Actions.h"
 #include "cli/Arguments.h"
 #include "cli/Console.h"
 #include "cli/Report.h"
@@ -115,6 +118,10 @@ int main(int argc, char** argv) {
         status = kExitTrouble;
     }
 
+    if (arguments.action != zwf::cli::Action::None) {
+        status = std::max(status, zwf::cli::CarryOut(stdout, catalogue, *fileSystem, arguments));
+        return Finish(status);
+    }
     switch (arguments.format) {
     case zwf::cli::Format::Plain: zwf::cli::PrintPlain(stdout, catalogue, arguments.list); break;
     case zwf::cli::Format::Null: zwf::cli::PrintNullSeparated(stdout, catalogue, arguments.list); break;

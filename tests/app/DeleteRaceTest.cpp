@@ -167,6 +167,18 @@ TEST(DeleteRace, AProgramExchangingNamesNeverCostsTheUniqueFile) {
     }
 }
 
+// With a copy chosen to stay, only that copy may prove another is not the last of its content: a
+// third copy still equal does not stand in for it.
+TEST(DeleteRace, OnlyTheCopyChosenToStayProvesTheOthers) {
+    TempTree tree{{"a", "gleich"}, {"b", "gleich"}, {"c", "gleich"}};
+    Searched searched({tree.Path()});
+    ASSERT_EQ(searched.catalogue.groups.size(), 1u);
+    tree.Write("c", "anders");  // the copy to stay, rewritten with the same size
+    const DeletePlan plan = PlanDeleteKeeping(0, {0}, 2);
+    EXPECT_EQ(ExecuteDelete(plan, searched.catalogue, *searched.fileSystem).front(), DeleteResult::LastCopy);
+    EXPECT_EQ(tree.Read("a"), "gleich");
+}
+
 // Mounts a file system over a folder for the life of the object; Why() tells when it could not.
 class Mount {
 public:

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <vector>
+#include <sys/stat.h>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -235,6 +238,72 @@ TEST_F(Zwf, OneFileSystemStaysOnTheFileSystemOfTheFolderGiven) {
     std::system(("umount " + Quoted(mount)).c_str());
     EXPECT_NE(across.out.find("4 Dateien katalogisiert"), std::string::npos) << across.out;
     EXPECT_NE(staying.out.find("3 Dateien katalogisiert"), std::string::npos) << staying.out;
+}
+
+// Every file's identity, size and times, to tell that nothing changed.
+std::string Fingerprint(const TempTree& tree) {
+    std::string all;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.FsPath())) {
+        struct stat info {};
+        ::lstat(entry.path().c_str(), &info);
+        all += entry.path().string() + " " + std::to_string(info.st_ino) + " " + std::to_string(info.st_size) + " " +
+               std::to_string(info.st_mtim.tv_nsec) + " " + std::to_string(info.st_ctim.tv_nsec) + "\n";
+    }
+    return all;
+}
+
+// --delete by each rule: the copies the rule keeps and every unique file stay, the others go;
+// --dry-run prints the same plan and changes nothing.
+TEST_F(Zwf, DeleteKeepsWhatTheRuleSaysAndADryRunChangesNothing) {
+    const struct {
+        std::string keep;
+        std::vector<std::string> kept, gone;
+    } cases[] = {
+        {"", {"A/a.txt", "B/big1"}, {"A/sub/kopie.txt", "B/a.txt", "B/big2"}},
+        {"--keep in:B", {"B/a.txt", "B/big1", "B/big2"}, {"A/a.txt", "A/sub/kopie.txt"}},
+        {"--keep oldest", {"B/a.txt", "B/big1"}, {"A/a.txt", "A/sub/kopie.txt", "B/big2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keep);
+        TempTree fresh{{"A/a.txt", "same"}, {"A/sub/kopie.txt", "same"}, {"A/other.txt", "diff"}, {"B/a.txt", "same"},
+                       {"B/big1", "0123456789"}, {"B/big2", "0123456789"}};
+        // B/a.txt is the oldest copy of its content, B/big1 of its own.
+        for (const char* old : {"B/a.txt", "B/big1"})
+            std::filesystem::last_write_time(fresh.FsPath(old), std::filesystem::file_time_type::clock::now() -
+                                                                    std::chrono::hours(24));
+        const std::string folders = Quoted(fresh.Path("A")) + " " + Quoted(fresh.Path("B"));
+        const std::string keep = c.keep == "--keep in:B" ? "--keep in:" + Quoted(fresh.Path("B")) : c.keep;
+        const std::string before = Fingerprint(fresh);
+        const Outcome plan = RunZwf(scratch, "--delete -n " + keep + " " + folders);
+        EXPECT_EQ(plan.status, 0) << plan.err;
+        EXPECT_EQ(Fingerprint(fresh), before) << "a dry run changed something";
+        const Outcome done = RunZwf(scratch, "--delete " + keep + " " + folders);
+        EXPECT_EQ(done.status, 0) << done.err;
+        for (const std::string& path : c.kept) {
+            EXPECT_TRUE(fresh.Exists(path)) << path;
+            EXPECT_NE(plan.out.find("behalten: " + fresh.Path(path) + "\n"), std::string::npos) << path;
+        }
+        for (const std::string& path : c.gone) {
+            EXPECT_FALSE(fresh.Exists(path)) << path;
+            EXPECT_NE(plan.out.find("löschen: " + fresh.Path(path) + "\n"), std::string::npos) << path;
+            EXPECT_NE(done.out.find("gelöscht: " + fresh.Path(path) + "\n"), std::string::npos) << path;
+        }
+        EXPECT_TRUE(fresh.Exists("A/other.txt"));
+    }
+    for (const char* wrong : {"--delete -m", "--delete --json", "--delete -S", "--keep newest", "-n",
+                              "--delete --keep best"}) {
+        const Outcome run = RunZwf(scratch, std::string(wrong) + " " + A);
+        EXPECT_EQ(run.status, 2) << wrong;
+    }
+    EXPECT_TRUE(tree.Exists("A/sub/kopie.txt")) << "a usage error deletes nothing";
+}
+
+// A group with no copy below the folder to keep is left alone and named.
+TEST_F(Zwf, AGroupWithNoCopyInTheFolderToKeepIsLeftAlone) {
+    const Outcome run = RunZwf(scratch, "--delete --keep in:" + Quoted(tree.Path("A")) + " " + B);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(tree.Exists("B/big2"));
+    EXPECT_NE(run.err.find("bleibt, wie sie ist"), std::string::npos) << run.err;
 }
 
 TEST_F(Zwf, AFolderWhoseNameLooksLikeAnOptionIsTakenAfterTwoDashes) {

@@ -1,0 +1,48 @@
+#include "app/KeepRule.h"
+
+namespace zwf {
+
+bool ParseKeepRule(std::string_view text, KeepRule& rule) {
+    if (text == "first" || text == "newest" || text == "oldest") {
+        rule.kind = text == "first" ? KeepRule::Kind::First
+                                    : text == "newest" ? KeepRule::Kind::Newest : KeepRule::Kind::Oldest;
+        return true;
+    }
+    if (!text.starts_with("in:") || text.size() == 3)
+        return false;
+    rule.kind = KeepRule::Kind::InFolder;
+    rule.folder = std::string(text.substr(3));
+    return true;
+}
+
+std::vector<std::size_t> CopiesToKeep(const Catalogue& catalogue, std::size_t g, const KeepRule& rule) {
+    const DuplicateGroup& group = catalogue.groups.at(g);
+    std::vector<std::size_t> keep;
+    if (rule.kind == KeepRule::Kind::InFolder) {
+        std::string below = rule.folder;
+        while (below.size() > 1 && below.back() == catalogue.Separator())
+            below.pop_back();
+        below.push_back(catalogue.Separator());
+        std::size_t position = 0;
+        for (const GroupMember& member : catalogue.Members(group)) {
+            if (catalogue.FullPath(member).starts_with(below))
+                keep.push_back(position);
+            ++position;
+        }
+        return keep;
+    }
+    std::size_t chosen = 0, position = 0;
+    std::int64_t chosenTime = 0;
+    for (const GroupMember& member : catalogue.Members(group)) {
+        const std::int64_t time = member.seen.modified;
+        const bool better = rule.kind == KeepRule::Kind::Newest ? time > chosenTime : time < chosenTime;
+        if (position == 0 || (rule.kind != KeepRule::Kind::First && better)) {
+            chosen = position;
+            chosenTime = time;
+        }
+        ++position;
+    }
+    return {chosen};
+}
+
+}  // namespace zwf

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/Catalogue.h"
+
+namespace zwf {
+
+// Which copies of a group stay when the others go.
+struct KeepRule {
+    enum class Kind { First, Newest, Oldest, InFolder };
+    Kind kind = Kind::First;
+    std::string folder;  // InFolder: the copies below it stay, written as the paths are
+};
+
+// "first", "newest", "oldest" or "in:FOLDER"; false for anything else.
+bool ParseKeepRule(std::string_view text, KeepRule& rule);
+
+// The positions in group g of the copies that stay, in catalogue order: the first copy, the newest
+// or the oldest by the modification time the search read (the earlier in the catalogue on a tie),
+// or every copy below the folder. Empty when no copy is below it: the group is left alone.
+std::vector<std::size_t> CopiesToKeep(const Catalogue& catalogue, std::size_t g, const KeepRule& rule);
+
+}  // namespace zwf

@@ -1,0 +1,91 @@
+#include "cli/Actions.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/DeletePlan.h"
+#include "cli/Report.h"
+
+namespace zwf::cli {
+
+namespace {
+
+void Line(std::FILE* out, std::string_view what, const std::string& path) {
+    std::fprintf(out, "%.*s: %s\n", static_cast<int>(what.size()), what.data(), path.c_str());
+}
+
+// Why a copy planned to go is still there.
+const char* WhyKept(DeleteResult result) {
+    switch (result) {
+    case DeleteResult::Changed: return "seit der Suche verändert";
+    case DeleteResult::LastCopy: return "die behaltene Kopie ist nicht mehr da oder nicht mehr gleich";
+    case DeleteResult::KeptBeside:
+        return "seit der Suche verändert, und eine andere Datei hat inzwischen ihren Namen: "
+               "sie liegt daneben als NAME.zwillingsfeger-gerettet";
+    case DeleteResult::Failed: return "das Dateisystem verweigert das Löschen";
+    default: return "";
+    }
+}
+
+std::string Counted(std::uint64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const Arguments& arguments) {
+    int status = 0;
+    std::uint64_t removed = 0, freed = 0;
+    for (std::size_t g = 0; g < catalogue.groups.size(); ++g) {
+        const DuplicateGroup& group = catalogue.groups[g];
+        const std::vector<std::size_t> keep = CopiesToKeep(catalogue, g, arguments.keep);
+        std::vector<const GroupMember*> members;
+        for (const GroupMember& member : catalogue.Members(group))
+            members.push_back(&member);
+        if (keep.empty()) {
+            std::fflush(out);
+            std::fprintf(stderr, "zwf: keine Kopie unter %s: die Gruppe von %s bleibt, wie sie ist\n",
+                         arguments.keep.folder.c_str(), catalogue.FullPath(*members.front()).c_str());
+            continue;
+        }
+        std::vector<std::size_t> others;
+        for (std::size_t k = 0; k < members.size(); ++k) {
+            if (std::find(keep.begin(), keep.end(), k) != keep.end())
+                Line(out, "behalten", catalogue.FullPath(*members[k]));
+            else
+                others.push_back(k);
+        }
+        if (arguments.dryRun) {
+            for (std::size_t k : others)
+                Line(out, "löschen", catalogue.FullPath(*members[k]));
+            removed += others.size();
+            freed += others.size() * group.size;
+        } else {
+            const DeletePlan plan = PlanDeleteKeeping(g, others, keep.front());
+            const std::vector<DeleteResult> results = ExecuteDelete(plan, catalogue, fileSystem);
+            for (std::size_t i = 0; i < results.size(); ++i) {
+                const std::string path = catalogue.FullPath(*members[plan.members[i]]);
+                if (IsGone(results[i])) {
+                    Line(out, "gelöscht", path);
+                    ++removed;
+                    freed += results[i] == DeleteResult::Deleted ? group.size : 0;
+                } else {
+                    std::fflush(out);
+                    std::fprintf(stderr, "zwf: %s: nicht gelöscht: %s\n", path.c_str(), WhyKept(results[i]));
+                    status = 2;
+                }
+            }
+        }
+        std::fputs("\n", out);
+    }
+    const std::string bytes = Counted(freed, "Byte", "Bytes") + (freed >= 1024 ? " (" + ReadableSize(freed) + ")" : "");
+    if (arguments.dryRun)
+        std::fprintf(out, "%s zu löschen, %s freizugeben; nichts geändert\n",
+                     Counted(removed, "Kopie", "Kopien").c_str(), bytes.c_str());
+    else
+        std::fprintf(out, "%s gelöscht, %s freigegeben\n", Counted(removed, "Kopie", "Kopien").c_str(), bytes.c_str());
+    return status;
+}
+
+}  // namespace zwf::cli
