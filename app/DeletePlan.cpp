@@ -113,7 +113,7 @@ DeleteResult DeleteAsSearched(FileSystem& fileSystem, Copy& copy) {
 // bytes equal those of the moved file. read tells whether the moved file was read before: it is
 // read again from its start, where it can be.
 bool ProvenCopy(const Catalogue& catalogue, FileSystem& fileSystem, GroupMember& other, ReadableFile& moved,
-                const FileStatus& movedStatus, bool& read, const DeleteCallbacks& callbacks) {
+                const FileStatus& movedStatus, bool& read, const DeleteCallbacks& callbacks, FileIdentity& proven) {
     const Copy again = Look(catalogue, fileSystem, other);
     if (!again.AsCatalogued() || (movedStatus.identity.Known() && again.now.identity == movedStatus.identity))
         return false;  // gone with the move (a second view of the moved file), changed, or the moved file
@@ -127,13 +127,35 @@ bool ProvenCopy(const Catalogue& catalogue, FileSystem& fileSystem, GroupMember&
         return false;
     if (std::exchange(read, true) && !moved.Seek(0))
         return false;
+    proven = opened.identity;
     return ContentsEqual(moved, *file, again.entry->size, callbacks.compareProgress) != 0;
+}
+
+// The copy's name becomes a second name of the partner proven equal, then the moved file goes.
+// A name that leads anywhere but to the copy compared (the partner swapped meanwhile) is taken
+// off again, and the moved file goes back.
+DeleteResult LinkToPartner(FileSystem& fileSystem, AsideFile& aside, Copy& copy, const FileStatus& moved,
+                           const std::string& partnerPath, const FileIdentity& partner) {
+    const std::error_code error = fileSystem.LinkIn(*copy.folder, copy.member->name, partnerPath);
+    if (error) {
+        const bool impossible = error == std::errc::cross_device_link || error == std::errc::not_supported ||
+                                error == std::errc::operation_not_permitted || error == std::errc::too_many_links;
+        return PutBack(fileSystem, aside, copy, moved, impossible ? DeleteResult::NotLinkable : DeleteResult::Failed);
+    }
+    const FileStatus linked = fileSystem.StatIn(*copy.folder, copy.member->name);
+    if (linked.error || !linked.identity.Matches(partner)) {
+        if (!linked.error)
+            fileSystem.DeleteIn(*copy.folder, copy.member->name, linked);
+        return PutBack(fileSystem, aside, copy, moved, DeleteResult::Changed);
+    }
+    const DeleteResult removed = Remove(fileSystem, aside, copy, moved);
+    return removed == DeleteResult::Deleted ? DeleteResult::Linked : removed;
 }
 
 // The marked copy goes only while another copy is proven to stay.
 DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSystem, const DuplicateGroup& group,
-                                std::size_t k, std::optional<std::size_t> partner, Copy& marked,
-                                const DeleteCallbacks& callbacks) {
+                                std::size_t k, const DeletePlan& plan, Copy& marked, const DeleteCallbacks& callbacks) {
+    const std::optional<std::size_t> partner = plan.partner;
     if (!marked.AsCatalogued())
         return NotAsSearched(marked);
     const DeleteResult noCopy = marked.AsSearched() ? DeleteResult::LastCopy : DeleteResult::Changed;
@@ -160,9 +182,14 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
         return PutBack(fileSystem, *aside, marked, moved, DeleteResult::Changed);
     // Only the bytes can tell now: times may be too coarse to show a rewrite.
     bool read = false;
-    for (GroupMember* other : others)
-        if (ProvenCopy(catalogue, fileSystem, *other, aside->File(), moved, read, callbacks))
-            return Remove(fileSystem, *aside, marked, moved);
+    for (GroupMember* other : others) {
+        FileIdentity proven;
+        if (!ProvenCopy(catalogue, fileSystem, *other, aside->File(), moved, read, callbacks, proven))
+            continue;
+        if (plan.link)
+            return LinkToPartner(fileSystem, *aside, marked, moved, catalogue.FullPath(*other), proven);
+        return Remove(fileSystem, *aside, marked, moved);
+    }
     return PutBack(fileSystem, *aside, marked, moved, noCopy);
 }
 
@@ -173,7 +200,7 @@ DeleteResult DeleteOne(Catalogue& catalogue, FileSystem& fileSystem, const Delet
     Copy marked = Look(catalogue, fileSystem, member);
     if (!plan.keepLastCopy)
         return DeleteAsSearched(fileSystem, marked);
-    return DeleteKeepingACopy(catalogue, fileSystem, group, k, plan.partner, marked, callbacks);
+    return DeleteKeepingACopy(catalogue, fileSystem, group, k, plan, marked, callbacks);
 }
 
 }  // namespace
@@ -182,14 +209,14 @@ std::optional<DeletePlan> PlanDeleteMarked(const Catalogue& catalogue, int g, in
     const DuplicateGroup* group = GroupAt(catalogue, g);
     if (!group || k < 0 || static_cast<std::size_t>(k) >= group->memberCount)
         return std::nullopt;
-    return DeletePlan{static_cast<std::size_t>(g), {static_cast<std::size_t>(k)}, true, std::nullopt};
+    return DeletePlan{static_cast<std::size_t>(g), {static_cast<std::size_t>(k)}, true, std::nullopt, false};
 }
 
 std::optional<DeletePlan> PlanDeleteGroup(const Catalogue& catalogue, int g) {
     const DuplicateGroup* group = GroupAt(catalogue, g);
     if (!group)
         return std::nullopt;
-    DeletePlan plan{static_cast<std::size_t>(g), std::vector<std::size_t>(group->memberCount), false, std::nullopt};
+    DeletePlan plan{static_cast<std::size_t>(g), std::vector<std::size_t>(group->memberCount), false, std::nullopt, false};
     std::iota(plan.members.begin(), plan.members.end(), std::size_t{0});
     return plan;
 }
@@ -197,7 +224,13 @@ std::optional<DeletePlan> PlanDeleteGroup(const Catalogue& catalogue, int g) {
 DeletePlan PlanDeleteKeeping(std::size_t g, std::vector<std::size_t> members, std::size_t keep) {
     std::sort(members.begin(), members.end());
     std::erase(members, keep);
-    return DeletePlan{g, std::move(members), true, keep};
+    return DeletePlan{g, std::move(members), true, keep, false};
+}
+
+DeletePlan PlanLinkToKept(std::size_t g, std::vector<std::size_t> members, std::size_t keep) {
+    DeletePlan plan = PlanDeleteKeeping(g, std::move(members), keep);
+    plan.link = true;
+    return plan;
 }
 
 std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, Catalogue& catalogue, FileSystem& fileSystem,

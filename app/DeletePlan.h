@@ -17,6 +17,7 @@ struct DeletePlan {
     std::vector<std::size_t> members;  // positions counted from the group's first member, ascending
     bool keepLastCopy = false;         // never remove the only copy still on disk
     std::optional<std::size_t> partner;  // with keepLastCopy: the one copy that may prove it, if chosen
+    bool link = false;  // with partner: each copy's name becomes a second name of it instead of going
 };
 
 // The marked copy k of the group on line g; nothing when either line names no record.
@@ -26,6 +27,8 @@ std::optional<DeletePlan> PlanDeleteGroup(const Catalogue& catalogue, int g);
 // The copies at positions members of group g, each removed only while the copy at position keep,
 // which stays, is proven equal to it.
 DeletePlan PlanDeleteKeeping(std::size_t g, std::vector<std::size_t> members, std::size_t keep);
+// The same, each copy's name made a second name of the copy kept once it is proven equal.
+DeletePlan PlanLinkToKept(std::size_t g, std::vector<std::size_t> members, std::size_t keep);
 
 enum class DeleteResult {
     Deleted,      // removed from disk now
@@ -34,10 +37,12 @@ enum class DeleteResult {
     LastCopy,     // no other copy of its content is left on disk: kept
     Failed,       // the file system refused and the file is still there: kept
     KeptBeside,   // moved aside, then another file took its name: kept beside it under a new name
+    Linked,       // its name now leads to the copy kept, its own bytes are gone
+    NotLinkable,  // a link was asked for, and the two are on different file systems or no link is possible: kept
 };
 
 inline bool IsGone(DeleteResult result) {
-    return result == DeleteResult::Deleted || result == DeleteResult::AlreadyGone;
+    return result == DeleteResult::Deleted || result == DeleteResult::AlreadyGone || result == DeleteResult::Linked;
 }
 
 struct DeleteCallbacks {

@@ -23,7 +23,10 @@ const char* WhyKept(DeleteResult result) {
     case DeleteResult::KeptBeside:
         return "seit der Suche verändert, und eine andere Datei hat inzwischen ihren Namen: "
                "sie liegt daneben als NAME.zwillingsfeger-gerettet";
-    case DeleteResult::Failed: return "das Dateisystem verweigert das Löschen";
+    case DeleteResult::Failed: return "das Dateisystem verweigert es";
+    case DeleteResult::NotLinkable:
+        return "liegt auf einem anderen Dateisystem als die behaltene Kopie, oder dort gibt es keine harten "
+               "Verknüpfungen";
     default: return "";
     }
 }
@@ -56,23 +59,26 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
             else
                 others.push_back(k);
         }
+        const bool link = arguments.action == Action::Link;
         if (arguments.dryRun) {
             for (std::size_t k : others)
-                Line(out, "löschen", catalogue.FullPath(*members[k]));
+                Line(out, link ? "verknüpfen" : "löschen", catalogue.FullPath(*members[k]));
             removed += others.size();
             freed += others.size() * group.size;
         } else {
-            const DeletePlan plan = PlanDeleteKeeping(g, others, keep.front());
+            const DeletePlan plan =
+                link ? PlanLinkToKept(g, others, keep.front()) : PlanDeleteKeeping(g, others, keep.front());
             const std::vector<DeleteResult> results = ExecuteDelete(plan, catalogue, fileSystem);
             for (std::size_t i = 0; i < results.size(); ++i) {
                 const std::string path = catalogue.FullPath(*members[plan.members[i]]);
                 if (IsGone(results[i])) {
-                    Line(out, "gelöscht", path);
+                    Line(out, results[i] == DeleteResult::Linked ? "verknüpft" : "gelöscht", path);
                     ++removed;
-                    freed += results[i] == DeleteResult::Deleted ? group.size : 0;
+                    freed += results[i] == DeleteResult::AlreadyGone ? 0 : group.size;
                 } else {
                     std::fflush(out);
-                    std::fprintf(stderr, "zwf: %s: nicht gelöscht: %s\n", path.c_str(), WhyKept(results[i]));
+                    std::fprintf(stderr, "zwf: %s: nicht %s: %s\n", path.c_str(), link ? "verknüpft" : "gelöscht",
+                                 WhyKept(results[i]));
                     status = 2;
                 }
             }
@@ -80,11 +86,13 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
         std::fputs("\n", out);
     }
     const std::string bytes = Counted(freed, "Byte", "Bytes") + (freed >= 1024 ? " (" + ReadableSize(freed) + ")" : "");
+    const bool link = arguments.action == Action::Link;
     if (arguments.dryRun)
-        std::fprintf(out, "%s zu löschen, %s freizugeben; nichts geändert\n",
-                     Counted(removed, "Kopie", "Kopien").c_str(), bytes.c_str());
+        std::fprintf(out, "%s zu %s, %s freizugeben; nichts geändert\n", Counted(removed, "Kopie", "Kopien").c_str(),
+                     link ? "verknüpfen" : "löschen", bytes.c_str());
     else
-        std::fprintf(out, "%s gelöscht, %s freigegeben\n", Counted(removed, "Kopie", "Kopien").c_str(), bytes.c_str());
+        std::fprintf(out, "%s %s, %s freigegeben\n", Counted(removed, "Kopie", "Kopien").c_str(),
+                     link ? "verknüpft" : "gelöscht", bytes.c_str());
     return status;
 }
 

@@ -8,9 +8,9 @@
 
 namespace zwf::cli {
 
-// Carries out --delete on every group, or with --dry-run only prints what it would do. Prints,
-// group by group, "behalten: PATH" for each copy kept and "gelöscht: PATH" (or "löschen: PATH")
-// for each removed, a blank line after each group, then the count and the bytes freed. A copy
+// Carries out --delete or --link on every group, or with --dry-run only prints what it would do.
+// Prints, group by group, "behalten: PATH" for each copy kept and "gelöscht: PATH" or "verknüpft:
+// PATH" ("löschen: PATH", "verknüpfen: PATH") for each of the others, a blank line after each group, then the count and the bytes freed. A copy
 // that is kept against the plan is named on stderr with the reason. Returns 2 when one was,
 // else 0.
 int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const Arguments& arguments);

@@ -87,8 +87,11 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             if (parsed.error.empty() && value.empty())
                 parsed.error = "--exclude braucht ein Muster";
             parsed.filter.excludes.push_back(value);
-        } else if (argument == "--delete") {
-            parsed.action = Action::Delete;
+        } else if (argument == "--delete" || argument == "--link") {
+            const Action action = argument == "--delete" ? Action::Delete : Action::Link;
+            if (parsed.action != Action::None && parsed.action != action)
+                parsed.error = "--delete und --link schließen einander aus";
+            parsed.action = action;
         } else if (argument == "-n" || argument == "--dry-run") {
             parsed.dryRun = true;
         } else if (TakesValue(arguments, i, "", "--keep", value, parsed.error)) {
@@ -112,9 +115,9 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     else if (parsed.list.omitFirst && (summary || json))
         parsed.error = "--omit-first gilt nicht mit --summary und --json";
     else if (parsed.action != Action::None && (summary || json || null || parsed.list.showSize || parsed.list.omitFirst))
-        parsed.error = "--delete gibt seine eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
+        parsed.error = "--delete und --link geben ihre eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
     else if (parsed.action == Action::None && (keepGiven || parsed.dryRun))
-        parsed.error = "--keep und --dry-run gelten nur mit --delete";
+        parsed.error = "--keep und --dry-run gelten nur mit --delete oder --link";
     else if (parsed.filter.minSize > parsed.filter.maxSize)
         parsed.error = "--min-size ist größer als --max-size";
     else if (parsed.folders.empty() && !parsed.help && !parsed.version)

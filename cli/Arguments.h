@@ -16,8 +16,9 @@ struct ListOptions {
     bool omitFirst = false;  // the first file of each group left out
 };
 
-// What zwf does to the copies: nothing, or removes every copy but the ones the rule keeps.
-enum class Action { None, Delete };
+// What zwf does to the copies: nothing, removes every copy but the ones the rule keeps, or makes
+// each such copy's name a second name (a hard link) of the first copy kept.
+enum class Action { None, Delete, Link };
 
 struct Arguments {
     Format format = Format::Plain;
@@ -42,7 +43,7 @@ bool ParseSize(std::string_view text, std::uint64_t& size);
 inline constexpr const char* kSynopsis =
     "Aufruf: zwf [-0 | -m | --summary | --json] [-S] [-f] [-s GRÖSSE] [--max-size GRÖSSE]\n"
     "            [--exclude MUSTER]... [-x] [--] ORDNER...\n"
-    "        zwf --delete [--keep REGEL] [-n] [FILTER]... [--] ORDNER...\n"
+    "        zwf --delete | --link [--keep REGEL] [-n] [FILTER]... [--] ORDNER...\n"
     "        zwf -h | --help\n"
     "        zwf -V | --version\n";
 
@@ -65,10 +66,12 @@ inline constexpr const char* kUsage =
     "      --delete   in jeder Gruppe alle Kopien löschen außer denen, die --keep behält; jede\n"
     "                 erst, nachdem sie unverändert und eine behaltene Kopie Byte für Byte gleich\n"
     "                 befunden wurde\n"
+    "      --link     wie --delete, doch jede Kopie wird zu einer harten Verknüpfung mit der\n"
+    "                 behaltenen (nur auf demselben Dateisystem)\n"
     "      --keep REGEL  welche Kopie bleibt: first (die erste, Voreinstellung), newest, oldest,\n"
     "                 oder in:ORDNER (alle Kopien unter ORDNER; eine Gruppe ohne eine solche\n"
     "                 bleibt, wie sie ist)\n"
-    "  -n, --dry-run  nur zeigen, was --delete täte; nichts ändern\n"
+    "  -n, --dry-run  nur zeigen, was --delete oder --link täte; nichts ändern\n"
     "  -h, --help     diese Hilfe\n"
     "  -V, --version  Versionsnummer ausgeben\n"
     "      --         alles Folgende ist ein Ordner, auch wenn es mit - beginnt\n"

@@ -217,6 +217,14 @@ public:
     // std::errc::no_such_file_or_directory. The file is moved aside, examined where it lies
     // then, and removed there, or put back.
     std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected);
+    // Makes name inside folder a second name (a hard link) of the file at targetPath, the last
+    // name of which is not followed if it is a link; never replaces anything: a name taken gives
+    // std::errc::file_exists, two file systems std::errc::cross_device_link. Systems without hard
+    // links give std::errc::not_supported.
+    virtual std::error_code LinkIn(FolderHandle& /*folder*/, const std::string& /*name*/,
+                                   const std::string& /*targetPath*/) {
+        return std::make_error_code(std::errc::not_supported);
+    }
 
     // Opens a regular file for reading only, sharing reads with others; a missing file is never
     // created, and a folder or a FIFO is refused (a FIFO without waiting for a writer). A final link

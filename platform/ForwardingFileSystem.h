@@ -29,6 +29,9 @@ public:
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         return m_inner.OpenRead(path, error);
     }
+    std::error_code LinkIn(FolderHandle& folder, const std::string& name, const std::string& targetPath) override {
+        return m_inner.LinkIn(folder, name, targetPath);
+    }
 
 protected:
     FileSystem& Inner() const { return m_inner; }

@@ -366,6 +366,12 @@ public:
         return aside;
     }
 
+    std::error_code LinkIn(FolderHandle& folder, const std::string& name, const std::string& targetPath) override {
+        if (::linkat(AT_FDCWD, targetPath.c_str(), FdOf(folder), name.c_str(), 0) != 0)
+            return LastError();
+        return {};
+    }
+
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         // O_NONBLOCK: a FIFO put where a file was must not hang the open; O_NOFOLLOW: nor a link.
         constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;

@@ -325,6 +325,17 @@ public:
         return std::make_unique<Win32Aside>(std::move(file), std::move(folderPath), name, std::move(hidden), before);
     }
 
+    std::error_code LinkIn(FolderHandle& folder, const std::string& name, const std::string& targetPath) override {
+        if (::CreateHardLinkW(NativePath(Inside(folder, name)).c_str(), NativePath(targetPath).c_str(), nullptr))
+            return {};
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)
+            return std::make_error_code(std::errc::file_exists);
+        if (code == ERROR_NOT_SAME_DEVICE)
+            return std::make_error_code(std::errc::cross_device_link);
+        return ErrorFrom(code);
+    }
+
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         // Others may read the file meanwhile, but not change or remove it.
         UniqueHandle file(::CreateFileW(NativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -291,11 +291,43 @@ TEST_F(Zwf, DeleteKeepsWhatTheRuleSaysAndADryRunChangesNothing) {
         EXPECT_TRUE(fresh.Exists("A/other.txt"));
     }
     for (const char* wrong : {"--delete -m", "--delete --json", "--delete -S", "--keep newest", "-n",
-                              "--delete --keep best"}) {
+                              "--delete --keep best", "--delete --link"}) {
         const Outcome run = RunZwf(scratch, std::string(wrong) + " " + A);
         EXPECT_EQ(run.status, 2) << wrong;
     }
     EXPECT_TRUE(tree.Exists("A/sub/kopie.txt")) << "a usage error deletes nothing";
+}
+
+// --link leaves one file under every name of a group; a copy on another file system (a ramfs,
+// where the test may mount one) is refused, named, and kept as it is.
+TEST_F(Zwf, LinkMakesOneFileOfTheCopiesAndRefusesAcrossFileSystems) {
+    const auto inode = [&](const std::string& relative) {
+        struct stat info {};
+        ::stat(tree.Path(relative).c_str(), &info);
+        return info.st_ino;
+    };
+    const std::string before = Fingerprint(tree);
+    EXPECT_EQ(RunZwf(scratch, "--link -n " + A + " " + B).status, 0);
+    EXPECT_EQ(Fingerprint(tree), before);
+    const Outcome run = RunZwf(scratch, "--link " + A + " " + B);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(inode("A/sub/kopie.txt"), inode("A/a.txt"));
+    EXPECT_EQ(inode("B/a.txt"), inode("A/a.txt"));
+    EXPECT_EQ(inode("B/big2"), inode("B/big1"));
+    EXPECT_NE(inode("A/other.txt"), inode("A/a.txt"));
+    EXPECT_EQ(tree.Read("B/a.txt"), "same");
+
+    tree.MakeFolder("C");
+    const std::string mount = tree.Path("C");
+    if (::geteuid() != 0 || std::system(("mount -t ramfs ramfs " + Quoted(mount) + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a file system here";
+    tree.Write("C/a.txt", "same");
+    const Outcome across = RunZwf(scratch, "--link " + A + " " + Quoted(mount));
+    const bool kept = tree.Read("C/a.txt") == "same";
+    std::system(("umount " + Quoted(mount)).c_str());
+    EXPECT_EQ(across.status, 2);
+    EXPECT_NE(across.err.find("nicht verknüpft"), std::string::npos) << across.err;
+    EXPECT_TRUE(kept);
 }
 
 // A group with no copy below the folder to keep is left alone and named.

@@ -394,6 +394,19 @@ TYPED_TEST_P(FileSystemContract, AFileMovedAsideIsHeldApartFromItsName) {
     EXPECT_THAT(NamesIn(fs, tree.Path()), ElementsAre("Sub", "a.txt", rescued));
 }
 
+// A second name made for a file leads to that file, and never replaces a name taken.
+TYPED_TEST_P(FileSystemContract, LinkInMakesASecondNameAndReplacesNothing) {
+    TempTree tree{{"a.txt", "abc"}, {"b.txt", "xyz"}};
+    FileSystem& fs = *this->native;
+    std::error_code error;
+    auto folder = fs.OpenFolder(tree.Path(), error);
+    ASSERT_TRUE(folder) << error.message();
+    EXPECT_FALSE(fs.LinkIn(*folder, "zweit.txt", tree.Path("a.txt")));
+    EXPECT_EQ(fs.StatIn(*folder, "zweit.txt").identity, fs.StatIn(*folder, "a.txt").identity);
+    EXPECT_EQ(fs.LinkIn(*folder, "b.txt", tree.Path("a.txt")), std::errc::file_exists);
+    EXPECT_EQ(tree.Read("b.txt"), "xyz");
+}
+
 // A subfolder is entered only while it is the folder its parent listed.
 TYPED_TEST_P(FileSystemContract, OpenSubfolderEntersOnlyTheFolderListed) {
     TempTree tree{{"Ziel/a.txt", "abc"}, {"datei.txt", "abc"}};
@@ -518,7 +531,7 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, KnowsItsSeparatorAndItsRoots,
                             PathsLongerThanTheSystemTakesAtOnceWorkForEveryCall, OpenReadNeverCreatesAndRefusesFolders,
                             AnOpenedFileStaysTheFileReadWhenItsNameIsTaken,
                             DeleteRemovesARegularFileOnlyAndReportsOneAlreadyGone, DeleteInRemovesOnlyTheFileExpected,
-                            AFileMovedAsideIsHeldApartFromItsName,
+                            AFileMovedAsideIsHeldApartFromItsName, LinkInMakesASecondNameAndReplacesNothing,
                             OpenSubfolderEntersOnlyTheFolderListed, AHeldFolderStaysTheFolderWorkedIn,
                             LinksAreListedAndExaminedAsLinksNeverAsWhatTheyLeadTo,
                             OpenSubfolderRefusesALinkAndOpenFolderFollowsOne, OpenReadOfALinkNeverPassesForTheLink);
