@@ -31,6 +31,24 @@ const char* WhyKept(DeleteResult result) {
     }
 }
 
+// What is done to a copy: as planned, and as done.
+const char* const* Verbs(Action action) {
+    static constexpr const char* kDelete[] = {"löschen", "gelöscht"};
+    static constexpr const char* kLink[] = {"verknüpfen", "verknüpft"};
+    static constexpr const char* kShare[] = {"teilen", "geteilt"};
+    return action == Action::Link ? kLink : action == Action::Dedupe ? kShare : kDelete;
+}
+
+std::string WhyNotShared(std::error_code error) {
+    if (error == std::errc::not_supported)
+        return "dieses Dateisystem kann keine Blöcke teilen (das können btrfs und XFS mit reflink)";
+    if (error == std::errc::cross_device_link)
+        return "liegt auf einem anderen Dateisystem als die behaltene Kopie";
+    if (error == FsError::Changed)
+        return "seit der Suche verändert";
+    return error.message();
+}
+
 std::string Counted(std::uint64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -59,26 +77,43 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
             else
                 others.push_back(k);
         }
-        const bool link = arguments.action == Action::Link;
+        const char* const* verbs = Verbs(arguments.action);
         if (arguments.dryRun) {
             for (std::size_t k : others)
-                Line(out, link ? "verknüpfen" : "löschen", catalogue.FullPath(*members[k]));
+                Line(out, verbs[0], catalogue.FullPath(*members[k]));
             removed += others.size();
             freed += others.size() * group.size;
+        } else if (arguments.action == Action::Dedupe) {
+            const GroupMember& kept = *members[keep.front()];
+            for (std::size_t k : others) {
+                const std::string path = catalogue.FullPath(*members[k]);
+                const std::error_code error =
+                    fileSystem.ShareBlocks(catalogue.FullPath(kept), catalogue.allFiles[kept.source].identity, path,
+                                           catalogue.allFiles[members[k]->source].identity, group.size);
+                if (!error) {
+                    Line(out, verbs[1], path);
+                    ++removed;
+                    freed += group.size;
+                } else {
+                    std::fflush(out);
+                    std::fprintf(stderr, "zwf: %s: nicht geteilt: %s\n", path.c_str(), WhyNotShared(error).c_str());
+                    status = 2;
+                }
+            }
         } else {
+            const bool link = arguments.action == Action::Link;
             const DeletePlan plan =
                 link ? PlanLinkToKept(g, others, keep.front()) : PlanDeleteKeeping(g, others, keep.front());
             const std::vector<DeleteResult> results = ExecuteDelete(plan, catalogue, fileSystem);
             for (std::size_t i = 0; i < results.size(); ++i) {
                 const std::string path = catalogue.FullPath(*members[plan.members[i]]);
                 if (IsGone(results[i])) {
-                    Line(out, results[i] == DeleteResult::Linked ? "verknüpft" : "gelöscht", path);
+                    Line(out, verbs[1], path);
                     ++removed;
                     freed += results[i] == DeleteResult::AlreadyGone ? 0 : group.size;
                 } else {
                     std::fflush(out);
-                    std::fprintf(stderr, "zwf: %s: nicht %s: %s\n", path.c_str(), link ? "verknüpft" : "gelöscht",
-                                 WhyKept(results[i]));
+                    std::fprintf(stderr, "zwf: %s: nicht %s: %s\n", path.c_str(), verbs[1], WhyKept(results[i]));
                     status = 2;
                 }
             }
@@ -86,13 +121,13 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
         std::fputs("\n", out);
     }
     const std::string bytes = Counted(freed, "Byte", "Bytes") + (freed >= 1024 ? " (" + ReadableSize(freed) + ")" : "");
-    const bool link = arguments.action == Action::Link;
+    const char* const* verbs = Verbs(arguments.action);
     if (arguments.dryRun)
         std::fprintf(out, "%s zu %s, %s freizugeben; nichts geändert\n", Counted(removed, "Kopie", "Kopien").c_str(),
-                     link ? "verknüpfen" : "löschen", bytes.c_str());
+                     verbs[0], bytes.c_str());
     else
-        std::fprintf(out, "%s %s, %s freigegeben\n", Counted(removed, "Kopie", "Kopien").c_str(),
-                     link ? "verknüpft" : "gelöscht", bytes.c_str());
+        std::fprintf(out, "%s %s, %s freigegeben\n", Counted(removed, "Kopie", "Kopien").c_str(), verbs[1],
+                     bytes.c_str());
     return status;
 }
 

@@ -87,10 +87,16 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             if (parsed.error.empty() && value.empty())
                 parsed.error = "--exclude braucht ein Muster";
             parsed.filter.excludes.push_back(value);
-        } else if (argument == "--delete" || argument == "--link") {
-            const Action action = argument == "--delete" ? Action::Delete : Action::Link;
+        } else if (argument == "--delete" || argument == "--link" || argument == "--dedupe") {
+            const Action action = argument == "--delete" ? Action::Delete
+                                  : argument == "--link" ? Action::Link
+                                                         : Action::Dedupe;
             if (parsed.action != Action::None && parsed.action != action)
-                parsed.error = "--delete und --link schließen einander aus";
+                parsed.error = "--delete, --link und --dedupe schließen einander aus";
+#ifdef _WIN32
+            if (action == Action::Dedupe)
+                parsed.error = "--dedupe gibt es unter Windows nicht: Windows teilt keine Blöcke zwischen Dateien";
+#endif
             parsed.action = action;
         } else if (argument == "-n" || argument == "--dry-run") {
             parsed.dryRun = true;
@@ -115,9 +121,9 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     else if (parsed.list.omitFirst && (summary || json))
         parsed.error = "--omit-first gilt nicht mit --summary und --json";
     else if (parsed.action != Action::None && (summary || json || null || parsed.list.showSize || parsed.list.omitFirst))
-        parsed.error = "--delete und --link geben ihre eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
+        parsed.error = "--delete, --link und --dedupe geben ihre eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
     else if (parsed.action == Action::None && (keepGiven || parsed.dryRun))
-        parsed.error = "--keep und --dry-run gelten nur mit --delete oder --link";
+        parsed.error = "--keep und --dry-run gelten nur mit --delete, --link oder --dedupe";
     else if (parsed.filter.minSize > parsed.filter.maxSize)
         parsed.error = "--min-size ist größer als --max-size";
     else if (parsed.folders.empty() && !parsed.help && !parsed.version)

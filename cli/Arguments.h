@@ -16,9 +16,10 @@ struct ListOptions {
     bool omitFirst = false;  // the first file of each group left out
 };
 
-// What zwf does to the copies: nothing, removes every copy but the ones the rule keeps, or makes
-// each such copy's name a second name (a hard link) of the first copy kept.
-enum class Action { None, Delete, Link };
+// What zwf does to the copies: nothing, removes every copy but the ones the rule keeps, makes
+// each such copy's name a second name (a hard link) of the first copy kept, or lets each share
+// the blocks of the first copy kept.
+enum class Action { None, Delete, Link, Dedupe };
 
 struct Arguments {
     Format format = Format::Plain;
@@ -43,7 +44,7 @@ bool ParseSize(std::string_view text, std::uint64_t& size);
 inline constexpr const char* kSynopsis =
     "Aufruf: zwf [-0 | -m | --summary | --json] [-S] [-f] [-s GRÖSSE] [--max-size GRÖSSE]\n"
     "            [--exclude MUSTER]... [-x] [--] ORDNER...\n"
-    "        zwf --delete | --link [--keep REGEL] [-n] [FILTER]... [--] ORDNER...\n"
+    "        zwf --delete | --link | --dedupe [--keep REGEL] [-n] [FILTER]... [--] ORDNER...\n"
     "        zwf -h | --help\n"
     "        zwf -V | --version\n";
 
@@ -68,10 +69,12 @@ inline constexpr const char* kUsage =
     "                 befunden wurde\n"
     "      --link     wie --delete, doch jede Kopie wird zu einer harten Verknüpfung mit der\n"
     "                 behaltenen (nur auf demselben Dateisystem)\n"
+    "      --dedupe   jede Kopie teilt die Blöcke der behaltenen; der Kern vergleicht und teilt\n"
+    "                 in einem Schritt (Linux: btrfs, XFS mit reflink)\n"
     "      --keep REGEL  welche Kopie bleibt: first (die erste, Voreinstellung), newest, oldest,\n"
     "                 oder in:ORDNER (alle Kopien unter ORDNER; eine Gruppe ohne eine solche\n"
     "                 bleibt, wie sie ist)\n"
-    "  -n, --dry-run  nur zeigen, was --delete oder --link täte; nichts ändern\n"
+    "  -n, --dry-run  nur zeigen, was --delete, --link oder --dedupe täte; nichts ändern\n"
     "  -h, --help     diese Hilfe\n"
     "  -V, --version  Versionsnummer ausgeben\n"
     "      --         alles Folgende ist ein Ordner, auch wenn es mit - beginnt\n"

@@ -225,6 +225,16 @@ public:
                                    const std::string& /*targetPath*/) {
         return std::make_error_code(std::errc::not_supported);
     }
+    // Lets the file at copyPath share the blocks of the file at keptPath, where the system compares
+    // the two and shares only what is equal, in one step no writer can come between (Linux
+    // FIDEDUPERANGE). Both must be regular files of the identity given and of size bytes, else
+    // FsError::Changed, as for contents that differ; a file system that cannot share blocks
+    // gives std::errc::not_supported, two file systems std::errc::cross_device_link.
+    virtual std::error_code ShareBlocks(const std::string& /*keptPath*/, const FileIdentity& /*kept*/,
+                                        const std::string& /*copyPath*/, const FileIdentity& /*copy*/,
+                                        std::uint64_t /*size*/) {
+        return std::make_error_code(std::errc::not_supported);
+    }
 
     // Opens a regular file for reading only, sharing reads with others; a missing file is never
     // created, and a folder or a FIFO is refused (a FIFO without waiting for a writer). A final link

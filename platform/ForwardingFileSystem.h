@@ -32,6 +32,10 @@ public:
     std::error_code LinkIn(FolderHandle& folder, const std::string& name, const std::string& targetPath) override {
         return m_inner.LinkIn(folder, name, targetPath);
     }
+    std::error_code ShareBlocks(const std::string& keptPath, const FileIdentity& kept, const std::string& copyPath,
+                                const FileIdentity& copy, std::uint64_t size) override {
+        return m_inner.ShareBlocks(keptPath, kept, copyPath, copy, size);
+    }
 
 protected:
     FileSystem& Inner() const { return m_inner; }

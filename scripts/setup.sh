@@ -14,6 +14,7 @@ packages=(
   dpkg-dev file librsvg2-bin                       # the Debian package (dpkg-shlibdeps, icon sizes)
   lintian appstream desktop-file-utils man-db      # checking the package and what it installs
   bindfs fuse3                                     # a second view of a folder, for the delete tests
+  btrfs-progs                                      # a btrfs image, for zwf --dedupe's tests
 )
 
 missing=()

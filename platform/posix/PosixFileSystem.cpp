@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -369,6 +371,52 @@ public:
     std::error_code LinkIn(FolderHandle& folder, const std::string& name, const std::string& targetPath) override {
         if (::linkat(AT_FDCWD, targetPath.c_str(), FdOf(folder), name.c_str(), 0) != 0)
             return LastError();
+        return {};
+    }
+
+    std::error_code ShareBlocks(const std::string& keptPath, const FileIdentity& kept, const std::string& copyPath,
+                                const FileIdentity& copy, std::uint64_t size) override {
+        constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+        UniqueFd source(OpenPath(keptPath, kFlags));
+        if (source.Get() < 0)
+            return LastError();
+        UniqueFd target(OpenPath(copyPath, kFlags));
+        if (target.Get() < 0)
+            return LastError();
+        for (const auto& [fd, identity] : {std::pair{source.Get(), kept}, std::pair{target.Get(), copy}}) {
+            const FileStatus now = StatusOfFd(fd);
+            if (now.error)
+                return now.error;
+            if (now.kind != EntryKind::File || now.size != size || !now.identity.Matches(identity))
+                return make_error_code(FsError::Changed);
+        }
+        // One range at a time, as large as file systems take in one call.
+        constexpr std::uint64_t kMostPerCall = 16 * 1024 * 1024;
+        // The request for one copy: the range, then the copy's entry right behind it.
+        alignas(file_dedupe_range) std::byte request[sizeof(file_dedupe_range) + sizeof(file_dedupe_range_info)];
+        auto* range = reinterpret_cast<file_dedupe_range*>(request);
+        for (std::uint64_t offset = 0; offset < size;) {
+            std::fill(std::begin(request), std::end(request), std::byte{0});
+            range->src_offset = offset;
+            range->src_length = std::min(size - offset, kMostPerCall);
+            range->dest_count = 1;
+            file_dedupe_range_info& info = range->info[0];
+            info.dest_fd = target.Get();
+            info.dest_offset = offset;
+            if (::ioctl(source.Get(), FIDEDUPERANGE, range) != 0) {
+                const int code = errno;
+                const bool unsupported = code == EOPNOTSUPP || code == EINVAL || code == ENOTTY || code == ENOSYS;
+                return unsupported ? std::make_error_code(std::errc::not_supported)
+                                   : std::error_code(code, std::generic_category());
+            }
+            if (info.status == FILE_DEDUPE_RANGE_DIFFERS)
+                return make_error_code(FsError::Changed);
+            if (info.status < 0)
+                return {-info.status, std::generic_category()};
+            if (info.bytes_deduped == 0)
+                return std::make_error_code(std::errc::not_supported);
+            offset += info.bytes_deduped;
+        }
         return {};
     }
 

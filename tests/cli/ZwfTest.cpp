@@ -330,6 +330,49 @@ TEST_F(Zwf, LinkMakesOneFileOfTheCopiesAndRefusesAcrossFileSystems) {
     EXPECT_TRUE(kept);
 }
 
+// --dedupe: refused and named where the file system cannot share blocks (the temporary folder's);
+// on btrfs (an image made and mounted by the test where it may) the copies share their blocks
+// afterwards and their contents are what they were.
+TEST_F(Zwf, DedupeSharesBlocksWhereTheFileSystemCanAndIsRefusedElsewhere) {
+    const std::string before = Fingerprint(tree);
+    const Outcome refused = RunZwf(scratch, "--dedupe " + A + " " + B);
+    if (refused.status == 0)
+        GTEST_SKIP() << "the temporary folder's file system shares blocks itself";
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("nicht geteilt: dieses Dateisystem kann keine Blöcke teilen"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(Fingerprint(tree), before);
+
+    const std::string image = scratch.Path("btrfs.img"), mount = scratch.Path("btrfs");
+    std::filesystem::create_directory(mount);
+    const std::string make = "truncate -s 200M " + Quoted(image) + " && mkfs.btrfs -q " + Quoted(image) +
+                             " && mount -o loop " + Quoted(image) + " " + Quoted(mount);
+    if (::geteuid() != 0 || std::system((make + " >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "no btrfs image can be made and mounted here";
+    std::string bytes(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
+    for (const char* name : {"/eins", "/zwei", "/drei"}) {
+        std::FILE* file = std::fopen((mount + name).c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    const auto exclusive = [&] {
+        std::system("sync");
+        return RunCommand(scratch, "btrfs filesystem du -s --raw " + Quoted(mount) + " | tail -n 1 | awk '{print $2}'").out;
+    };
+    const std::string exclusiveBefore = exclusive();
+    const Outcome shared = RunZwf(scratch, "--dedupe " + Quoted(mount));
+    const std::string exclusiveAfter = exclusive();
+    const Outcome same = RunCommand(scratch, "cmp " + Quoted(mount + "/eins") + " " + Quoted(mount + "/drei") +
+                                                 " && cmp " + Quoted(mount + "/eins") + " " + Quoted(mount + "/zwei"));
+    std::system(("umount " + Quoted(mount)).c_str());
+    EXPECT_EQ(shared.status, 0) << shared.err;
+    EXPECT_NE(shared.out.find("2 Kopien geteilt"), std::string::npos) << shared.out;
+    EXPECT_EQ(same.status, 0) << "contents changed";
+    EXPECT_LT(std::stoull(exclusiveAfter), std::stoull(exclusiveBefore)) << exclusiveBefore << " " << exclusiveAfter;
+}
+
 // A group with no copy below the folder to keep is left alone and named.
 TEST_F(Zwf, AGroupWithNoCopyInTheFolderToKeepIsLeftAlone) {
     const Outcome run = RunZwf(scratch, "--delete --keep in:" + Quoted(tree.Path("A")) + " " + B);
