@@ -52,6 +52,23 @@ if grep -qFx "$WIN_CLI\\a.txt" "$RUN/zwf.out" && grep -qFx "$WIN_CLI\\Unter\\b.t
 else
     echo "zwf.exe FAILED; its output:"; cat "$RUN/zwf.out"; status=1
 fi
+# --link and --delete, each on copies of its own: one file under both names, or one name left;
+# the unique file untouched.
+for action in link delete; do
+    ACT="$RUN/$action"
+    mkdir -p "$ACT/Unter"
+    printf 'gleich' >"$ACT/a.txt"; printf 'gleich' >"$ACT/Unter/b.txt"; printf 'anders' >"$ACT/c.txt"
+    WIN_ACT=$(winepath -w "$ACT")
+    wine_run "$BUILD/cli/zwf.exe" "--$action" --keep "in:$WIN_ACT\\Unter" "$WIN_ACT" </dev/null \
+        >"$RUN/$action.out" 2>&1
+done
+if [ "$(stat -c %i "$RUN/link/a.txt")" = "$(stat -c %i "$RUN/link/Unter/b.txt")" ] &&
+   [ ! -e "$RUN/delete/a.txt" ] && [ "$(cat "$RUN/delete/Unter/b.txt")" = gleich ] &&
+   [ "$(cat "$RUN/link/c.txt")$(cat "$RUN/delete/c.txt")" = andersanders ]; then
+    echo "zwf.exe --link and --delete act on the copies only"
+else
+    echo "zwf.exe --link/--delete FAILED:"; cat "$RUN/link.out" "$RUN/delete.out" | tr -d '\r'; status=1
+fi
 
 echo "== end-to-end session"
 DATA="$RUN/data"

@@ -373,6 +373,35 @@ TEST_F(Zwf, DedupeSharesBlocksWhereTheFileSystemCanAndIsRefusedElsewhere) {
     EXPECT_LT(std::stoull(exclusiveAfter), std::stoull(exclusiveBefore)) << exclusiveBefore << " " << exclusiveAfter;
 }
 
+// A program saving over the copy zwf --delete is to remove, again and again, the usual way (a new
+// file renamed over the name), starting at some moment of zwf's run: before each save it looks for
+// its last one, and a save gone for good is a save lost. zwf may remove only the file it searched.
+TEST_F(Zwf, DeleteRacingAProgramSavingOverTheCopyNeverLosesASave) {
+    const std::string content(8 * 1024 * 1024, 'g');  // so the search and the comparison take a while
+    int raced = 0;
+    for (int session = 0; session < 12; ++session) {
+        TempTree fresh{{"A/x", content}, {"B/x", content}};
+        const std::string copy = Quoted(fresh.Path("B/x")), lost = Quoted(fresh.Path("verloren"));
+        const std::string same = "[ \"$(stat -c %i " + copy + " 2>/dev/null)\" = \"$last\" ]";
+        const std::string saver = "sleep 0.0" + std::to_string(session % 10) + "; last=; until [ -e " +
+                                  Quoted(fresh.Path("halt")) + " ]; do if [ -n \"$last\" ] && ! " + same +
+                                  "; then sleep 0.05; " + same + " || touch " + lost + "; fi; printf neu > " + copy +
+                                  ".tmp && last=$(stat -c %i " + copy + ".tmp) && mv " + copy + ".tmp " + copy +
+                                  " && touch " + Quoted(fresh.Path("gespeichert")) + "; done";
+        const Outcome run =
+            RunCommand(scratch, "( " + saver + " ) & " + std::string(ZWF_BINARY) + " --delete " +
+                                    Quoted(fresh.Path("A")) + " " + Quoted(fresh.Path("B")) + "; touch " +
+                                    Quoted(fresh.Path("halt")) + "; wait");
+        EXPECT_FALSE(fresh.Exists("verloren")) << "session " << session << ": " << run.out << run.err;
+        EXPECT_EQ(fresh.Read("A/x"), content);
+        if (fresh.Exists("gespeichert")) {
+            EXPECT_EQ(fresh.Read("B/x"), "neu") << "session " << session;  // the newest save
+            raced += run.out.find("gelöscht: ") != std::string::npos;
+        }
+    }
+    std::printf("%d of 12 sessions deleted the copy while saves came\n", raced);
+}
+
 // A group with no copy below the folder to keep is left alone and named.
 TEST_F(Zwf, AGroupWithNoCopyInTheFolderToKeepIsLeftAlone) {
     const Outcome run = RunZwf(scratch, "--delete --keep in:" + Quoted(tree.Path("A")) + " " + B);
