@@ -51,7 +51,7 @@ inline constexpr const char* kSynopsis =
 // The rest of --help.
 inline constexpr const char* kUsage =
     "Findet Dateien mit gleichem Inhalt unterhalb der Ordner und gibt sie aus.\n"
-    "Löscht nur mit --delete.\n"
+    "Ändert Dateien nur mit --delete, --link oder --dedupe.\n"
     "\n"
     "  -0, --null     jeden Pfad mit einem NUL-Zeichen abschließen, jede Gruppe mit einem weiteren\n"
     "  -m, --summary  nur Anzahlen und freizugebende Bytes ausgeben\n"
@@ -86,7 +86,8 @@ inline constexpr const char* kUsage =
     "Exit-Status:\n"
     "  0  gesucht und ausgegeben, ob gleiche Dateien gefunden wurden oder nicht; oder die Hilfe\n"
     "     oder die Versionsnummer ausgegeben\n"
-    "  2  eine Kopie wurde nicht gelöscht (verändert, die behaltene fehlt, verweigert);\n"
+    "  2  eine Kopie blieb bei --delete, --link oder --dedupe, wie sie war (verändert, die\n"
+    "     behaltene fehlt, anderes Dateisystem, verweigert);\n"
     "     falscher Aufruf; ein Ordner existiert nicht oder ließ sich nicht oder nur zum Teil\n"
     "     lesen; eine Datei, deren Größe eine andere teilt, ließ sich nicht so lesen, wie sie\n"
     "     katalogisiert wurde (nicht lesbar, ersetzt oder beim Lesen verändert); oder die\n"
