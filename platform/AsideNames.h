@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <system_error>
 
 #include "platform/FileSystem.h"
 
@@ -18,7 +20,11 @@ std::string PrivateAsideName();
 // needed (never inside a UTF-8 character) so the result stays within 255 bytes.
 std::string PutBackName(const std::string& name, int attempt);
 
-// How often PutBack tries names before it gives up.
-constexpr int kPutBackAttempts = 100;
+// Puts a moved file back: tries the old name, then the rescue names, each with tryName (a rename
+// that never replaces, giving std::errc::file_exists for a name taken), and returns the name it
+// took. "" with error set when a try fails otherwise, or every name is taken.
+std::string PutBackUnderFreeName(const std::string& name,
+                                 const std::function<std::error_code(const std::string&)>& tryName,
+                                 std::error_code& error);
 
 }  // namespace zwf

@@ -71,6 +71,21 @@ FileStatus MovedStatus(FileStatus now, const FileStatus& beforeMove) {
     return now;
 }
 
+std::string PutBackUnderFreeName(const std::string& name,
+                                 const std::function<std::error_code(const std::string&)>& tryName,
+                                 std::error_code& error) {
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string candidate = PutBackName(name, attempt);
+        error = tryName(candidate);
+        if (!error)
+            return candidate;
+        if (error != std::errc::file_exists)
+            return {};
+    }
+    return {};
+}
+
 bool SameFile(const FileStatus& now, const FileStatus& expected) {
     if (now.error || now.kind != EntryKind::File || now.size != expected.size || now.times != expected.times)
         return false;

@@ -146,7 +146,6 @@ int RenameNoReplace(int folderFd, const std::string& from, const std::string& to
 
 class PosixAside final : public AsideFile {
 public:
-    // folderFd is this file's own descriptor of the folder.
     // folderFd is this file's own descriptor of the folder; before, the file as the name showed it
     // just before the move.
     PosixAside(int folderFd, std::string name, std::string hidden, const FileStatus& before)
@@ -190,22 +189,16 @@ public:
     }
 
     std::string PutBack(std::error_code& error) override {
-        for (int attempt = 0; attempt < kPutBackAttempts; ++attempt) {
-            const std::string name = PutBackName(m_name, attempt);
-            const int code = RenameNoReplace(m_folder.Get(), m_hidden, name);
-            if (code == 0) {
-                m_aside = false;
-                error.clear();
-                return name;
-            }
-            if (code != EEXIST) {
-                error = {code, std::generic_category()};
-                m_aside = code != ENOENT;  // nothing left under the private name
-                return {};
-            }
-        }
-        error = std::make_error_code(std::errc::file_exists);
-        return {};
+        std::string name = PutBackUnderFreeName(
+            m_name,
+            [&](const std::string& candidate) {
+                const int code = RenameNoReplace(m_folder.Get(), m_hidden, candidate);
+                return code == 0 ? std::error_code{} : std::error_code(code, std::generic_category());
+            },
+            error);
+        // Back, or nothing left under the private name.
+        m_aside = error && error != std::errc::no_such_file_or_directory;
+        return name;
     }
 
 private:

@@ -175,21 +175,19 @@ public:
             error = std::make_error_code(std::errc::no_such_file_or_directory);
             return {};
         }
-        for (int attempt = 0; attempt < kPutBackAttempts; ++attempt) {
-            const std::string name = PutBackName(m_name, attempt);
-            if (RenameByHandle(m_file.Get(), m_folder + name)) {
-                m_aside = false;
-                error.clear();
-                return name;
-            }
-            const DWORD code = ::GetLastError();
-            if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) {
-                error = ErrorFrom(code);
-                return {};
-            }
-        }
-        error = std::make_error_code(std::errc::file_exists);
-        return {};
+        std::string name = PutBackUnderFreeName(
+            m_name,
+            [&](const std::string& candidate) {
+                if (RenameByHandle(m_file.Get(), m_folder + candidate))
+                    return std::error_code{};
+                const DWORD code = ::GetLastError();
+                return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS
+                           ? std::make_error_code(std::errc::file_exists)
+                           : ErrorFrom(code);
+            },
+            error);
+        m_aside = static_cast<bool>(error);
+        return name;
     }
 
 private:
