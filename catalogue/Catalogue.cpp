@@ -23,13 +23,14 @@ std::string Catalogue::FullPath(const GroupMember& member) const {
 }
 
 void Catalogue::AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources,
-                            const std::vector<FileTimes>* seen) {
+                            std::span<const FileTimes> seen) {
     if (sources.empty())
         return;
     MemberList::iterator first = groupMembers.end();
-    for (std::size_t source : sources) {
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+        const std::size_t source = sources[k];
         const FileEntry& entry = allFiles[source];
-        const FileTimes times = seen ? (*seen)[source] : FileTimes{};
+        const FileTimes times = k < seen.size() ? seen[k] : FileTimes{};
         auto added = groupMembers.insert(groupMembers.end(), GroupMember{entry.folder, entry.name, source, times});
         if (first == groupMembers.end())
             first = added;

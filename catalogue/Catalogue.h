@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <list>
 #include <ranges>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,9 +54,9 @@ public:
     }
 
     // Appends a group whose members are the given allFiles records, in this order; seen, where
-    // given, holds each record's times as the search read it (indexed like allFiles).
+    // given, holds each member's times as the search read it, in the same order.
     void AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources,
-                     const std::vector<FileTimes>* seen = nullptr);
+                     std::span<const FileTimes> seen = {});
     // Removes one member of group g (k counted from firstMember), keeping the group's records consecutive.
     void RemoveMember(std::size_t g, std::size_t k);
     // Removes group g and all its remaining members.

@@ -53,44 +53,4 @@ private:
     std::size_t m_size = 0, m_capacity = 0;
 };
 
-// A read buffer lent by the thread for one comparison. Each thread keeps two and lends them
-// again: taking and freeing a few hundred KiB for every set of files either cost a third of a
-// search over mixed sizes, where the C library gave the memory back each time, or left a
-// megabyte behind in every thread's heap where it kept it. Kept, they hold no more than the
-// largest comparison the thread made, until it ends. When both are lent already, the borrower
-// gets a buffer of its own: two comparisons never share one.
-class BorrowedBuffer {
-public:
-    BorrowedBuffer() {
-        for (Kept& kept : KeptByThisThread())
-            if (!kept.lent) {
-                kept.lent = true;
-                m_kept = &kept;
-                return;
-            }
-    }
-    ~BorrowedBuffer() {
-        if (m_kept)
-            m_kept->lent = false;
-    }
-    BorrowedBuffer(const BorrowedBuffer&) = delete;
-    BorrowedBuffer& operator=(const BorrowedBuffer&) = delete;
-
-    AlignedBuffer& operator*() { return m_kept ? m_kept->buffer : m_own; }
-    AlignedBuffer* operator->() { return &**this; }
-
-private:
-    struct Kept {
-        AlignedBuffer buffer;
-        bool lent = false;
-    };
-    static std::span<Kept, 2> KeptByThisThread() {
-        thread_local Kept kept[2];
-        return kept;
-    }
-
-    Kept* m_kept = nullptr;
-    AlignedBuffer m_own;
-};
-
 }  // namespace zwf::detect

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "detect/AlignedBuffer.h"
-
 namespace zwf::detect {
 
 namespace {
@@ -15,17 +13,20 @@ enum class Order { Less, Same, Greater, FirstUnreadable, SecondUnreadable };
 
 class ContentSorter {
 public:
-    ContentSorter(std::uint64_t size, const SearchContext& context)
-        : m_size(size), m_context(context), m_first(kBlockBytes), m_second(kBlockBytes) {}
+    ContentSorter(Bucket& bucket, const SearchContext& context, Refusals& refusals)
+        : m_bucket(bucket), m_context(context), m_refusals(refusals), m_scratch(context.ScratchOf(0)) {
+        m_scratch.first.Resize(kBlockBytes);
+        m_scratch.second.Resize(kBlockBytes);
+    }
 
-    // A set of files known identical, in any order; the first is the one read for the set.
+    // A set of files known identical, by position in the bucket; the first is the one read for the set.
     using Set = std::vector<std::size_t>;
 
     // Bottom-up: runs of sets in increasing content order, merged pairwise until one is left.
-    std::vector<Set> Sort(const std::vector<std::size_t>& files) {
+    std::vector<Set> Sort() {
         std::vector<std::vector<Set>> runs;
-        for (std::size_t file : files)
-            runs.push_back({Set{file}});
+        for (std::size_t k = 0; k < m_bucket.files.size(); ++k)
+            runs.push_back({Set{k}});
         while (runs.size() > 1) {
             std::vector<std::vector<Set>> merged;
             for (std::size_t i = 0; i + 1 < runs.size(); i += 2)
@@ -81,55 +82,61 @@ private:
     // Compares two files block by block up to their first difference; Same only when both were
     // read in full, ended at their size and are still as first seen.
     Order Compare(std::size_t first, std::size_t second) {
-        auto a = m_context.Open(first);
-        if (!a)
+        std::span<std::byte> x = m_scratch.first.Span(), y = m_scratch.second.Span();
+        CandidateFile a(m_context, m_bucket.files[first], m_refusals);
+        if (!a || !a.SkipTo(m_bucket.agreed, x))
             return Order::FirstUnreadable;
-        auto b = m_context.Open(second);
-        if (!b)
+        CandidateFile b(m_context, m_bucket.files[second], m_refusals);
+        if (!b || !b.SkipTo(m_bucket.agreed, y))
             return Order::SecondUnreadable;
         // The first look is short, as different files mostly part early, and each next one twice
         // as long: files that part later are read at most about twice as far as they agree.
-        std::size_t step = std::min(kPrefixBytes, kBlockBytes);
-        for (std::uint64_t offset = 0; offset < m_size; offset += step, step = std::min(2 * step, kBlockBytes)) {
-            const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(step, m_size - offset));
-            std::span<std::byte> x = m_first.Span().first(want), y = m_second.Span().first(want);
-            if (!ReadExactly(m_context, first, *a, x))
+        std::size_t step = kPrefixBytes;
+        for (std::uint64_t offset = m_bucket.agreed; offset < m_bucket.size;
+             offset += step, step = std::min(2 * step, kBlockBytes)) {
+            step = static_cast<std::size_t>(std::min<std::uint64_t>(step, m_bucket.size - offset));
+            if (!a.Read(x.first(step)))
                 return Order::FirstUnreadable;
-            if (!ReadExactly(m_context, second, *b, y))
+            if (!b.Read(y.first(step)))
                 return Order::SecondUnreadable;
-            if (const int order = std::memcmp(x.data(), y.data(), want); order != 0)
+            if (const int order = std::memcmp(x.data(), y.data(), step); order != 0)
                 return order < 0 ? Order::Less : Order::Greater;
             m_context.progress.Tick();  // long comparisons still let the window answer
         }
-        if (!EndsAsSeen(m_context, first, *a))
+        if (!a.Finish())
             return Order::FirstUnreadable;
-        if (!EndsAsSeen(m_context, second, *b))
+        if (!b.Finish())
             return Order::SecondUnreadable;
         return Order::Same;
     }
 
-    std::uint64_t m_size;
+    Bucket& m_bucket;
     const SearchContext& m_context;
-    AlignedBuffer m_first, m_second;
+    Refusals& m_refusals;
+    Scratch& m_scratch;
 };
 
 }  // namespace
 
-Partition SplitBySortingContent(const std::vector<std::size_t>& files, std::uint64_t size, const SearchContext& context) {
-    Partition partition;
-    for (std::vector<std::size_t>& set : ContentSorter(size, context).Sort(files)) {
-        // A file found changed after it joined its set leaves it.
-        std::erase_if(set, [&](std::size_t file) { return context.seen.Refused(file); });
-        if (set.empty())
-            continue;
-        std::sort(set.begin(), set.end());
-        partition.classes.push_back(std::move(set));
+void SplitBySortingContent(Bucket& bucket, const SearchContext& context, Refusals& refusals,
+                           std::vector<Bucket>& settled) {
+    Refusals found;
+    std::vector<ContentSorter::Set> sets = ContentSorter(bucket, context, found).Sort();
+    // A file found changed after it joined its set leaves it.
+    std::vector<std::uint32_t> refused;
+    for (const UnreadFile& file : found.Take()) {
+        refused.push_back(static_cast<std::uint32_t>(file.file));
+        refusals.Add(static_cast<std::uint32_t>(file.file), file.error);
     }
-    for (std::size_t file : files)
-        if (context.seen.Refused(file))
-            partition.unreadable.push_back(file);
-    context.progress.Advance(size * files.size());
-    return partition;
+    for (ContentSorter::Set& set : sets) {
+        Bucket out{bucket.size, bucket.size, {}};
+        for (std::size_t k : set)
+            if (!std::ranges::binary_search(refused, bucket.files[k].file))
+                out.files.push_back(bucket.files[k]);
+        std::ranges::sort(out.files, {}, &Candidate::file);
+        if (out.files.size() >= 2)
+            settled.push_back(std::move(out));
+    }
 }
 
 }  // namespace zwf::detect

@@ -4,50 +4,61 @@
 #include <functional>
 #include <optional>
 
-#include "detect/AlignedBuffer.h"
 #include "detect/BlockHash.h"
-#include "detect/FileReading.h"
-#include "detect/Parallel.h"
+#include "detect/CandidateFile.h"
 
 namespace zwf::detect {
 
 namespace {
 
-// A file's fingerprint, or nothing when the file could not be read as catalogued: error then
-// says why, where a read failed.
-using Fingerprint = std::optional<std::uint64_t>;
-using FingerprintFn =
-    std::function<Fingerprint(ReadableFile&, std::uint64_t size, std::span<std::byte> buffer, std::error_code& error)>;
+// The bytes of a bucket's files a stage fingerprints: [from, to).
+struct Piece {
+    std::uint64_t from = 0, to = 0;
+};
+using PieceOf = std::function<std::optional<Piece>(const Bucket&)>;
 
-// The block a whole file is fingerprinted in.
-constexpr std::size_t kWholePrintBlock = 256 * 1024;
+// The block a piece is fingerprinted in.
+constexpr std::size_t kPrintBlock = 256 * 1024;
 
 // Files larger than this are looked at from the end as well.
 constexpr std::uint64_t kSuffixFromBytes = 1024 * 1024;
 
-// Splits one bucket by the fingerprint of each file, keeping catalogue order in every part.
-void SplitBucket(const Bucket& bucket, const std::vector<Fingerprint>& prints, const SearchContext& context,
-                 std::vector<Bucket>& out) {
+// The fingerprint of a piece of one file, or nothing when the file was refused.
+std::optional<std::uint64_t> Fingerprint(CandidateFile& file, Piece piece, std::uint64_t size, AlignedBuffer& buffer) {
+    buffer.Resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(piece.to - piece.from, kPrefixBytes, kPrintBlock)));
+    if (!file.SkipTo(piece.from, buffer.Span()))
+        return std::nullopt;
+    std::uint64_t print = 0;
+    for (std::uint64_t offset = piece.from; offset < piece.to;) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(piece.to - offset, buffer.Size()));
+        if (!file.Read(buffer.Span().first(want)))
+            return std::nullopt;
+        print = BlockHash(std::as_bytes(std::span(&print, 1))) ^ BlockHash(buffer.Span().first(want));
+        offset += want;
+    }
+    if (piece.to == size && !file.Finish())
+        return std::nullopt;
+    return print;
+}
+
+// Splits one bucket by the fingerprints of its files, keeping catalogue order in every part.
+void SplitBucket(Bucket& bucket, const std::vector<std::optional<std::uint64_t>>& prints, StageResult& result) {
     std::vector<std::size_t> order;
-    for (std::size_t i = 0; i < prints.size(); ++i) {
+    for (std::size_t i = 0; i < prints.size(); ++i)
         if (prints[i])
             order.push_back(i);
-        else
-            context.progress.Advance(bucket.size);
-    }
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return *prints[a] < *prints[b]; });
+    std::ranges::stable_sort(order, {}, [&](std::size_t i) { return *prints[i]; });
     for (std::size_t start = 0; start < order.size();) {
         std::size_t end = start + 1;
         while (end < order.size() && *prints[order[end]] == *prints[order[start]])
             ++end;
-        if (end - start < 2) {
-            context.progress.Advance(bucket.size);
-        } else {
-            Bucket part{bucket.size, {}};
-            for (std::size_t k = start; k < end; ++k)
-                part.files.push_back(bucket.files[order[k]]);
-            std::sort(part.files.begin(), part.files.end());
-            out.push_back(std::move(part));
+        if (end - start >= 2) {
+            std::vector<std::size_t> part(order.begin() + static_cast<std::ptrdiff_t>(start),
+                                          order.begin() + static_cast<std::ptrdiff_t>(end));
+            std::ranges::sort(part);
+            Bucket& out = result.open.emplace_back(Bucket{bucket.size, bucket.agreed, {}});
+            for (std::size_t i : part)
+                out.files.push_back(bucket.files[i]);
         }
         start = end;
     }
@@ -55,100 +66,66 @@ void SplitBucket(const Bucket& bucket, const std::vector<Fingerprint>& prints, c
 
 // The files of all buckets the stage looks at are fingerprinted in one go, so the threads share
 // the whole stage rather than meeting again after every small bucket.
-std::vector<Bucket> SplitWhere(std::vector<Bucket> buckets, const SearchContext& context, std::size_t bufferBytes,
-                               const std::function<bool(const Bucket&)>& applies, const FingerprintFn& fingerprint) {
-    std::vector<std::size_t> chosen;  // the buckets looked at, by index
-    for (std::size_t b = 0; b < buckets.size(); ++b)
-        if (!buckets[b].confirmed && applies(buckets[b]))
-            chosen.push_back(b);
+StageResult SplitWhere(std::vector<Bucket> buckets, const SearchContext& context, const PieceOf& pieceOf) {
+    StageResult result;
+    Refusals refusals;
     struct Job {
-        std::size_t chosen, position;
+        std::size_t bucket, position;
+        Piece piece;
     };
     std::vector<Job> jobs;
-    std::vector<std::vector<Fingerprint>> prints(chosen.size());
-    for (std::size_t c = 0; c < chosen.size(); ++c) {
-        prints[c].resize(buckets[chosen[c]].files.size());
-        for (std::size_t k = 0; k < prints[c].size(); ++k)
-            jobs.push_back({c, k});
-    }
-    std::vector<AlignedBuffer> buffers(context.Threads());
-    context.ForEach(jobs.size(), [&](std::size_t j, unsigned worker) {
-        const Bucket& bucket = buckets[chosen[jobs[j].chosen]];
-        AlignedBuffer& buffer = buffers[worker];
-        // No larger than the file: many threads fingerprinting small files need little memory.
-        buffer.Resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(bucket.size, kPrefixBytes, bufferBytes)));
-        const std::size_t file = bucket.files[jobs[j].position];
-        auto handle = context.Open(file);
-        std::error_code error;
-        Fingerprint print = handle ? fingerprint(*handle, bucket.size, buffer.Span(), error) : std::nullopt;
-        if (handle && !print)
-            context.seen.Refuse(file, error ? error : make_error_code(FsError::Changed));  // else shorter or longer
-        prints[jobs[j].chosen][jobs[j].position] = print;
-    });
-    std::vector<Bucket> out;
-    for (std::size_t b = 0, c = 0; b < buckets.size(); ++b) {
-        if (c < chosen.size() && chosen[c] == b)
-            SplitBucket(buckets[b], prints[c++], context, out);
-        else
-            out.push_back(std::move(buckets[b]));
-    }
-    return out;
-}
-
-Fingerprint PrefixPrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer, std::error_code& error) {
-    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(size, kPrefixBytes));
-    if (ReadFully(file, buffer.first(want), error) != want || error)
-        return std::nullopt;
-    if (want == size && !AtEnd(file))
-        return std::nullopt;  // grew since it was catalogued
-    return BlockHash(buffer.first(want));
-}
-
-Fingerprint SuffixPrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer, std::error_code& error) {
-    // A file that cannot seek is read its way to the end, so it is fingerprinted as any other.
-    if (!file.Seek(size - kPrefixBytes)) {
-        for (std::uint64_t left = size - kPrefixBytes; left > 0;) {
-            const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
-            if (ReadFully(file, buffer.first(want), error) != want || error)
-                return std::nullopt;
-            left -= want;
+    std::vector<std::vector<std::optional<std::uint64_t>>> prints(buckets.size());
+    for (std::size_t b = 0; b < buckets.size(); ++b) {
+        if (const std::optional<Piece> piece = pieceOf(buckets[b])) {
+            prints[b].resize(buckets[b].files.size());
+            for (std::size_t k = 0; k < buckets[b].files.size(); ++k)
+                jobs.push_back({b, k, *piece});
         }
     }
-    if (ReadFully(file, buffer.first(kPrefixBytes), error) != kPrefixBytes || error || !AtEnd(file))
-        return std::nullopt;
-    return BlockHash(buffer.first(kPrefixBytes));
-}
-
-Fingerprint WholePrint(ReadableFile& file, std::uint64_t size, std::span<std::byte> buffer, std::error_code& error) {
-    std::uint64_t print = 0;
-    for (std::uint64_t left = size; left > 0;) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
-        if (ReadFully(file, buffer.first(want), error) != want || error)
-            return std::nullopt;
-        print = BlockHash(std::as_bytes(std::span(&print, 1))) ^ BlockHash(buffer.first(want));
-        left -= want;
+    context.ForEach(jobs.size(), [&](std::size_t j, unsigned worker) {
+        Bucket& bucket = buckets[jobs[j].bucket];
+        CandidateFile file(context, bucket.files[jobs[j].position], refusals);
+        if (file)
+            prints[jobs[j].bucket][jobs[j].position] =
+                Fingerprint(file, jobs[j].piece, bucket.size, context.ScratchOf(worker).first);
+    });
+    for (std::size_t b = 0; b < buckets.size(); ++b) {
+        if (prints[b].empty())
+            result.open.push_back(std::move(buckets[b]));
+        else
+            SplitBucket(buckets[b], prints[b], result);
     }
-    if (!AtEnd(file))
-        return std::nullopt;
-    return print;
+    result.refused = refusals.Take();
+    return result;
 }
 
 bool TooLargeToCompareSideBySide(const Bucket& bucket) { return bucket.files.size() > kMaxOpenFiles; }
 
 }  // namespace
 
-std::vector<Bucket> SplitByPrefix(std::vector<Bucket> buckets, const SearchContext& context) {
-    return SplitWhere(std::move(buckets), context, kPrefixBytes, TooLargeToCompareSideBySide, PrefixPrint);
+StageResult SplitByPrefix(std::vector<Bucket> buckets, const SearchContext& context) {
+    return SplitWhere(std::move(buckets), context, [](const Bucket& bucket) -> std::optional<Piece> {
+        const std::uint64_t end = std::min<std::uint64_t>(bucket.size, kPrefixBytes);
+        if (!TooLargeToCompareSideBySide(bucket) || bucket.agreed >= end)
+            return std::nullopt;
+        return Piece{bucket.agreed, end};
+    });
 }
 
-std::vector<Bucket> SplitBySuffix(std::vector<Bucket> buckets, const SearchContext& context) {
-    return SplitWhere(
-        std::move(buckets), context, kPrefixBytes, [](const Bucket& bucket) { return bucket.size >= kSuffixFromBytes; },
-        SuffixPrint);
+StageResult SplitBySuffix(std::vector<Bucket> buckets, const SearchContext& context) {
+    return SplitWhere(std::move(buckets), context, [](const Bucket& bucket) -> std::optional<Piece> {
+        if (bucket.size < kSuffixFromBytes || bucket.agreed >= bucket.size)
+            return std::nullopt;
+        return Piece{std::max(bucket.agreed, bucket.size - kPrefixBytes), bucket.size};
+    });
 }
 
-std::vector<Bucket> SplitByContentFingerprint(std::vector<Bucket> buckets, const SearchContext& context) {
-    return SplitWhere(std::move(buckets), context, kWholePrintBlock, TooLargeToCompareSideBySide, WholePrint);
+StageResult SplitByContentFingerprint(std::vector<Bucket> buckets, const SearchContext& context) {
+    return SplitWhere(std::move(buckets), context, [](const Bucket& bucket) -> std::optional<Piece> {
+        if (!TooLargeToCompareSideBySide(bucket) || bucket.agreed >= bucket.size)
+            return std::nullopt;
+        return Piece{bucket.agreed, bucket.size};
+    });
 }
 
 }  // namespace zwf::detect

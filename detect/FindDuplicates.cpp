@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "detect/Bucket.h"
 #include "detect/ContentSplit.h"
 #include "detect/CountingFileSystem.h"
 #include "detect/EdgeSplit.h"
@@ -15,22 +16,39 @@ namespace {
 
 using detect::Bucket;
 
-std::uint64_t BytesToCompare(const std::vector<Bucket>& buckets) {
+std::uint64_t BytesOpen(const std::vector<Bucket>& buckets) {
     std::uint64_t total = 0;
     for (const Bucket& bucket : buckets)
-        total += bucket.size * bucket.files.size();
+        total += bucket.BytesOpen();
     return total;
 }
 
-// Groups in the order of their earliest files; each bucket is already in catalogue order. A file
-// found changed after its set was settled leaves the set.
-void AppendInCatalogueOrder(std::vector<Bucket> sets, const detect::SeenFiles& seen, Catalogue& catalogue) {
-    for (Bucket& set : sets)
-        std::erase_if(set.files, [&](std::size_t file) { return seen.Refused(file); });
-    std::erase_if(sets, [](const Bucket& set) { return set.files.size() < 2; });
-    std::sort(sets.begin(), sets.end(), [](const Bucket& a, const Bucket& b) { return a.files.front() < b.files.front(); });
-    for (const Bucket& set : sets)
-        catalogue.AppendGroup(set.size, set.files, &seen.Times());
+// What the stages settled and refused, gathered once.
+struct Findings {
+    std::vector<Bucket> sets;
+    std::vector<UnreadFile> refused;
+
+    std::vector<Bucket> Take(detect::StageResult stage) {
+        std::ranges::move(stage.settled, std::back_inserter(sets));
+        std::ranges::move(stage.refused, std::back_inserter(refused));
+        return std::move(stage.open);
+    }
+};
+
+// Groups in the order of their earliest files; each set is in catalogue order.
+void AppendInCatalogueOrder(std::vector<Bucket> sets, Catalogue& catalogue) {
+    std::ranges::sort(sets, {}, [](const Bucket& set) { return set.files.front().file; });
+    std::vector<std::size_t> sources;
+    std::vector<FileTimes> seen;
+    for (const Bucket& set : sets) {
+        sources.clear();
+        seen.clear();
+        for (const detect::Candidate& file : set.files) {
+            sources.push_back(file.file);
+            seen.push_back(file.seen);
+        }
+        catalogue.AppendGroup(set.size, sources, seen);
+    }
 }
 
 }  // namespace
@@ -39,25 +57,29 @@ SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const 
                             IoCounters* counters) {
     catalogue.ClearGroups();
     detect::CountingFileSystem counting(fileSystem);
-    detect::SeenFiles seen(catalogue.allFiles);
-
-    std::vector<Bucket> buckets =
+    std::vector<Bucket> open =
         detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
-    detect::ProgressMeter meter(progress, BytesToCompare(buckets));
+    const std::uint64_t total = BytesOpen(open);
+    detect::ProgressMeter meter(progress, total);
     detect::Workers workers(detect::ReadingThreads(counting.ReadsInParallel()));
-    const detect::SearchContext context{catalogue, counting, meter, seen, workers};
+    std::vector<detect::Scratch> scratch(workers.Count());
+    const detect::SearchContext context{catalogue, counting, meter, workers, scratch};
 
-    buckets = detect::SplitSmallFilesByContent(std::move(buckets), context);  // byte for byte
-    buckets = detect::SplitByPrefix(std::move(buckets), context);
-    buckets = detect::SplitBySuffix(std::move(buckets), context);
-    buckets = detect::SplitOffCopiesOfFirstFile(std::move(buckets), context);  // byte for byte
-    buckets = detect::SplitByContentFingerprint(std::move(buckets), context);
-    buckets = detect::SplitByWholeContent(std::move(buckets), context);  // byte for byte
+    Findings found;
+    for (const auto stage : {detect::SplitSmallFilesByContent,  // byte for byte
+                             detect::SplitByPrefix, detect::SplitBySuffix,
+                             detect::SplitByFirstFile,  // byte for byte
+                             detect::SplitByContentFingerprint,
+                             detect::SplitByWholeContent}) {  // byte for byte; leaves nothing open
+        open = found.Take(stage(std::move(open), context));
+        meter.Reach(total - BytesOpen(open));
+    }
     meter.Finish();
     if (counters)
         counting.AddTo(*counters);
-    AppendInCatalogueOrder(std::move(buckets), seen, catalogue);
-    return SearchReport{seen.Problems()};
+    std::ranges::sort(found.refused, {}, &UnreadFile::file);
+    AppendInCatalogueOrder(std::move(found.sets), catalogue);
+    return SearchReport{std::move(found.refused)};
 }
 
 }  // namespace zwf

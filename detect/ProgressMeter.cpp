@@ -12,6 +12,13 @@ void ProgressMeter::Advance(std::uint64_t bytes) {
     ReportIfDue();
 }
 
+void ProgressMeter::Reach(std::uint64_t done) {
+    std::uint64_t now = m_done.load();
+    while (now < done && !m_done.compare_exchange_weak(now, done)) {
+    }
+    ReportIfDue();
+}
+
 void ProgressMeter::Tick() {
     ReportIfDue();
 }

@@ -22,6 +22,8 @@ public:
 
     // Bytes of candidate files read for the last time or found not to need reading.
     void Advance(std::uint64_t bytes);
+    // At least this many bytes are done: for the bytes a search found it need not read.
+    void Reach(std::uint64_t done);
     // A chance to report without new bytes of its own, for the searching thread while it waits
     // for the threads at work; the bytes they settled show up in it.
     void Tick();

@@ -39,9 +39,12 @@ std::vector<Bucket> BucketBySize(const std::vector<FileEntry>& allFiles, std::ve
         std::size_t end = start + 1;
         while (end < records.size() && allFiles[records[end]].size == size)
             ++end;
-        if (end - start >= 2)
-            buckets.push_back(Bucket{size, {records.begin() + static_cast<std::ptrdiff_t>(start),
-                                            records.begin() + static_cast<std::ptrdiff_t>(end)}});
+        if (end - start >= 2) {
+            Bucket& bucket = buckets.emplace_back(Bucket{size, 0, {}});
+            bucket.files.reserve(end - start);
+            for (std::size_t k = start; k < end; ++k)
+                bucket.files.push_back(Candidate{static_cast<std::uint32_t>(records[k])});
+        }
         start = end;
     }
     return buckets;

@@ -5,15 +5,9 @@
 #include <vector>
 
 #include "catalogue/FileEntry.h"
+#include "detect/Bucket.h"
 
 namespace zwf::detect {
-
-// Files that may still hold the same bytes: indices into allFiles, in catalogue order.
-struct Bucket {
-    std::uint64_t size = 0;
-    std::vector<std::size_t> files;
-    bool confirmed = false;  // already compared byte for byte: later stages pass it on untouched
-};
 
 // The records that take part in a search: every record except empty files and the later
 // records of a file on disk already catalogued earlier (a folder added twice, a hard link).

@@ -1,32 +1,15 @@
 #include "detect/SmallFiles.h"
 
-#include <algorithm>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 
-#include "detect/AlignedBuffer.h"
 #include "detect/BlockHash.h"
-#include "detect/FileReading.h"
-#include "detect/Parallel.h"
+#include "detect/CandidateFile.h"
 
 namespace zwf::detect {
 
 namespace {
-
-// Reads a whole file into buffer, which is one byte longer than the file should be; the file,
-// still open, or nothing when it is not exactly that long.
-std::unique_ptr<ReadableFile> ReadWhole(const SearchContext& context, std::size_t file, std::span<std::byte> buffer) {
-    auto handle = context.Open(file);
-    if (!handle)
-        return nullptr;
-    std::error_code error;
-    if (!ReadWholeFile(*handle, buffer, error)) {
-        context.seen.Refuse(file, error ? error : make_error_code(FsError::Changed));
-        return nullptr;
-    }
-    return handle;
-}
 
 // Works on positions within the bucket and keeps a few numbers per file, no set objects: a
 // bucket of tens of thousands of small files costs well under a megabyte. Several threads may
@@ -34,40 +17,29 @@ std::unique_ptr<ReadableFile> ReadWhole(const SearchContext& context, std::size_
 // known by is whichever of its files was placed first, so the sets do not depend on timing.
 class SmallFileSplitter {
 public:
-    SmallFileSplitter(const Bucket& bucket, const SearchContext& context)
-        : m_bucket(bucket), m_size(static_cast<std::size_t>(bucket.size)), m_context(context),
-          m_scratch(context.Threads()), m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone),
-          m_table(TableSize(bucket.files.size()), kNone) {
-        for (Scratch& scratch : m_scratch) {  // a byte more, to meet the end of each file in one read
-            scratch.bytes.Resize(m_size + 1);
-            scratch.known.Resize(m_size + 1);
-        }
-    }
+    SmallFileSplitter(Bucket& bucket, const SearchContext& context, Refusals& refusals)
+        : m_bucket(bucket), m_size(static_cast<std::size_t>(bucket.size)), m_context(context), m_refusals(refusals),
+          m_known(context.Threads(), kNone), m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone),
+          m_table(TableSize(bucket.files.size()), kNone) {}
 
-    void Run(std::vector<Bucket>& out) {
-        m_context.ForEach(m_bucket.files.size(),
-                          [&](std::size_t k, unsigned worker) { Place(static_cast<std::uint32_t>(k), m_scratch[worker]); });
+    void Run(StageResult& result) {
+        m_context.ForEach(m_bucket.files.size(), [&](std::size_t k, unsigned worker) {
+            Place(static_cast<std::uint32_t>(k), worker);
+        });
         m_table = {};
         UndecideSetsOfRefusedFiles();
-        EmitSets(out);
+        EmitSets(result);
         // Files whose fingerprint met bytes they did not match are compared among themselves later.
-        Bucket undecided{m_bucket.size, {}, false};
+        Bucket undecided{m_bucket.size, 0, {}};
         for (std::uint32_t k = 0; k < m_setOf.size(); ++k)
             if (m_setOf[k] == kUndecided)
                 undecided.files.push_back(m_bucket.files[k]);
         if (undecided.files.size() >= 2)
-            out.push_back(std::move(undecided));
-        else
-            m_context.progress.Advance(m_bucket.size * undecided.files.size());
+            result.open.push_back(std::move(undecided));
     }
 
 private:
     static constexpr std::uint32_t kNone = UINT32_MAX, kUndecided = UINT32_MAX - 1;
-
-    struct Scratch {
-        AlignedBuffer bytes, known;
-        std::uint32_t knownFile = kNone;  // whose bytes `known` holds
-    };
 
     static std::size_t TableSize(std::size_t files) {
         std::size_t size = 1;
@@ -76,46 +48,61 @@ private:
         return size;
     }
 
-    void Place(std::uint32_t k, Scratch& scratch) {
-        const auto handle = ReadWhole(m_context, m_bucket.files[k], scratch.bytes.Span());
-        if (!handle) {
-            m_context.progress.Advance(m_bucket.size);
+    // Reads file k whole into buffer (a byte longer than the file); the file, still open, or an
+    // empty one when it cannot be read as catalogued.
+    CandidateFile ReadWhole(std::uint32_t k, AlignedBuffer& buffer) {
+        buffer.Resize(m_size + 1);
+        CandidateFile file(m_context, m_bucket.files[k], m_refusals);
+        if (file && !file.ReadWhole(buffer.Span()))
+            file.Close();
+        return file;
+    }
+
+    void Place(std::uint32_t k, unsigned worker) {
+        Scratch& scratch = m_context.ScratchOf(worker);
+        CandidateFile file = ReadWhole(k, scratch.first);
+        if (!file)
             return;  // stays kNone: in no set
-        }
-        const std::uint32_t known = FindOrAdd(k, BlockHash(scratch.bytes.Span().first(m_size)));
+        const std::uint32_t known = FindOrAdd(k, BlockHash(scratch.first.Span().first(m_size)));
         if (known == k) {
             // The first of its content so far, perhaps the only one: written to between its open
             // and its read, it is named, not left out unseen. A copy of a content already known
             // needs no such look: its bytes match what is on record.
-            m_setOf[k] = m_context.seen.StillAsSeen(m_bucket.files[k], *handle) ? k : kNone;
-            swap(scratch.bytes, scratch.known);  // kept for the copies that follow
-            scratch.knownFile = k;
-        } else if (KnownBytes(known, scratch) &&
-                   std::memcmp(scratch.known.Data(), scratch.bytes.Data(), m_size) == 0) {
+            m_setOf[k] = file.StillAsSeen() ? k : kNone;
+            swap(scratch.first, scratch.second);  // kept for the copies that follow
+            m_known[worker] = k;
+        } else if (KnownBytes(known, worker) &&
+                   std::memcmp(scratch.second.Data(), scratch.first.Data(), m_size) == 0) {
             m_setOf[k] = known;
         } else {
             m_setOf[k] = kUndecided;
         }
     }
 
-    // The bytes of the file a set is known by. A thread keeps the last such file it read, so
-    // that a bucket of copies is read about once rather than twice.
-    bool KnownBytes(std::uint32_t known, Scratch& scratch) {
-        if (scratch.knownFile == known)
+    // The bytes of the file a set is known by, in the worker's second buffer. A thread keeps the
+    // last such file it read, so that a bucket of copies is read about once rather than twice.
+    bool KnownBytes(std::uint32_t known, unsigned worker) {
+        if (m_known[worker] == known)
             return true;
-        scratch.knownFile = kNone;
-        if (!ReadWhole(m_context, m_bucket.files[known], scratch.known.Span()))
+        m_known[worker] = kNone;
+        if (!ReadWhole(known, m_context.ScratchOf(worker).second))
             return false;
-        scratch.knownFile = known;
+        m_known[worker] = known;
         return true;
     }
 
     // A set whose file failed when one thread read it again may hold copies that another thread
-    // had matched with it before: the set goes on whole to the later stages, or it would come
-    // out as two groups of one content.
+    // had matched with it before: the set stays open whole, or it would come out as two groups of
+    // one content.
     void UndecideSetsOfRefusedFiles() {
+        std::vector<std::uint32_t> refused;
+        for (std::uint32_t k = 0; k < m_setOf.size(); ++k)
+            if (m_setOf[k] == k && m_refusals.Contains(m_bucket.files[k].file))
+                refused.push_back(k);
+        for (std::uint32_t set : refused)
+            m_setOf[set] = kNone;
         for (std::uint32_t& set : m_setOf)
-            if (set < kUndecided && m_context.seen.Refused(m_bucket.files[set]))
+            if (set < kUndecided && m_setOf[set] == kNone)
                 set = kUndecided;
     }
 
@@ -131,7 +118,7 @@ private:
         return m_table[slot];
     }
 
-    void EmitSets(std::vector<Bucket>& out) {
+    void EmitSets(StageResult& result) {
         const std::size_t count = m_bucket.files.size();
         std::vector<std::uint32_t> members(count, 0), place(count, kNone);
         for (std::uint32_t set : m_setOf)
@@ -139,45 +126,45 @@ private:
                 ++members[set];
         for (std::uint32_t k = 0; k < count; ++k) {
             const std::uint32_t set = m_setOf[k];
-            if (set >= kUndecided)
-                continue;
-            m_context.progress.Advance(m_bucket.size);
-            if (members[set] < 2)
+            if (set >= kUndecided || members[set] < 2)
                 continue;
             if (place[set] == kNone) {
-                place[set] = static_cast<std::uint32_t>(out.size());
-                out.push_back(Bucket{m_bucket.size, {}, true});
-                out.back().files.reserve(members[set]);
+                place[set] = static_cast<std::uint32_t>(result.settled.size());
+                result.settled.push_back(Bucket{m_bucket.size, m_bucket.size, {}});
+                result.settled.back().files.reserve(members[set]);
             }
-            out[place[set]].files.push_back(m_bucket.files[k]);
+            result.settled[place[set]].files.push_back(m_bucket.files[k]);
         }
     }
 
-    const Bucket& m_bucket;
+    Bucket& m_bucket;
     const std::size_t m_size;  // of every file in the bucket
     const SearchContext& m_context;
-    std::vector<Scratch> m_scratch;            // one per thread
+    Refusals& m_refusals;
+    std::vector<std::uint32_t> m_known;   // per worker: whose bytes its second buffer holds
     std::vector<std::uint64_t> m_prints;
-    std::vector<std::uint32_t> m_setOf;        // per file: the file its set is known by
-    std::vector<std::uint32_t> m_table;        // open addressing: fingerprint -> file its set is known by
+    std::vector<std::uint32_t> m_setOf;   // per file: the file its set is known by
+    std::vector<std::uint32_t> m_table;   // open addressing: fingerprint -> file its set is known by
     std::mutex m_tableMutex;
 };
 
 bool ManySmallFiles(const Bucket& bucket) {
-    return !bucket.confirmed && bucket.files.size() > kMaxOpenFiles && bucket.size <= kSmallFileBytes;
+    return bucket.files.size() > kMaxOpenFiles && bucket.size <= kSmallFileBytes;
 }
 
 }  // namespace
 
-std::vector<Bucket> SplitSmallFilesByContent(std::vector<Bucket> buckets, const SearchContext& context) {
-    std::vector<Bucket> out;
+StageResult SplitSmallFilesByContent(std::vector<Bucket> buckets, const SearchContext& context) {
+    StageResult result;
+    Refusals refusals;
     for (Bucket& bucket : buckets) {
         if (ManySmallFiles(bucket))
-            SmallFileSplitter(bucket, context).Run(out);
+            SmallFileSplitter(bucket, context, refusals).Run(result);
         else
-            out.push_back(std::move(bucket));
+            result.open.push_back(std::move(bucket));
     }
-    return out;
+    result.refused = refusals.Take();
+    return result;
 }
 
 }  // namespace zwf::detect

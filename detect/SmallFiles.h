@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "detect/Bucket.h"
 #include "detect/SearchContext.h"
-#include "detect/SizeBuckets.h"
 
 namespace zwf::detect {
 
@@ -13,9 +13,9 @@ inline constexpr std::size_t kSmallFileBytes = 64 * 1024;
 // Buckets of small files too many to read side by side: each file is read whole once, and a file
 // whose fingerprint matches an earlier file's is compared with that file byte for byte on the
 // spot, while its own bytes are still at hand (the earlier file's bytes are kept from the last
-// time the thread read them, or read again). The sets found leave confirmed; the rare file that
-// matches a fingerprint but not the bytes stays a candidate for the later stages, which take
-// any number of such files without comparing each with each.
-std::vector<Bucket> SplitSmallFilesByContent(std::vector<Bucket> buckets, const SearchContext& context);
+// time the thread read them, or read again). The sets found are settled; the rare files that
+// match a fingerprint but not the bytes stay open, together, for the later stages, which take
+// any number of such files without comparing each with each. Other buckets stay open as they are.
+StageResult SplitSmallFilesByContent(std::vector<Bucket> buckets, const SearchContext& context);
 
 }  // namespace zwf::detect

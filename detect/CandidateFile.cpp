@@ -1,0 +1,100 @@
+#include "detect/CandidateFile.h"
+
+#include <algorithm>
+
+#include "detect/FileReading.h"
+
+namespace zwf::detect {
+
+void Refusals::Add(std::uint32_t file, std::error_code error) {
+    std::lock_guard lock(m_mutex);
+    m_files.push_back({file, error});
+}
+
+bool Refusals::Contains(std::uint32_t file) const {
+    std::lock_guard lock(m_mutex);
+    return std::ranges::any_of(m_files, [&](const UnreadFile& refused) { return refused.file == file; });
+}
+
+std::vector<UnreadFile> Refusals::Take() {
+    std::lock_guard lock(m_mutex);
+    std::vector<UnreadFile> files = std::move(m_files);
+    m_files.clear();
+    std::ranges::stable_sort(files, {}, &UnreadFile::file);
+    const auto [end, last] = std::ranges::unique(files, {}, &UnreadFile::file);
+    files.erase(end, last);
+    return files;
+}
+
+CandidateFile::CandidateFile(const SearchContext& context, Candidate& candidate, Refusals& refusals)
+    : m_context(&context), m_candidate(&candidate), m_refusals(&refusals) {
+    std::error_code error;
+    m_handle = context.fileSystem.OpenRead(context.PathOf(candidate.file), error);
+    if (!m_handle || error) {
+        m_handle.reset();
+        Refuse(error ? error : std::make_error_code(std::errc::io_error));
+        return;
+    }
+    Admit(m_handle->Status());
+}
+
+bool CandidateFile::Admit(const FileStatus& status) {
+    if (status.error)
+        return Refuse(status.error);
+    if (!IsCatalogued(status, m_context->catalogue.allFiles[m_candidate->file]))
+        return Refuse(make_error_code(FsError::Changed));
+    if (!m_candidate->opened) {
+        m_candidate->opened = true;
+        m_candidate->seen = status.times;
+    } else if (m_candidate->seen != status.times) {
+        return Refuse(make_error_code(FsError::Changed));
+    }
+    return true;
+}
+
+bool CandidateFile::Refuse(std::error_code error) {
+    m_refusals->Add(m_candidate->file, error);
+    m_handle.reset();
+    return false;
+}
+
+bool CandidateFile::SkipTo(std::uint64_t offset, std::span<std::byte> buffer) {
+    if (offset == 0 || m_handle->Seek(offset))
+        return true;
+    for (std::uint64_t left = offset; left > 0;) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+        if (!Read(buffer.first(want)))
+            return false;
+        left -= want;
+    }
+    return true;
+}
+
+bool CandidateFile::Read(std::span<std::byte> block) {
+    std::error_code error;
+    const std::size_t got = ReadFully(*m_handle, block, error);
+    m_context->progress.Advance(got);
+    if (got == block.size() && !error)
+        return true;
+    return Refuse(error ? error : make_error_code(FsError::Changed));  // shorter than catalogued
+}
+
+bool CandidateFile::ReadWhole(std::span<std::byte> buffer) {
+    const std::size_t size = buffer.size() - 1;
+    std::error_code error;
+    std::size_t got = m_handle->Read(buffer, error);
+    if (got != size && got != 0 && !error)
+        got += ReadFully(*m_handle, buffer.subspan(got), error);
+    m_context->progress.Advance(std::min(got, size));
+    if (got != size || error)
+        return Refuse(error ? error : make_error_code(FsError::Changed));  // shorter or longer
+    return true;
+}
+
+bool CandidateFile::Finish() {
+    if (!AtEnd(*m_handle))
+        return Refuse(make_error_code(FsError::Changed));  // it grew since it was catalogued
+    return Admit(m_handle->Status());
+}
+
+}  // namespace zwf::detect

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <system_error>
+#include <vector>
+
+#include "detect/Bucket.h"
+#include "detect/SearchContext.h"
+
+namespace zwf::detect {
+
+// The files a stage could not read as catalogued, with the first reason given for each. Safe to
+// add to from several threads.
+class Refusals {
+public:
+    void Add(std::uint32_t file, std::error_code error);
+    bool Contains(std::uint32_t file) const;
+    // Each file once, in catalogue order.
+    std::vector<UnreadFile> Take();
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<UnreadFile> m_files;
+};
+
+// A candidate opened for reading: the only way the search reads a file. It is read only while it
+// is the file catalogued (a regular file of its identity and size) with the times it had when the
+// search first opened it; when it is not, or a read fails or comes up short, the real reason goes
+// to the refusals, and the file is put down. Every byte read counts towards the progress.
+class CandidateFile {
+public:
+    CandidateFile(const SearchContext& context, Candidate& candidate, Refusals& refusals);
+    CandidateFile(CandidateFile&&) = default;
+    CandidateFile& operator=(CandidateFile&&) = default;
+
+    // Open and not refused.
+    explicit operator bool() const { return m_handle != nullptr; }
+    const Candidate& Of() const { return *m_candidate; }
+
+    // Moves to offset from the start: by seeking, or by reading its way through buffer where the
+    // file cannot seek (a stream), so that such a file is compared as any other.
+    bool SkipTo(std::uint64_t offset, std::span<std::byte> buffer);
+    // Reads exactly block.size() bytes.
+    bool Read(std::span<std::byte> block);
+    // Reads the whole file, just opened, into buffer, which is one byte longer than its catalogued
+    // size: a first read that stops at that size has met the end, which saves the read that would
+    // find it (a tenth of a search over many small files).
+    bool ReadWhole(std::span<std::byte> buffer);
+    // Whether it is still as first seen, once read.
+    bool StillAsSeen() { return Admit(m_handle->Status()); }
+    // Once read up to its catalogued size: whether it ends there and is still as first seen.
+    bool Finish();
+    // Puts the file down without a verdict.
+    void Close() { m_handle.reset(); }
+
+private:
+    bool Admit(const FileStatus& status);
+    bool Refuse(std::error_code error);
+
+    const SearchContext* m_context;
+    Candidate* m_candidate;
+    Refusals* m_refusals;
+    std::unique_ptr<ReadableFile> m_handle;
+};
+
+}  // namespace zwf::detect

@@ -1,0 +1,201 @@
+#include "detect/FirstFilePass.h"
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+namespace zwf::detect {
+
+namespace {
+
+constexpr std::size_t kLargestBlock = 256 * 1024;
+
+// A file that parted from the first file: at is the first offset where they differ, value the
+// file's byte there.
+struct Parted {
+    Candidate candidate;
+    std::uint64_t at = 0;
+    std::byte value{};
+};
+
+struct BatchOutcome {
+    bool firstRead = true;         // the first file was read as far as needed and is still as first seen
+    std::vector<Candidate> agree;  // identical with the first file
+    std::vector<Parted> parted;
+    std::vector<Candidate> unsure;  // not decided, as the first file was lost
+};
+
+// Reads each block of the first file once, then the same block of each other file still agreeing
+// with it, one after another into one buffer. The first look is short and each next one twice as
+// long, so that files parting early cost little more than an open.
+BatchOutcome CompareWithFirst(Candidate first, std::span<Candidate> others, const Bucket& bucket,
+                              const SearchContext& context, unsigned worker, Refusals& refusals) {
+    BatchOutcome outcome;
+    Scratch& scratch = context.ScratchOf(worker);
+    const std::size_t blockBytes =
+        std::clamp<std::size_t>(kBufferBudget / 2 / context.Threads(), kPrefixBytes, kLargestBlock);
+    scratch.first.Resize(blockBytes);
+    scratch.second.Resize(blockBytes);
+    CandidateFile firstFile(context, first, refusals);
+    std::vector<CandidateFile> agreeing;
+    for (Candidate& other : others)
+        if (CandidateFile file(context, other, refusals); file && file.SkipTo(bucket.agreed, scratch.second.Span()))
+            agreeing.push_back(std::move(file));
+    auto firstLost = [&] {
+        outcome.firstRead = false;
+        for (CandidateFile& file : agreeing)
+            outcome.unsure.push_back(file.Of());
+        for (const Parted& parted : outcome.parted)
+            outcome.unsure.push_back(parted.candidate);
+        outcome.parted.clear();
+        return outcome;
+    };
+    if (!firstFile || !firstFile.SkipTo(bucket.agreed, scratch.first.Span()))
+        return firstLost();
+    std::size_t step = kPrefixBytes;
+    for (std::uint64_t offset = bucket.agreed; offset < bucket.size && !agreeing.empty();
+         offset += step, step = std::min(2 * step, blockBytes)) {
+        step = static_cast<std::size_t>(std::min<std::uint64_t>(step, bucket.size - offset));
+        std::span<std::byte> expected = scratch.first.Span().first(step), other = scratch.second.Span().first(step);
+        if (!firstFile.Read(expected))
+            return firstLost();
+        std::erase_if(agreeing, [&](CandidateFile& file) {
+            if (!file.Read(other))
+                return true;
+            if (std::memcmp(expected.data(), other.data(), step) == 0)
+                return false;
+            const auto at = static_cast<std::size_t>(std::ranges::mismatch(expected, other).in2 - other.begin());
+            outcome.parted.push_back({file.Of(), offset + at, other[at]});
+            return true;
+        });
+    }
+    if (agreeing.empty())
+        return outcome;
+    if (!firstFile.Finish())
+        return firstLost();
+    for (CandidateFile& file : agreeing)
+        if (file.Finish())
+            outcome.agree.push_back(file.Of());
+    return outcome;
+}
+
+std::vector<Candidate> InCatalogueOrder(std::vector<Candidate> files) {
+    std::ranges::sort(files, {}, &Candidate::file);
+    return files;
+}
+
+// One pass over a bucket; the sets it parts into go back to work.
+class Pass {
+public:
+    Pass(Bucket& bucket, bool mayGiveUp, const SearchContext& context, Refusals& refusals)
+        : m_bucket(bucket), m_mayGiveUp(mayGiveUp), m_context(context), m_refusals(refusals) {}
+
+    struct Outcome {
+        std::vector<Bucket> parts;      // to pass over again, or leave open when small
+        std::vector<Bucket> giveBack;   // open for later stages
+    };
+
+    Outcome Run(StageResult& result) {
+        Outcome outcome;
+        std::vector<Candidate> set{m_bucket.files.front()}, unsure;
+        std::vector<Parted> parted;
+        bool firstLost = false, givenUp = false;
+        std::size_t next = 1;
+        while (next < m_bucket.files.size() && !firstLost && !givenUp) {
+            std::vector<std::span<Candidate>> batches = NextBatches(next);
+            std::vector<BatchOutcome> outcomes(batches.size());
+            m_context.ForEach(batches.size(), [&](std::size_t b, unsigned worker) {
+                outcomes[b] = CompareWithFirst(m_bucket.files.front(), batches[b], m_bucket, m_context, worker, m_refusals);
+            });
+            for (std::size_t b = 0; b < batches.size(); ++b) {
+                BatchOutcome& batch = outcomes[b];
+                set.insert(set.end(), batch.agree.begin(), batch.agree.end());
+                parted.insert(parted.end(), batch.parted.begin(), batch.parted.end());
+                unsure.insert(unsure.end(), batch.unsure.begin(), batch.unsure.end());
+                firstLost = firstLost || !batch.firstRead;
+                givenUp = givenUp || (m_mayGiveUp && 2 * batch.agree.size() < batches[b].size());
+            }
+        }
+        if (firstLost || givenUp) {
+            // Where the first file was lost, what was found against it says nothing any more.
+            Bucket back{m_bucket.size, m_bucket.agreed, std::move(unsure)};
+            back.files.insert(back.files.end(), set.begin() + (firstLost ? 1 : 0), set.end());
+            for (const Parted& file : parted)
+                back.files.push_back(file.candidate);
+            back.files.insert(back.files.end(), m_bucket.files.begin() + static_cast<std::ptrdiff_t>(next),
+                              m_bucket.files.end());
+            back.files = InCatalogueOrder(std::move(back.files));
+            if (back.files.size() >= 2)
+                outcome.giveBack.push_back(std::move(back));
+            return outcome;
+        }
+        if (set.size() >= 2)
+            result.settled.push_back(Bucket{m_bucket.size, m_bucket.size, InCatalogueOrder(std::move(set))});
+        std::ranges::sort(parted, {}, [](const Parted& p) { return std::tuple(p.at, p.value, p.candidate.file); });
+        for (std::size_t start = 0; start < parted.size();) {
+            std::size_t end = start + 1;
+            while (end < parted.size() && parted[end].at == parted[start].at && parted[end].value == parted[start].value)
+                ++end;
+            if (end - start >= 2) {
+                Bucket& part = outcome.parts.emplace_back(Bucket{m_bucket.size, parted[start].at + 1, {}});
+                for (std::size_t k = start; k < end; ++k)
+                    part.files.push_back(parted[k].candidate);
+            }
+            start = end;
+        }
+        return outcome;
+    }
+
+private:
+    // The next batches of other files, from next on, up to one batch for each thread.
+    std::vector<std::span<Candidate>> NextBatches(std::size_t& next) {
+        std::vector<std::span<Candidate>> batches;
+        while (next < m_bucket.files.size() && batches.size() < m_context.Threads()) {
+            const std::size_t count = std::min(m_bucket.files.size() - next, kMaxOpenFiles - 1);
+            batches.push_back(std::span(m_bucket.files).subspan(next, count));
+            next += count;
+        }
+        return batches;
+    }
+
+    Bucket& m_bucket;
+    const bool m_mayGiveUp;
+    const SearchContext& m_context;
+    Refusals& m_refusals;
+};
+
+}  // namespace
+
+void SplitByFirstFiles(Bucket bucket, const SearchContext& context, Refusals& refusals, StageResult& result) {
+    struct Work {
+        Bucket bucket;
+        bool mayGiveUp;
+    };
+    std::vector<Work> work;
+    work.push_back({std::move(bucket), false});
+    while (!work.empty()) {
+        Work item = std::move(work.back());
+        work.pop_back();
+        Bucket& current = item.bucket;
+        if (current.files.size() <= kMaxOpenFiles) {
+            if (current.files.size() >= 2)
+                result.open.push_back(std::move(current));
+            continue;
+        }
+        // The batches read the first file at once, so its first look is taken here.
+        if (!current.files.front().opened && !CandidateFile(context, current.files.front(), refusals)) {
+            current.files.erase(current.files.begin());
+            work.push_back(std::move(item));
+            continue;
+        }
+        Pass::Outcome outcome = Pass(current, item.mayGiveUp, context, refusals).Run(result);
+        for (Bucket& back : outcome.giveBack)
+            result.open.push_back(std::move(back));
+        for (Bucket& part : outcome.parts) {
+            const bool large = 2 * part.files.size() > current.files.size();
+            work.push_back({std::move(part), large});
+        }
+    }
+}
+
+}  // namespace zwf::detect
