@@ -5,11 +5,17 @@
   mixed  mixed sizes, copies and near-copies (20,000 files by default, 200,000 with --full)
   large  twelve 256 MiB files: some identical, some differing only near the end
   copies  300 identical files of 4 MiB (--count to change), for bytes read per candidate byte
+  late  300 files of 4 MiB (--count) that differ from each other only at the 3 MiB mark
+  mixedbucket  300 identical files of 4 MiB in the top folder, then the 300 of late below it: one
+           bucket whose first file is one of the identical ones
+  offsets  300 files of 4 MiB (--count), each one byte off a common original, at a random place
+  pairs  300 pairs of 1 MiB files (--count pairs) with a common first and last 64 KiB, each pair
+           differing from the others at a random place in between
   crafted  8,000 different files of 64 bytes (--count) that all share one value of an unkeyed
            fingerprint of the kind the search once used, whose steps can be undone
   random  as many random files of 64 bytes, to time crafted against
 
-Usage: gen_tree.py {small,mixed,large,copies,crafted,random} DEST [--full] [--count N] [--seed N]
+Usage: gen_tree.py {small,mixed,large,copies,late,mixedbucket,offsets,pairs,crafted,random} DEST [--full] [--count N] [--seed N]
 """
 import struct
 import argparse
@@ -116,6 +122,43 @@ def copies_tree(rng, root, count):
         write(os.path.join(folder_of(root, i), f"c{i:05d}.bin"), data)
 
 
+def changed_at(data, where, value):
+    changed = bytearray(data)
+    changed[where:where + len(value)] = value
+    return bytes(changed)
+
+
+def late_files(rng, root, count, folder="late"):
+    """Files alike but for two bytes at the 3 MiB mark, which tell each from every other."""
+    data = rng.randbytes(4 * 1024 * 1024)
+    mark = 3 * 1024 * 1024
+    for i in range(count):
+        write(os.path.join(root, folder, f"l{i:05d}.bin"), changed_at(data, mark, bytes([i & 0xFF, 0x80 | (i >> 8)])))
+    return data
+
+
+def mixed_bucket_tree(rng, root, count):
+    data = late_files(rng, root, count, "zz-late")
+    for i in range(count):
+        write(os.path.join(root, f"c{i:05d}.bin"), data)
+
+
+def offsets_tree(rng, root, count):
+    data = rng.randbytes(4 * 1024 * 1024)
+    for i in range(count):
+        where = rng.randrange(len(data))
+        write(os.path.join(folder_of(root, i), f"o{i:05d}.bin"), changed_at(data, where, bytes([data[where] ^ 0xFF])))
+
+
+def pairs_tree(rng, root, count):
+    size, edge = 1024 * 1024, 64 * 1024
+    data = rng.randbytes(size)
+    for i in range(count):
+        middle = changed_at(data, rng.randrange(edge, size - edge), rng.randbytes(1 + i % 7))
+        for copy in range(2):
+            write(os.path.join(folder_of(root, 2 * i + copy), f"p{i:05d}-{copy}.bin"), middle)
+
+
 MASK = (1 << 64) - 1
 MULTIPLIER = 0x9E3779B97F4A7C15
 
@@ -143,10 +186,13 @@ def random_tree(rng, root, count):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("kind", choices=["small", "mixed", "large", "copies", "crafted", "random"])
+    parser.add_argument("kind", choices=["small", "mixed", "large", "copies", "late", "mixedbucket", "offsets",
+                                         "pairs", "crafted", "random"])
     parser.add_argument("dest")
     parser.add_argument("--full", action="store_true", help="mixed: 200,000 files (about 2.8 GB)")
-    parser.add_argument("--count", type=int, help="copies: files (300); crafted, random: files (8000)")
+    parser.add_argument("--count", type=int,
+                        help="copies, late, mixedbucket, offsets: files (300); pairs: pairs (300); "
+                             "crafted, random: files (8000)")
     parser.add_argument("--seed", type=int, default=20261208)
     args = parser.parse_args()
     if os.path.exists(args.dest):
@@ -160,6 +206,14 @@ def main():
         large_tree(rng, args.dest)
     elif args.kind == "copies":
         copies_tree(rng, args.dest, args.count or 300)
+    elif args.kind == "late":
+        late_files(rng, args.dest, args.count or 300, "")
+    elif args.kind == "mixedbucket":
+        mixed_bucket_tree(rng, args.dest, args.count or 300)
+    elif args.kind == "offsets":
+        offsets_tree(rng, args.dest, args.count or 300)
+    elif args.kind == "pairs":
+        pairs_tree(rng, args.dest, args.count or 300)
     elif args.kind == "crafted":
         crafted_tree(rng, args.dest, args.count or 8000)
     else:

@@ -9,6 +9,9 @@ namespace zwf::detect {
 namespace {
 
 constexpr std::size_t kLargestBlock = 256 * 1024;
+// The other files a batch reads with the first file. Each batch reads the first file once more, so
+// large batches read less; every thread holds a batch open.
+constexpr std::size_t kBatchFiles = 2 * kMaxOpenFiles - 1;
 
 // A file that parted from the first file: at is the first offset where they differ, value the
 // file's byte there.
@@ -25,9 +28,16 @@ struct BatchOutcome {
     std::vector<Candidate> unsure;  // not decided, as the first file was lost
 };
 
+// Each look is an eighth longer than the last, up to the block: a file that parts from the first
+// file was read at most about an eighth beyond where it parted, which is read again when its set
+// goes on from there.
+std::size_t NextStep(std::size_t step, std::size_t blockBytes) {
+    return std::min(step + (step / 8 + kPrefixBytes - 1) / kPrefixBytes * kPrefixBytes, blockBytes);
+}
+
 // Reads each block of the first file once, then the same block of each other file still agreeing
-// with it, one after another into one buffer. The first look is short and each next one twice as
-// long, so that files parting early cost little more than an open.
+// with it, one after another into one buffer. The first look is short, so that files parting
+// early cost little more than an open.
 BatchOutcome CompareWithFirst(Candidate first, std::span<Candidate> others, const Bucket& bucket,
                               const SearchContext& context, unsigned worker, Refusals& refusals) {
     BatchOutcome outcome;
@@ -54,7 +64,7 @@ BatchOutcome CompareWithFirst(Candidate first, std::span<Candidate> others, cons
         return firstLost();
     std::size_t step = kPrefixBytes;
     for (std::uint64_t offset = bucket.agreed; offset < bucket.size && !agreeing.empty();
-         offset += step, step = std::min(2 * step, blockBytes)) {
+         offset += step, step = NextStep(step, blockBytes)) {
         step = static_cast<std::size_t>(std::min<std::uint64_t>(step, bucket.size - offset));
         std::span<std::byte> expected = scratch.first.Span().first(step), other = scratch.second.Span().first(step);
         if (!firstFile.Read(expected))
@@ -84,14 +94,37 @@ std::vector<Candidate> InCatalogueOrder(std::vector<Candidate> files) {
     return files;
 }
 
+// The files that parted together (at the same offset, with the same byte there), as runs of parted.
+std::vector<std::span<Parted>> PartedTogether(std::vector<Parted>& parted) {
+    std::ranges::sort(parted, {}, [](const Parted& p) { return std::tuple(p.at, p.value, p.candidate.file); });
+    std::vector<std::span<Parted>> sets;
+    for (std::size_t start = 0, end = 0; start < parted.size(); start = end) {
+        for (end = start + 1; end < parted.size() && parted[end].at == parted[start].at &&
+                              parted[end].value == parted[start].value;)
+            ++end;
+        sets.push_back(std::span(parted).subspan(start, end - start));
+    }
+    return sets;
+}
+
+// Whether most of `count` files went on together hardly beyond `agreed`: a pass that learns so
+// little about so many files is not worth repeating.
+bool HardlyFurther(std::span<const Parted> set, std::size_t count, std::uint64_t agreed) {
+    return 2 * set.size() > count && set.front().at < agreed + kPrefixBytes;
+}
+
 // One pass over a bucket; the sets it parts into go back to work.
 class Pass {
 public:
     Pass(Bucket& bucket, bool mayGiveUp, const SearchContext& context, Refusals& refusals)
         : m_bucket(bucket), m_mayGiveUp(mayGiveUp), m_context(context), m_refusals(refusals) {}
 
+    struct Part {
+        Bucket bucket;
+        bool hardlyFurther;  // most of the bucket, hardly beyond where it was known to agree
+    };
     struct Outcome {
-        std::vector<Bucket> parts;      // to pass over again, or leave open when small
+        std::vector<Part> parts;        // to pass over again, or leave open when small
         std::vector<Bucket> giveBack;   // open for later stages
     };
 
@@ -102,19 +135,24 @@ public:
         bool firstLost = false, givenUp = false;
         std::size_t next = 1;
         while (next < m_bucket.files.size() && !firstLost && !givenUp) {
+            const std::size_t roundStart = next;
             std::vector<std::span<Candidate>> batches = NextBatches(next);
             std::vector<BatchOutcome> outcomes(batches.size());
             m_context.ForEach(batches.size(), [&](std::size_t b, unsigned worker) {
                 outcomes[b] = CompareWithFirst(m_bucket.files.front(), batches[b], m_bucket, m_context, worker, m_refusals);
             });
-            for (std::size_t b = 0; b < batches.size(); ++b) {
-                BatchOutcome& batch = outcomes[b];
+            std::vector<Parted> round;
+            for (BatchOutcome& batch : outcomes) {
                 set.insert(set.end(), batch.agree.begin(), batch.agree.end());
-                parted.insert(parted.end(), batch.parted.begin(), batch.parted.end());
+                round.insert(round.end(), batch.parted.begin(), batch.parted.end());
                 unsure.insert(unsure.end(), batch.unsure.begin(), batch.unsure.end());
                 firstLost = firstLost || !batch.firstRead;
-                givenUp = givenUp || (m_mayGiveUp && 2 * batch.agree.size() < batches[b].size());
             }
+            if (m_mayGiveUp)
+                givenUp = std::ranges::any_of(PartedTogether(round), [&](std::span<const Parted> together) {
+                    return HardlyFurther(together, next - roundStart, m_bucket.agreed);
+                });
+            parted.insert(parted.end(), round.begin(), round.end());
         }
         if (firstLost || givenUp) {
             // Where the first file was lost, what was found against it says nothing any more.
@@ -131,17 +169,13 @@ public:
         }
         if (set.size() >= 2)
             result.settled.push_back(Bucket{m_bucket.size, m_bucket.size, InCatalogueOrder(std::move(set))});
-        std::ranges::sort(parted, {}, [](const Parted& p) { return std::tuple(p.at, p.value, p.candidate.file); });
-        for (std::size_t start = 0; start < parted.size();) {
-            std::size_t end = start + 1;
-            while (end < parted.size() && parted[end].at == parted[start].at && parted[end].value == parted[start].value)
-                ++end;
-            if (end - start >= 2) {
-                Bucket& part = outcome.parts.emplace_back(Bucket{m_bucket.size, parted[start].at + 1, {}});
-                for (std::size_t k = start; k < end; ++k)
-                    part.files.push_back(parted[k].candidate);
-            }
-            start = end;
+        for (std::span<const Parted> together : PartedTogether(parted)) {
+            if (together.size() < 2)
+                continue;
+            Part& part = outcome.parts.emplace_back(Part{Bucket{m_bucket.size, together.front().at + 1, {}},
+                                                         HardlyFurther(together, m_bucket.files.size(), m_bucket.agreed)});
+            for (const Parted& file : together)
+                part.bucket.files.push_back(file.candidate);
         }
         return outcome;
     }
@@ -151,7 +185,7 @@ private:
     std::vector<std::span<Candidate>> NextBatches(std::size_t& next) {
         std::vector<std::span<Candidate>> batches;
         while (next < m_bucket.files.size() && batches.size() < m_context.Threads()) {
-            const std::size_t count = std::min(m_bucket.files.size() - next, kMaxOpenFiles - 1);
+            const std::size_t count = std::min(m_bucket.files.size() - next, kBatchFiles);
             batches.push_back(std::span(m_bucket.files).subspan(next, count));
             next += count;
         }
@@ -191,10 +225,8 @@ void SplitByFirstFiles(Bucket bucket, const SearchContext& context, Refusals& re
         Pass::Outcome outcome = Pass(current, item.mayGiveUp, context, refusals).Run(result);
         for (Bucket& back : outcome.giveBack)
             result.open.push_back(std::move(back));
-        for (Bucket& part : outcome.parts) {
-            const bool large = 2 * part.files.size() > current.files.size();
-            work.push_back({std::move(part), large});
-        }
+        for (Pass::Part& part : outcome.parts)
+            work.push_back({std::move(part.bucket), part.hardlyFurther});
     }
 }
 

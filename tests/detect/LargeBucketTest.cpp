@@ -118,8 +118,8 @@ TEST(LargeBucket, SmallFirstFileFailingWhenReadAgainLeavesTheOthersGrouped) {
 }
 
 TEST(LargeBucket, LargeFirstFileFailingInALaterBatchLeavesTheOthersGrouped) {
-    // Healthy for its prefix and the first two batches read side by side with it.
-    ExpectOthersGroupedWhenFirstFails(100000, 3);
+    // Healthy for its prefix and the first batch read side by side with it.
+    ExpectOthersGroupedWhenFirstFails(100000, 2);
 }
 
 // A copy the search cannot read as catalogued is named with its reason; one it can read, even
