@@ -237,6 +237,8 @@ UniqueHandle OpenFolderHandle(const std::string& path, DWORD flags) {
 class Win32FileSystem final : public FileSystem {
 public:
     char Separator() const override { return '\\'; }
+    // Every call works on its own handles, so files may be opened and read from several threads.
+    bool ReadsInParallel() const override { return true; }
 
     // "C:" and "C:\" are drive roots, as are "\\server\share" and "\\server\share\".
     bool IsRoot(std::string_view folder) const override {
