@@ -66,15 +66,6 @@ TEST(SearchCost, ProgressRisesAndEndsAtTotal) {
     EXPECT_EQ(calls.back().first, total);
 }
 
-TEST(SearchCost, ReadErrorPartWayMakesTheFileDifferent) {
-    const std::string bytes = Pattern(700 * 1024, 6);
-    TempTree tree{{"e/a", bytes}, {"e/b", bytes}, {"e/c", bytes}};
-    auto faulty = std::make_unique<FaultyFileSystem>();
-    faulty->FailReadsAfter(tree.Path("e/b"), 600 * 1024);
-    Search search(tree, std::move(faulty));
-    EXPECT_THAT(search.Add("e").Run(), ElementsAre(ElementsAre("e/a", "e/c")));
-}
-
 TEST(SearchCost, FilesReadInSmallPiecesAreStillComparedInFull) {
     std::string bytes = Pattern(300 * 1024, 7), differs = bytes;
     differs.back() ^= 1;
