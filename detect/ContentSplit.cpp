@@ -9,8 +9,6 @@ namespace zwf::detect {
 
 namespace {
 
-bool TooLargeToReadSideBySide(const Bucket& bucket) { return bucket.files.size() > kMaxOpenFiles; }
-
 // Buckets small enough to open at once, several threads taking one bucket each.
 void CompareEachSideBySide(std::vector<Bucket>& buckets, const SearchContext& context, Refusals& refusals,
                            std::vector<Bucket>& settled) {
@@ -29,7 +27,7 @@ StageResult SplitByFirstFile(std::vector<Bucket> buckets, const SearchContext& c
     StageResult result;
     Refusals refusals;
     for (Bucket& bucket : buckets) {
-        if (TooLargeToReadSideBySide(bucket))
+        if (TooManyToOpenAtOnce(bucket))
             SplitByFirstFiles(std::move(bucket), context, refusals, result);
         else
             result.open.push_back(std::move(bucket));
@@ -43,7 +41,7 @@ StageResult SplitByWholeContent(std::vector<Bucket> buckets, const SearchContext
     StageResult passes;
     std::vector<Bucket> small;
     for (Bucket& bucket : buckets) {
-        if (TooLargeToReadSideBySide(bucket))
+        if (TooManyToOpenAtOnce(bucket))
             SplitByFirstFiles(std::move(bucket), context, refusals, passes);
         else
             small.push_back(std::move(bucket));
@@ -51,7 +49,7 @@ StageResult SplitByWholeContent(std::vector<Bucket> buckets, const SearchContext
     StageResult result;
     result.settled = std::move(passes.settled);
     for (Bucket& bucket : passes.open) {
-        if (TooLargeToReadSideBySide(bucket))
+        if (TooManyToOpenAtOnce(bucket))
             SplitBySortingContent(bucket, context, refusals, result.settled);
         else
             small.push_back(std::move(bucket));

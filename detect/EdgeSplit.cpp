@@ -99,14 +99,12 @@ StageResult SplitWhere(std::vector<Bucket> buckets, const SearchContext& context
     return result;
 }
 
-bool TooLargeToCompareSideBySide(const Bucket& bucket) { return bucket.files.size() > kMaxOpenFiles; }
-
 }  // namespace
 
 StageResult SplitByPrefix(std::vector<Bucket> buckets, const SearchContext& context) {
     return SplitWhere(std::move(buckets), context, [](const Bucket& bucket) -> std::optional<Piece> {
         const std::uint64_t end = std::min<std::uint64_t>(bucket.size, kPrefixBytes);
-        if (!TooLargeToCompareSideBySide(bucket) || bucket.agreed >= end)
+        if (!TooManyToOpenAtOnce(bucket) || bucket.agreed >= end)
             return std::nullopt;
         return Piece{bucket.agreed, end};
     });
@@ -122,7 +120,7 @@ StageResult SplitBySuffix(std::vector<Bucket> buckets, const SearchContext& cont
 
 StageResult SplitByContentFingerprint(std::vector<Bucket> buckets, const SearchContext& context) {
     return SplitWhere(std::move(buckets), context, [](const Bucket& bucket) -> std::optional<Piece> {
-        if (!TooLargeToCompareSideBySide(bucket) || bucket.agreed >= bucket.size)
+        if (!TooManyToOpenAtOnce(bucket) || bucket.agreed >= bucket.size)
             return std::nullopt;
         return Piece{bucket.agreed, bucket.size};
     });

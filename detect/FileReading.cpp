@@ -15,14 +15,6 @@ std::size_t ReadFully(ReadableFile& file, std::span<std::byte> buffer, std::erro
     return filled;
 }
 
-bool ReadWholeFile(ReadableFile& file, std::span<std::byte> buffer, std::error_code& error) {
-    const std::size_t size = buffer.size() - 1;
-    std::size_t got = file.Read(buffer, error);
-    if (got != size && got != 0 && !error)
-        got += ReadFully(file, buffer.subspan(got), error);
-    return got == size && !error;
-}
-
 bool AtEnd(ReadableFile& file) {
     std::array<std::byte, 1> probe{};
     std::error_code error;

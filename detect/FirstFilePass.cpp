@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <tuple>
 
 namespace zwf::detect {
@@ -113,23 +114,20 @@ bool HardlyFurther(std::span<const Parted> set, std::size_t count, std::uint64_t
     return 2 * set.size() > count && set.front().at < agreed + kPrefixBytes;
 }
 
-// One pass over a bucket; the sets it parts into go back to work.
+// A bucket to pass over, and whether that pass may give up.
+struct Work {
+    Bucket bucket;
+    bool mayGiveUp = false;
+};
+
+// One pass over a bucket: settles the first file's copies, gives back what it gave up on, and
+// returns the sets the other files parted into, to be passed over again.
 class Pass {
 public:
-    Pass(Bucket& bucket, bool mayGiveUp, const SearchContext& context, Refusals& refusals)
-        : m_bucket(bucket), m_mayGiveUp(mayGiveUp), m_context(context), m_refusals(refusals) {}
+    Pass(Work& work, const SearchContext& context, Refusals& refusals)
+        : m_bucket(work.bucket), m_mayGiveUp(work.mayGiveUp), m_context(context), m_refusals(refusals) {}
 
-    struct Part {
-        Bucket bucket;
-        bool hardlyFurther;  // most of the bucket, hardly beyond where it was known to agree
-    };
-    struct Outcome {
-        std::vector<Part> parts;        // to pass over again, or leave open when small
-        std::vector<Bucket> giveBack;   // open for later stages
-    };
-
-    Outcome Run(StageResult& result) {
-        Outcome outcome;
+    std::vector<Work> Run(StageResult& result) {
         std::vector<Candidate> set{m_bucket.files.front()}, unsure;
         std::vector<Parted> parted;
         bool firstLost = false, givenUp = false;
@@ -164,20 +162,21 @@ public:
                               m_bucket.files.end());
             back.files = InCatalogueOrder(std::move(back.files));
             if (back.files.size() >= 2)
-                outcome.giveBack.push_back(std::move(back));
-            return outcome;
+                result.open.push_back(std::move(back));
+            return {};
         }
         if (set.size() >= 2)
             result.settled.push_back(Bucket{m_bucket.size, m_bucket.size, InCatalogueOrder(std::move(set))});
+        std::vector<Work> parts;
         for (std::span<const Parted> together : PartedTogether(parted)) {
             if (together.size() < 2)
                 continue;
-            Part& part = outcome.parts.emplace_back(Part{Bucket{m_bucket.size, together.front().at + 1, {}},
-                                                         HardlyFurther(together, m_bucket.files.size(), m_bucket.agreed)});
+            Work& part = parts.emplace_back(Work{Bucket{m_bucket.size, together.front().at + 1, {}},
+                                                 HardlyFurther(together, m_bucket.files.size(), m_bucket.agreed)});
             for (const Parted& file : together)
                 part.bucket.files.push_back(file.candidate);
         }
-        return outcome;
+        return parts;
     }
 
 private:
@@ -201,17 +200,13 @@ private:
 }  // namespace
 
 void SplitByFirstFiles(Bucket bucket, const SearchContext& context, Refusals& refusals, StageResult& result) {
-    struct Work {
-        Bucket bucket;
-        bool mayGiveUp;
-    };
     std::vector<Work> work;
-    work.push_back({std::move(bucket), false});
+    work.push_back({std::move(bucket)});
     while (!work.empty()) {
         Work item = std::move(work.back());
         work.pop_back();
         Bucket& current = item.bucket;
-        if (current.files.size() <= kMaxOpenFiles) {
+        if (!TooManyToOpenAtOnce(current)) {
             if (current.files.size() >= 2)
                 result.open.push_back(std::move(current));
             continue;
@@ -222,11 +217,7 @@ void SplitByFirstFiles(Bucket bucket, const SearchContext& context, Refusals& re
             work.push_back(std::move(item));
             continue;
         }
-        Pass::Outcome outcome = Pass(current, item.mayGiveUp, context, refusals).Run(result);
-        for (Bucket& back : outcome.giveBack)
-            result.open.push_back(std::move(back));
-        for (Pass::Part& part : outcome.parts)
-            work.push_back({std::move(part.bucket), part.hardlyFurther});
+        std::ranges::move(Pass(item, context, refusals).Run(result), std::back_inserter(work));
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "detect/AlignedBuffer.h"
+#include "detect/Bucket.h"
 #include "detect/Parallel.h"
 #include "detect/ProgressMeter.h"
 #include "platform/FileSystem.h"
@@ -16,6 +17,8 @@ namespace zwf::detect {
 inline constexpr std::size_t kMaxOpenFiles = 32;           // files one thread reads side by side at once
 inline constexpr std::size_t kBufferBudget = 2048 * 1024;  // the side-by-side read buffers of all threads together
 inline constexpr std::size_t kPrefixBytes = 4096;          // what the first look at a file reads
+
+inline bool TooManyToOpenAtOnce(const Bucket& bucket) { return bucket.files.size() > kMaxOpenFiles; }
 
 // The read buffers of one reading thread, kept for the whole search: taking and freeing a few
 // hundred KiB for every set of files cost a third of a search over mixed sizes. They hold no

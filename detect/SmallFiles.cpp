@@ -149,7 +149,7 @@ private:
 };
 
 bool ManySmallFiles(const Bucket& bucket) {
-    return bucket.files.size() > kMaxOpenFiles && bucket.size <= kSmallFileBytes;
+    return TooManyToOpenAtOnce(bucket) && bucket.size <= kSmallFileBytes;
 }
 
 }  // namespace

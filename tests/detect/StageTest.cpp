@@ -52,7 +52,7 @@ public:
         Bucket bucket{row.size, row.agreed, {}};
         for (std::uint32_t i = 0; i < m_catalogue.allFiles.size(); ++i)
             bucket.files.push_back(Candidate{i});
-        ProgressMeter meter({}, bucket.BytesOpen());
+        ProgressMeter meter(m_noProgress, bucket.BytesOpen());
         Workers workers(ReadingThreads(m_fs.ReadsInParallel()));
         std::vector<Scratch> scratch(workers.Count());
         const SearchContext context{m_catalogue, m_fs, meter, workers, scratch};
@@ -104,6 +104,7 @@ private:
     }
 
     std::size_t m_size;
+    const SearchProgressFn m_noProgress;
     test::TempTree m_tree;
     test::FaultyFileSystem m_fs;
     Catalogue m_catalogue{m_fs.Separator()};
