@@ -11,11 +11,12 @@
   offsets  300 files of 4 MiB (--count), each one byte off a common original, at a random place
   pairs  300 pairs of 1 MiB files (--count pairs) with a common first and last 64 KiB, each pair
            differing from the others at a random place in between
+  backups  the same 500 files of 8 KiB (of one size, so one bucket) in each of 20 folders
   crafted  8,000 different files of 64 bytes (--count) that all share one value of an unkeyed
            fingerprint of the kind the search once used, whose steps can be undone
   random  as many random files of 64 bytes, to time crafted against
 
-Usage: gen_tree.py {small,mixed,large,copies,late,mixedbucket,offsets,pairs,crafted,random} DEST [--full] [--count N] [--seed N]
+Usage: gen_tree.py {small,mixed,large,copies,late,mixedbucket,offsets,pairs,backups,crafted,random} DEST [--full] [--count N] [--seed N]
 """
 import struct
 import argparse
@@ -159,6 +160,13 @@ def pairs_tree(rng, root, count):
             write(os.path.join(folder_of(root, 2 * i + copy), f"p{i:05d}-{copy}.bin"), middle)
 
 
+def backups_tree(rng, root):
+    originals = [rng.randbytes(8192) for _ in range(500)]
+    for backup in range(20):
+        for i, data in enumerate(originals):
+            write(os.path.join(root, f"b{backup:02d}", f"f{i:03d}.bin"), data)
+
+
 MASK = (1 << 64) - 1
 MULTIPLIER = 0x9E3779B97F4A7C15
 
@@ -187,7 +195,7 @@ def random_tree(rng, root, count):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("kind", choices=["small", "mixed", "large", "copies", "late", "mixedbucket", "offsets",
-                                         "pairs", "crafted", "random"])
+                                         "pairs", "backups", "crafted", "random"])
     parser.add_argument("dest")
     parser.add_argument("--full", action="store_true", help="mixed: 200,000 files (about 2.8 GB)")
     parser.add_argument("--count", type=int,
@@ -214,6 +222,8 @@ def main():
         offsets_tree(rng, args.dest, args.count or 300)
     elif args.kind == "pairs":
         pairs_tree(rng, args.dest, args.count or 300)
+    elif args.kind == "backups":
+        backups_tree(rng, args.dest)
     elif args.kind == "crafted":
         crafted_tree(rng, args.dest, args.count or 8000)
     else:

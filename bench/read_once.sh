@@ -13,7 +13,7 @@ for candidate in "$here/../build-rel/bench/zwf_bench" "$here/../build/bench/zwf_
 done
 [ -n "$bench" ] || { echo "no zwf_bench built (see bench/README.md)" >&2; exit 1; }
 printf "%-12s %8s %7s %15s %10s\n" tree files groups "files in groups" "read/cand"
-for shape in small mixed copies late mixedbucket offsets pairs; do
+for shape in small mixed backups copies late mixedbucket offsets pairs; do
   [ -d "$dir/$shape" ] || python3 "$here/gen_tree.py" "$shape" "$dir/$shape"
   "$bench" "$dir/$shape" 2>/dev/null |
     sed -n 's/^\([0-9]*\) files, \([0-9]*\) groups, \([0-9]*\) files in groups, .*read\/candidate \([0-9.]*\)$/\1 \2 \3 \4/p' |

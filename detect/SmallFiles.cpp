@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <unordered_map>
+#include <vector>
 
 #include "detect/BlockHash.h"
 #include "detect/CandidateFile.h"
@@ -10,6 +12,9 @@
 namespace zwf::detect {
 
 namespace {
+
+// The bytes of files read again for their copies that a bucket keeps at most.
+constexpr std::size_t kKeptBytes = 4 * 1024 * 1024;
 
 // Works on positions within the bucket and keeps a few numbers per file, no set objects: a
 // bucket of tens of thousands of small files costs well under a megabyte. Several threads may
@@ -81,13 +86,29 @@ private:
 
     // The bytes of the file a set is known by, in the worker's second buffer. A thread keeps the
     // last such file it read, so that a bucket of copies is read about once rather than twice.
+    // A file that had to be read again for a copy is kept for the search's other copies of it,
+    // while kKeptBytes last: copies of many files in folder after folder (backups) then need each
+    // original read again once, not once for every copy.
     bool KnownBytes(std::uint32_t known, unsigned worker) {
         if (m_known[worker] == known)
             return true;
         m_known[worker] = kNone;
-        if (!ReadWhole(known, m_context.ScratchOf(worker).second))
+        AlignedBuffer& bytes = m_context.ScratchOf(worker).second;
+        {
+            std::lock_guard lock(m_keptMutex);
+            if (const auto kept = m_kept.find(known); kept != m_kept.end()) {
+                bytes.Resize(m_size);
+                std::memcpy(bytes.Data(), kept->second.data(), m_size);
+                m_known[worker] = known;
+                return true;
+            }
+        }
+        if (!ReadWhole(known, bytes))
             return false;
         m_known[worker] = known;
+        std::lock_guard lock(m_keptMutex);
+        if ((m_kept.size() + 1) * m_size <= kKeptBytes)
+            m_kept.emplace(known, std::vector<std::byte>(bytes.Data(), bytes.Data() + m_size));
         return true;
     }
 
@@ -146,6 +167,8 @@ private:
     std::vector<std::uint32_t> m_setOf;   // per file: the file its set is known by
     std::vector<std::uint32_t> m_table;   // open addressing: fingerprint -> file its set is known by
     std::mutex m_tableMutex;
+    std::unordered_map<std::uint32_t, std::vector<std::byte>> m_kept;  // files read again, by position
+    std::mutex m_keptMutex;
 };
 
 bool ManySmallFiles(const Bucket& bucket) {

@@ -84,6 +84,22 @@ TEST(LargeBucket, ManyCopiesFormOneGroupAndAreReadAboutOnce) {
     }
 }
 
+// The same small files in folder after folder, as backups hold them: the copies of one file are
+// far apart, and its bytes are long gone from the thread that read it. Each file is read again
+// once for its copies, not once for every copy.
+TEST(LargeBucket, CopiesOfManyFilesInFolderAfterFolderAreReadAboutOnce) {
+    constexpr std::size_t kFolders = 8, kFiles = 10, kSize = 5000;
+    TempTree tree;
+    for (std::size_t folder = 0; folder < kFolders; ++folder)
+        for (std::size_t file = 0; file < kFiles; ++file)
+            tree.Write("b/" + std::to_string(folder) + "/" + std::to_string(file), Pattern(kSize, static_cast<unsigned>(file)));
+    Search search(tree);
+    const auto groups = search.Add("b").Run();
+    ASSERT_THAT(groups, SizeIs(kFiles));
+    EXPECT_THAT(groups[0], SizeIs(kFolders));
+    EXPECT_LE(search.io.bytesRead, (kFolders * kFiles + kFiles + detect::kReadingThreads) * kSize);
+}
+
 // The file every other is compared with fails once it has been looked at a few times: the
 // search goes on without it, and the others still form their group. Larger files are compared
 // with it side by side in batches.
