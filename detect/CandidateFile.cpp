@@ -35,6 +35,7 @@ CandidateFile::CandidateFile(const SearchContext& context, Candidate& candidate,
         Refuse(error ? error : std::make_error_code(std::errc::io_error));
         return;
     }
+    ++context.tally.filesOpened;
     Admit(m_handle->Status());
 }
 
@@ -73,7 +74,7 @@ bool CandidateFile::SkipTo(std::uint64_t offset, std::span<std::byte> buffer) {
 bool CandidateFile::Read(std::span<std::byte> block) {
     std::error_code error;
     const std::size_t got = ReadFully(*m_handle, block, error);
-    m_context->progress.Advance(got);
+    Count(got);
     if (got == block.size() && !error)
         return true;
     return Refuse(error ? error : make_error_code(FsError::Changed));  // shorter than catalogued
@@ -85,10 +86,15 @@ bool CandidateFile::ReadWhole(std::span<std::byte> buffer) {
     std::size_t got = m_handle->Read(buffer, error);
     if (got != size && got != 0 && !error)
         got += ReadFully(*m_handle, buffer.subspan(got), error);
-    m_context->progress.Advance(std::min(got, size));
+    Count(got);
     if (got != size || error)
         return Refuse(error ? error : make_error_code(FsError::Changed));  // shorter or longer
     return true;
+}
+
+void CandidateFile::Count(std::size_t bytes) {
+    m_context->tally.bytesRead += bytes;
+    m_context->progress.Advance(bytes);
 }
 
 bool CandidateFile::Finish() {

@@ -59,6 +59,7 @@ public:
 private:
     bool Admit(const FileStatus& status);
     bool Refuse(std::error_code error);
+    void Count(std::size_t bytes);
 
     const SearchContext* m_context;
     Candidate* m_candidate;

@@ -4,7 +4,6 @@
 
 #include "detect/Bucket.h"
 #include "detect/ContentSplit.h"
-#include "detect/CountingFileSystem.h"
 #include "detect/EdgeSplit.h"
 #include "detect/Parallel.h"
 #include "detect/SizeBuckets.h"
@@ -56,14 +55,14 @@ void AppendInCatalogueOrder(std::vector<Bucket> sets, Catalogue& catalogue) {
 SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchProgressFn& progress,
                             IoCounters* counters) {
     catalogue.ClearGroups();
-    detect::CountingFileSystem counting(fileSystem);
     std::vector<Bucket> open =
         detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
     const std::uint64_t total = BytesOpen(open);
     detect::ProgressMeter meter(progress, total);
-    detect::Workers workers(detect::ReadingThreads(counting.ReadsInParallel()));
+    detect::Workers workers(detect::ReadingThreads(fileSystem.ReadsInParallel()));
     std::vector<detect::Scratch> scratch(workers.Count());
-    const detect::SearchContext context{catalogue, counting, meter, workers, scratch};
+    detect::ReadTally tally;
+    const detect::SearchContext context{catalogue, fileSystem, meter, workers, scratch, tally};
 
     Findings found;
     for (const auto stage : {detect::SplitSmallFilesByContent,  // byte for byte
@@ -75,8 +74,10 @@ SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const 
         meter.Reach(total - BytesOpen(open));
     }
     meter.Finish();
-    if (counters)
-        counting.AddTo(*counters);
+    if (counters) {
+        counters->filesOpened += tally.filesOpened;
+        counters->bytesRead += tally.bytesRead;
+    }
     std::ranges::sort(found.refused, {}, &UnreadFile::file);
     AppendInCatalogueOrder(std::move(found.sets), catalogue);
     return SearchReport{std::move(found.refused)};

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,11 @@ struct Scratch {
     AlignedBuffer first, second;
 };
 
+// What a search read, counted as it reads, for tests and the benchmark.
+struct ReadTally {
+    std::atomic<std::uint64_t> filesOpened{0}, bytesRead{0};
+};
+
 // What every stage of a search works with: the files, the threads, their buffers and the meter.
 // Nothing in it records what the search found; each stage hands that back.
 struct SearchContext {
@@ -36,6 +43,7 @@ struct SearchContext {
     Workers& workers;  // the pool of reading threads, kept for the whole search (one thread where the
                        // file system reads one file at a time)
     std::vector<Scratch>& scratch;  // one per worker
+    ReadTally& tally;
 
     unsigned Threads() const { return workers.Count(); }
     std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }

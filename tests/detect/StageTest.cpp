@@ -55,7 +55,8 @@ public:
         ProgressMeter meter(m_noProgress, bucket.BytesOpen());
         Workers workers(ReadingThreads(m_fs.ReadsInParallel()));
         std::vector<Scratch> scratch(workers.Count());
-        const SearchContext context{m_catalogue, m_fs, meter, workers, scratch};
+        ReadTally tally;
+        const SearchContext context{m_catalogue, m_fs, meter, workers, scratch, tally};
         m_result = row.stage({std::move(bucket)}, context);
     }
 
