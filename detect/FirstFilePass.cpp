@@ -80,9 +80,9 @@ BatchOutcome CompareWithFirst(Candidate first, std::span<Candidate> others, cons
             return true;
         });
     }
-    if (agreeing.empty())
-        return outcome;
-    if (!firstFile.Finish())
+    // What the files parted by holds only while the first file is what was first seen: batches
+    // read it one after another.
+    if (agreeing.empty() ? !firstFile.StillAsSeen() : !firstFile.Finish())
         return firstLost();
     for (CandidateFile& file : agreeing)
         if (file.Finish())

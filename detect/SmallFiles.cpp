@@ -103,7 +103,9 @@ private:
                 return true;
             }
         }
-        if (!ReadWhole(known, bytes))
+        // Read again only while it is still the file first seen, so that no two copies are matched
+        // with two different contents of it.
+        if (CandidateFile file = ReadWhole(known, bytes); !file || !file.StillAsSeen())
             return false;
         m_known[worker] = known;
         std::lock_guard lock(m_keptMutex);
