@@ -1,4 +1,4 @@
-#include "detect/ContentOrder.h"
+#include "detect/ByteForByte.h"
 
 #include <algorithm>
 #include <cstring>

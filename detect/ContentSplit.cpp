@@ -1,9 +1,6 @@
 #include "detect/ContentSplit.h"
 
-#include "detect/CandidateFile.h"
-#include "detect/ContentOrder.h"
-#include "detect/FirstFilePass.h"
-#include "detect/SideBySide.h"
+#include "detect/ByteForByte.h"
 
 namespace zwf::detect {
 

@@ -8,7 +8,7 @@
 namespace zwf::detect {
 
 // Buckets too large to read side by side at once, before anything fingerprints their whole
-// content: each is passed over with its first file (see FirstFilePass.h), so a bucket of copies
+// content: each is passed over with its first file (see ByteForByte.h), so a bucket of copies
 // is read only once, and the sets it parts into go on from where they are known to agree.
 // Leaves open the buckets small enough to read side by side and those the passes gave up on.
 StageResult SplitByFirstFile(std::vector<Bucket> buckets, const SearchContext& context);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "detect/AlignedBuffer.h"
-#include "detect/FileReading.h"
+#include "detect/CandidateFile.h"
 
 namespace zwf {
 

@@ -1,4 +1,4 @@
-#include "detect/FirstFilePass.h"
+#include "detect/ByteForByte.h"
 
 #include <algorithm>
 #include <cstring>

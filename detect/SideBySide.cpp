@@ -1,4 +1,4 @@
-#include "detect/SideBySide.h"
+#include "detect/ByteForByte.h"
 
 #include <algorithm>
 #include <cstring>
