@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "platform/AsideNames.h"
@@ -199,12 +200,21 @@ private:
     bool m_aside = true;
 };
 
+// A file opened for reading. Nobody may write, rename or remove it while it is open (it is
+// shared for reading only), so it is examined once, when first asked: that spares a search two
+// calls for every file it checks again after reading it.
 class Win32File final : public HandleReader {
 public:
     explicit Win32File(UniqueHandle file) : HandleReader(file.Get()), m_file(std::move(file)) {}
+    FileStatus Status() override {
+        if (!m_status)
+            m_status = HandleReader::Status();
+        return *m_status;
+    }
 
 private:
     UniqueHandle m_file;
+    std::optional<FileStatus> m_status;
 };
 
 // A folder held open without sharing the right to delete it, so it cannot be renamed or removed
