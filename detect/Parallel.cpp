@@ -35,11 +35,9 @@ void Workers::Serve(unsigned worker) {
         if (worker < m_firstThread || worker >= m_threadsAtWork)
             continue;
         const IndexWork& work = *m_work;
-        for (std::size_t i = m_next++; i < m_jobCount; i = m_next++) {
-            lock.unlock();
-            work(i, worker);
-            lock.lock();
-        }
+        lock.unlock();
+        RunJobs(work, worker);
+        lock.lock();
         if (--m_running == 0)
             m_done.notify_all();
     }
@@ -53,18 +51,16 @@ void Workers::ForEach(std::size_t count, const IndexWork& work, const std::funct
     std::unique_lock lock(m_mutex);
     m_work = &work;
     m_jobCount = count;
-    m_next = 0;
+    m_next.store(0);
     m_firstThread = first;
     m_threadsAtWork = threadsAtWork;
     m_running = threadsAtWork > first ? threadsAtWork - first : 0;
     ++m_round;
     m_wake.notify_all();
     if (!whileWaiting) {
-        for (std::size_t i = m_next++; i < m_jobCount; i = m_next++) {
-            lock.unlock();
-            work(i, 0);
-            lock.lock();
-        }
+        lock.unlock();
+        RunJobs(work, 0);
+        lock.lock();
     }
     while (m_running > 0) {
         if (!whileWaiting) {
@@ -78,6 +74,13 @@ void Workers::ForEach(std::size_t count, const IndexWork& work, const std::funct
         lock.lock();
     }
     m_work = nullptr;
+}
+
+// The jobs are handed out without the lock: taking it for each of tens of thousands of small
+// files kept the threads waiting for one another.
+void Workers::RunJobs(const IndexWork& work, unsigned worker) {
+    for (std::size_t i = m_next.fetch_add(1); i < m_jobCount; i = m_next.fetch_add(1))
+        work(i, worker);
 }
 
 unsigned ReadingThreads(bool fileSystemAllowsThem) { return fileSystemAllowsThem ? kReadingThreads : 1; }

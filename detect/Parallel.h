@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -34,13 +35,15 @@ public:
 
 private:
     void Serve(unsigned worker);
+    void RunJobs(const IndexWork& work, unsigned worker);
 
     const unsigned m_count;
     std::mutex m_mutex;
     std::condition_variable m_wake, m_done;
     // The job at hand, written under the mutex before the round changes.
     const IndexWork* m_work = nullptr;
-    std::size_t m_jobCount = 0, m_next = 0;
+    std::size_t m_jobCount = 0;
+    std::atomic<std::size_t> m_next{0};
     unsigned m_firstThread = 0, m_threadsAtWork = 0, m_running = 0;
     unsigned long m_round = 0;
     bool m_stopping = false;

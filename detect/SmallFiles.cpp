@@ -96,9 +96,9 @@ private:
         AlignedBuffer& bytes = m_context.ScratchOf(worker).second;
         {
             std::lock_guard lock(m_keptMutex);
-            if (const auto kept = m_kept.find(known); kept != m_kept.end()) {
+            if (const auto kept = m_keptAt.find(known); kept != m_keptAt.end()) {
                 bytes.Resize(m_size);
-                std::memcpy(bytes.Data(), kept->second.data(), m_size);
+                std::memcpy(bytes.Data(), m_kept.data() + kept->second, m_size);
                 m_known[worker] = known;
                 return true;
             }
@@ -109,8 +109,11 @@ private:
             return false;
         m_known[worker] = known;
         std::lock_guard lock(m_keptMutex);
-        if ((m_kept.size() + 1) * m_size <= kKeptBytes)
-            m_kept.emplace(known, std::vector<std::byte>(bytes.Data(), bytes.Data() + m_size));
+        if (m_kept.size() + m_size <= kKeptBytes) {
+            m_kept.reserve(kKeptBytes);  // in one piece: thousands of small pieces made the heap grow in steps
+            m_keptAt.emplace(known, m_kept.size());
+            m_kept.insert(m_kept.end(), bytes.Data(), bytes.Data() + m_size);
+        }
         return true;
     }
 
@@ -169,7 +172,8 @@ private:
     std::vector<std::uint32_t> m_setOf;   // per file: the file its set is known by
     std::vector<std::uint32_t> m_table;   // open addressing: fingerprint -> file its set is known by
     std::mutex m_tableMutex;
-    std::unordered_map<std::uint32_t, std::vector<std::byte>> m_kept;  // files read again, by position
+    std::vector<std::byte> m_kept;                            // files read again, one after another
+    std::unordered_map<std::uint32_t, std::size_t> m_keptAt;  // by position: where in m_kept
     std::mutex m_keptMutex;
 };
 
