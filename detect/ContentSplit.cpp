@@ -1,4 +1,4 @@
-#include "detect/ContentSplit.h"
+#include "detect/Stages.h"
 
 #include "detect/ByteForByte.h"
 

@@ -1,4 +1,4 @@
-#include "detect/EdgeSplit.h"
+#include "detect/Stages.h"
 
 #include <algorithm>
 #include <functional>

@@ -3,11 +3,9 @@
 #include <algorithm>
 
 #include "detect/Bucket.h"
-#include "detect/ContentSplit.h"
-#include "detect/EdgeSplit.h"
 #include "detect/Parallel.h"
 #include "detect/SizeBuckets.h"
-#include "detect/SmallFiles.h"
+#include "detect/Stages.h"
 
 namespace zwf {
 

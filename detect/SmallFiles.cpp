@@ -1,4 +1,4 @@
-#include "detect/SmallFiles.h"
+#include "detect/Stages.h"
 
 #include <cstdint>
 #include <cstring>

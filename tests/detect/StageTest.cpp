@@ -14,9 +14,7 @@
 #include <vector>
 
 #include "catalogue/ScanFolder.h"
-#include "detect/ContentSplit.h"
-#include "detect/EdgeSplit.h"
-#include "detect/SmallFiles.h"
+#include "detect/Stages.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/Pattern.h"
 #include "tests/support/TempTree.h"
