@@ -42,10 +42,33 @@ std::vector<UnreadFile> Refusals::Take() {
     return files;
 }
 
-CandidateFile::CandidateFile(const SearchContext& context, Candidate& candidate, Refusals& refusals)
+namespace {
+
+// Files are opened through their folder where the file system can, which spares the walk along
+// the whole path (a tenth of the cost of a small file). A thread holds the folder its files have
+// been coming from, and takes the next one once two files in a row come from it: a file read
+// again for its copies, somewhere else, is opened by its path and leaves the folder held.
+std::unique_ptr<ReadableFile> Open(const SearchContext& context, std::size_t file, unsigned worker,
+                                   std::error_code& error) {
+    const FileEntry& entry = context.catalogue.allFiles[file];
+    Scratch& scratch = context.ScratchOf(worker);
+    if (context.fileSystem.OpensReadsInFolders() && scratch.folderId != entry.folder &&
+        scratch.lastElsewhere == entry.folder) {
+        scratch.folderId = entry.folder;
+        scratch.folder = context.fileSystem.OpenFolder(context.catalogue.Path(entry.folder), error);
+    }
+    if (scratch.folder && scratch.folderId == entry.folder)
+        return context.fileSystem.OpenReadIn(*scratch.folder, entry.name, error);
+    scratch.lastElsewhere = entry.folder;
+    return context.fileSystem.OpenRead(context.catalogue.FullPath(entry), error);
+}
+
+}  // namespace
+
+CandidateFile::CandidateFile(const SearchContext& context, Candidate& candidate, Refusals& refusals, unsigned worker)
     : m_context(&context), m_candidate(&candidate), m_refusals(&refusals) {
     std::error_code error;
-    m_handle = context.fileSystem.OpenRead(context.PathOf(candidate.file), error);
+    m_handle = Open(context, candidate.file, worker, error);
     if (!m_handle || error) {
         m_handle.reset();
         Refuse(error ? error : std::make_error_code(std::errc::io_error));

@@ -40,7 +40,8 @@ private:
 // to the refusals, and the file is put down. Every byte read counts towards the progress.
 class CandidateFile {
 public:
-    CandidateFile(const SearchContext& context, Candidate& candidate, Refusals& refusals);
+    // Opened by the worker given, with its buffers (the searching thread, outside ForEach: 0).
+    CandidateFile(const SearchContext& context, Candidate& candidate, Refusals& refusals, unsigned worker);
     CandidateFile(CandidateFile&&) = default;
     CandidateFile& operator=(CandidateFile&&) = default;
 

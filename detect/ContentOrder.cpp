@@ -83,10 +83,10 @@ private:
     // read in full, ended at their size and are still as first seen.
     Order Compare(std::size_t first, std::size_t second) {
         std::span<std::byte> x = m_scratch.first.Span(), y = m_scratch.second.Span();
-        CandidateFile a(m_context, m_bucket.files[first], m_refusals);
+        CandidateFile a(m_context, m_bucket.files[first], m_refusals, 0);
         if (!a || !a.SkipTo(m_bucket.agreed, x))
             return Order::FirstUnreadable;
-        CandidateFile b(m_context, m_bucket.files[second], m_refusals);
+        CandidateFile b(m_context, m_bucket.files[second], m_refusals, 0);
         if (!b || !b.SkipTo(m_bucket.agreed, y))
             return Order::SecondUnreadable;
         // The first look is short, as different files mostly part early, and each next one twice

@@ -84,7 +84,7 @@ StageResult SplitWhere(std::vector<Bucket> buckets, const SearchContext& context
     }
     context.ForEach(jobs.size(), [&](std::size_t j, unsigned worker) {
         Bucket& bucket = buckets[jobs[j].bucket];
-        CandidateFile file(context, bucket.files[jobs[j].position], refusals);
+        CandidateFile file(context, bucket.files[jobs[j].position], refusals, worker);
         if (file)
             prints[jobs[j].bucket][jobs[j].position] =
                 Fingerprint(file, jobs[j].piece, bucket.size, context.ScratchOf(worker).first);

@@ -47,10 +47,10 @@ BatchOutcome CompareWithFirst(Candidate first, std::span<Candidate> others, cons
         std::clamp<std::size_t>(kBufferBudget / 2 / context.Threads(), kPrefixBytes, kLargestBlock);
     scratch.first.Resize(blockBytes);
     scratch.second.Resize(blockBytes);
-    CandidateFile firstFile(context, first, refusals);
+    CandidateFile firstFile(context, first, refusals, worker);
     std::vector<CandidateFile> agreeing;
     for (Candidate& other : others)
-        if (CandidateFile file(context, other, refusals); file && file.SkipTo(bucket.agreed, scratch.second.Span()))
+        if (CandidateFile file(context, other, refusals, worker); file && file.SkipTo(bucket.agreed, scratch.second.Span()))
             agreeing.push_back(std::move(file));
     auto firstLost = [&] {
         outcome.firstRead = false;
@@ -212,7 +212,7 @@ void SplitByFirstFiles(Bucket bucket, const SearchContext& context, Refusals& re
             continue;
         }
         // The batches read the first file at once, so its first look is taken here.
-        if (!current.files.front().opened && !CandidateFile(context, current.files.front(), refusals)) {
+        if (!current.files.front().opened && !CandidateFile(context, current.files.front(), refusals, 0)) {
             current.files.erase(current.files.begin());
             work.push_back(std::move(item));
             continue;

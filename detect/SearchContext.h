@@ -27,6 +27,10 @@ inline bool TooManyToOpenAtOnce(const Bucket& bucket) { return bucket.files.size
 // more than the largest piece of work the thread did, and go with the search.
 struct Scratch {
     AlignedBuffer first, second;
+    // The folder the thread's files have been coming from, held where files open through it, and
+    // the folder of the last file opened from elsewhere.
+    FolderId folderId = kNoParent, lastElsewhere = kNoParent;
+    std::unique_ptr<FolderHandle> folder;
 };
 
 // What a search read, counted as it reads, for tests and the benchmark.
@@ -46,7 +50,6 @@ struct SearchContext {
     ReadTally& tally;
 
     unsigned Threads() const { return workers.Count(); }
-    std::string PathOf(std::size_t file) const { return catalogue.FullPath(catalogue.allFiles[file]); }
     // The buffers of a worker; the searching thread, outside ForEach, uses the first worker's.
     Scratch& ScratchOf(unsigned worker) const { return scratch[worker]; }
 

@@ -35,7 +35,7 @@ public:
         std::vector<std::size_t> opened;
         for (Candidate& candidate : bucket.files) {
             std::span<std::byte> slot = buffer.Span().subspan(m_members.size() * slotBytes, m_blockBytes);
-            CandidateFile file(context, candidate, refusals);
+            CandidateFile file(context, candidate, refusals, worker);
             if (file && file.SkipTo(bucket.agreed, slot)) {
                 opened.push_back(m_members.size());
                 m_members.push_back({std::move(file), slot});

@@ -55,9 +55,9 @@ private:
 
     // Reads file k whole into buffer (a byte longer than the file); the file, still open, or an
     // empty one when it cannot be read as catalogued.
-    CandidateFile ReadWhole(std::uint32_t k, AlignedBuffer& buffer) {
+    CandidateFile ReadWhole(std::uint32_t k, unsigned worker, AlignedBuffer& buffer) {
         buffer.Resize(m_size + 1);
-        CandidateFile file(m_context, m_bucket.files[k], m_refusals);
+        CandidateFile file(m_context, m_bucket.files[k], m_refusals, worker);
         if (file && !file.ReadWhole(buffer.Span()))
             file.Close();
         return file;
@@ -65,7 +65,7 @@ private:
 
     void Place(std::uint32_t k, unsigned worker) {
         Scratch& scratch = m_context.ScratchOf(worker);
-        CandidateFile file = ReadWhole(k, scratch.first);
+        CandidateFile file = ReadWhole(k, worker, scratch.first);
         if (!file)
             return;  // stays kNone: in no set
         const std::uint32_t known = FindOrAdd(k, BlockHash(scratch.first.Span().first(m_size)));
@@ -105,7 +105,7 @@ private:
         }
         // Read again only while it is still the file first seen, so that no two copies are matched
         // with two different contents of it.
-        if (CandidateFile file = ReadWhole(known, bytes); !file || !file.StillAsSeen())
+        if (CandidateFile file = ReadWhole(known, worker, bytes); !file || !file.StillAsSeen())
             return false;
         m_known[worker] = known;
         std::lock_guard lock(m_keptMutex);

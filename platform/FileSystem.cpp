@@ -107,6 +107,14 @@ std::string FolderHandle::Path() const {
     return path;
 }
 
+std::unique_ptr<ReadableFile> FileSystem::OpenReadIn(FolderHandle& folder, const std::string& name,
+                                                     std::error_code& error) {
+    std::string path = folder.Path();
+    if (path.empty() || path.back() != Separator())
+        path.push_back(Separator());
+    return OpenRead(path + name, error);
+}
+
 FolderListing FileSystem::ListFolder(const std::string& folder) {
     FolderListing listing;
     auto handle = OpenFolder(folder, listing.error);

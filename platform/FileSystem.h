@@ -241,6 +241,11 @@ public:
     // is refused on POSIX; where the system cannot tell at the open (a Unix link under Wine) the
     // file it leads to is opened, and its Status gives that file's identity, never the link's.
     virtual std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) = 0;
+    // OpenRead of the file name inside folder. Where OpensReadsInFolders, it is opened through the
+    // held folder, which spares the walk along the whole path; elsewhere by folder's path and name.
+    virtual std::unique_ptr<ReadableFile> OpenReadIn(FolderHandle& folder, const std::string& name,
+                                                     std::error_code& error);
+    virtual bool OpensReadsInFolders() const { return false; }
 
     // Conveniences over the calls above, by full path.
     FolderListing ListFolder(const std::string& folder);

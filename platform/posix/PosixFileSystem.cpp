@@ -414,9 +414,21 @@ public:
     }
 
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
-        // O_NONBLOCK: a FIFO put where a file was must not hang the open; O_NOFOLLOW: nor a link.
-        constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
-        const int fd = OpenPath(path, kFlags);
+        return Opened(OpenPath(path, kReadFlags), error);
+    }
+
+    bool OpensReadsInFolders() const override { return true; }
+    std::unique_ptr<ReadableFile> OpenReadIn(FolderHandle& folder, const std::string& name,
+                                             std::error_code& error) override {
+        return Opened(::openat(FdOf(folder), name.c_str(), kReadFlags), error);
+    }
+
+private:
+    // O_NONBLOCK: a FIFO put where a file was must not hang the open; O_NOFOLLOW: nor a link.
+    static constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+
+    // A file just opened for reading, if it is a regular file.
+    static std::unique_ptr<ReadableFile> Opened(int fd, std::error_code& error) {
         if (fd < 0) {
             error = LastError();
             return nullptr;
@@ -439,7 +451,6 @@ public:
         return std::make_unique<PosixFile>(owned.Release(), StatusOf(info));
     }
 
-private:
     // Opens a full path of any length: one the kernel takes at once directly, a longer one by its
     // last name inside its parent folder, which the opener reaches one name at a time.
     int OpenPath(const std::string& path, int flags) {

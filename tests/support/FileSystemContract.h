@@ -268,15 +268,28 @@ TYPED_TEST_P(FileSystemContract, PathsLongerThanTheSystemTakesAtOnceWorkForEvery
     TypeParam::RemoveDeepFolders(tree);
 }
 
+// By full path or by name inside a held folder alike.
 TYPED_TEST_P(FileSystemContract, OpenReadNeverCreatesAndRefusesFolders) {
-    TempTree tree{{"Sub/x", ""}};
+    TempTree tree{{"Sub/x", "inhalt"}};
     FileSystem& fs = *this->native;
     std::error_code error;
-    EXPECT_FALSE(fs.OpenRead(tree.Path("neu.txt"), error));
-    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
-    EXPECT_FALSE(tree.Exists("neu.txt"));
-    EXPECT_FALSE(fs.OpenRead(tree.Path("Sub"), error));
-    EXPECT_TRUE(error);
+    auto folder = fs.OpenFolder(tree.Path(), error);
+    ASSERT_TRUE(folder) << error.message();
+    for (const bool inFolder : {false, true}) {
+        auto open = [&](std::string_view name) {
+            return inFolder ? fs.OpenReadIn(*folder, std::string(name), error) : fs.OpenRead(tree.Path(name), error);
+        };
+        EXPECT_FALSE(open("neu.txt"));
+        EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+        EXPECT_FALSE(tree.Exists("neu.txt"));
+        EXPECT_FALSE(open("Sub"));
+        EXPECT_TRUE(error);
+    }
+    auto sub = fs.OpenFolder(tree.Path("Sub"), error);
+    ASSERT_TRUE(sub) << error.message();
+    auto file = fs.OpenReadIn(*sub, "x", error);
+    ASSERT_TRUE(file) << error.message();
+    EXPECT_EQ(ReadAll(*file), "inhalt");
 }
 
 // Whatever happens to its name, an opened file is the file read and described.
@@ -513,13 +526,17 @@ TYPED_TEST_P(FileSystemContract, OpenReadOfALinkNeverPassesForTheLink) {
     ZWF_LINK_TREE_OR_SKIP(links, scratch);
     FileSystem& fs = *this->native;
     std::error_code error;
-    auto file = fs.OpenRead(this->Inside(links, "dateilink.txt"), error);
-    if (TypeParam::kRefusesALinkToOpenRead) {
-        EXPECT_EQ(file, nullptr);
-        EXPECT_TRUE(error);
-    } else {
-        ASSERT_TRUE(file) << error.message();
-        EXPECT_EQ(file->Status().identity, fs.Stat(this->Inside(links, "datei.txt")).identity);
+    auto folder = fs.OpenFolder(links, error);
+    ASSERT_TRUE(folder) << error.message();
+    std::unique_ptr<ReadableFile> files[] = {fs.OpenRead(this->Inside(links, "dateilink.txt"), error),
+                                             fs.OpenReadIn(*folder, "dateilink.txt", error)};
+    for (const auto& file : files) {
+        if (TypeParam::kRefusesALinkToOpenRead) {
+            EXPECT_EQ(file, nullptr);
+        } else {
+            ASSERT_TRUE(file) << error.message();
+            EXPECT_EQ(file->Status().identity, fs.Stat(this->Inside(links, "datei.txt")).identity);
+        }
     }
 }
 
