@@ -27,11 +27,6 @@ void Refusals::Add(std::uint32_t file, std::error_code error) {
     m_files.push_back({file, error});
 }
 
-bool Refusals::Contains(std::uint32_t file) const {
-    std::lock_guard lock(m_mutex);
-    return std::ranges::any_of(m_files, [&](const UnreadFile& refused) { return refused.file == file; });
-}
-
 std::vector<UnreadFile> Refusals::Take() {
     std::lock_guard lock(m_mutex);
     std::vector<UnreadFile> files = std::move(m_files);

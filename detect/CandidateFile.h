@@ -25,12 +25,11 @@ bool AtEnd(ReadableFile& file);
 class Refusals {
 public:
     void Add(std::uint32_t file, std::error_code error);
-    bool Contains(std::uint32_t file) const;
     // Each file once, in catalogue order.
     std::vector<UnreadFile> Take();
 
 private:
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::vector<UnreadFile> m_files;
 };
 

@@ -52,13 +52,10 @@ void SplitBucket(Bucket& bucket, const std::vector<std::optional<std::uint64_t>>
         std::size_t end = start + 1;
         while (end < order.size() && *prints[order[end]] == *prints[order[start]])
             ++end;
-        if (end - start >= 2) {
-            std::vector<std::size_t> part(order.begin() + static_cast<std::ptrdiff_t>(start),
-                                          order.begin() + static_cast<std::ptrdiff_t>(end));
-            std::ranges::sort(part);
+        if (end - start >= 2) {  // in catalogue order: the sort kept the order of equal prints
             Bucket& out = result.open.emplace_back(Bucket{bucket.size, bucket.agreed, {}});
-            for (std::size_t i : part)
-                out.files.push_back(bucket.files[i]);
+            for (std::size_t k = start; k < end; ++k)
+                out.files.push_back(bucket.files[order[k]]);
         }
         start = end;
     }

@@ -1,6 +1,8 @@
 #include "detect/FindDuplicates.h"
 
 #include <algorithm>
+#include <functional>
+#include <numeric>
 
 #include "detect/Bucket.h"
 #include "detect/Parallel.h"
@@ -14,10 +16,7 @@ namespace {
 using detect::Bucket;
 
 std::uint64_t BytesOpen(const std::vector<Bucket>& buckets) {
-    std::uint64_t total = 0;
-    for (const Bucket& bucket : buckets)
-        total += bucket.BytesOpen();
-    return total;
+    return std::transform_reduce(buckets.begin(), buckets.end(), std::uint64_t{0}, std::plus{}, std::mem_fn(&Bucket::BytesOpen));
 }
 
 // What the stages settled and refused, gathered once.
@@ -35,11 +34,9 @@ struct Findings {
 // Groups in the order of their earliest files; each set is in catalogue order.
 void AppendInCatalogueOrder(std::vector<Bucket> sets, Catalogue& catalogue) {
     std::ranges::sort(sets, {}, [](const Bucket& set) { return set.files.front().file; });
-    std::vector<std::size_t> sources;
-    std::vector<FileTimes> seen;
     for (const Bucket& set : sets) {
-        sources.clear();
-        seen.clear();
+        std::vector<std::size_t> sources;
+        std::vector<FileTimes> seen;
         for (const detect::Candidate& file : set.files) {
             sources.push_back(file.file);
             seen.push_back(file.seen);

@@ -83,6 +83,4 @@ void Workers::RunJobs(const IndexWork& work, unsigned worker) {
         work(i, worker);
 }
 
-unsigned ReadingThreads(bool fileSystemAllowsThem) { return fileSystemAllowsThem ? kReadingThreads : 1; }
-
 }  // namespace zwf::detect

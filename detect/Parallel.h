@@ -56,6 +56,6 @@ private:
 // 20,000 small files from a cold cache takes half the time with 8 threads as with 2, even on two
 // cores). From the page cache the threads beyond the cores cost little.
 inline constexpr unsigned kReadingThreads = 8;
-unsigned ReadingThreads(bool fileSystemAllowsThem);
+inline unsigned ReadingThreads(bool fileSystemAllowsThem) { return fileSystemAllowsThem ? kReadingThreads : 1; }
 
 }  // namespace zwf::detect

@@ -1,5 +1,6 @@
 #include "detect/Stages.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -25,6 +26,7 @@ public:
     SmallFileSplitter(Bucket& bucket, const SearchContext& context, Refusals& refusals)
         : m_bucket(bucket), m_size(static_cast<std::size_t>(bucket.size)), m_context(context), m_refusals(refusals),
           m_known(context.Threads(), kNone), m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone),
+          m_lost(bucket.files.size()),
           m_table(TableSize(bucket.files.size()), kNone) {}
 
     void Run(StageResult& result) {
@@ -105,8 +107,10 @@ private:
         }
         // Read again only while it is still the file first seen, so that no two copies are matched
         // with two different contents of it.
-        if (CandidateFile file = ReadWhole(known, worker, bytes); !file || !file.StillAsSeen())
+        if (CandidateFile file = ReadWhole(known, worker, bytes); !file || !file.StillAsSeen()) {
+            m_lost[known] = true;  // refused
             return false;
+        }
         m_known[worker] = known;
         std::lock_guard lock(m_keptMutex);
         if (m_kept.size() + m_size <= kKeptBytes) {
@@ -121,12 +125,9 @@ private:
     // had matched with it before: the set stays open whole, or it would come out as two groups of
     // one content.
     void UndecideSetsOfRefusedFiles() {
-        std::vector<std::uint32_t> refused;
         for (std::uint32_t k = 0; k < m_setOf.size(); ++k)
-            if (m_setOf[k] == k && m_refusals.Contains(m_bucket.files[k].file))
-                refused.push_back(k);
-        for (std::uint32_t set : refused)
-            m_setOf[set] = kNone;
+            if (m_lost[k])
+                m_setOf[k] = kNone;
         for (std::uint32_t& set : m_setOf)
             if (set < kUndecided && m_setOf[set] == kNone)
                 set = kUndecided;
@@ -170,6 +171,7 @@ private:
     std::vector<std::uint32_t> m_known;   // per worker: whose bytes its second buffer holds
     std::vector<std::uint64_t> m_prints;
     std::vector<std::uint32_t> m_setOf;   // per file: the file its set is known by
+    std::vector<std::atomic<bool>> m_lost;  // per file: refused when read again for a copy
     std::vector<std::uint32_t> m_table;   // open addressing: fingerprint -> file its set is known by
     std::mutex m_tableMutex;
     std::vector<std::byte> m_kept;                            // files read again, one after another
