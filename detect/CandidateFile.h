@@ -41,8 +41,6 @@ class CandidateFile {
 public:
     // Opened by the worker given, with its buffers (the searching thread, outside ForEach: 0).
     CandidateFile(const SearchContext& context, Candidate& candidate, Refusals& refusals, unsigned worker);
-    CandidateFile(CandidateFile&&) = default;
-    CandidateFile& operator=(CandidateFile&&) = default;
 
     // Open and not refused.
     explicit operator bool() const { return m_handle != nullptr; }

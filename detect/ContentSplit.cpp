@@ -1,5 +1,9 @@
 #include "detect/Stages.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 #include "detect/ByteForByte.h"
 
 namespace zwf::detect {
@@ -34,25 +38,17 @@ StageResult SplitByFirstFile(std::vector<Bucket> buckets, const SearchContext& c
 }
 
 StageResult SplitByWholeContent(std::vector<Bucket> buckets, const SearchContext& context) {
+    StageResult result = SplitByFirstFile(std::move(buckets), context);
     Refusals refusals;
-    StageResult passes;
     std::vector<Bucket> small;
-    for (Bucket& bucket : buckets) {
-        if (TooManyToOpenAtOnce(bucket))
-            SplitByFirstFiles(std::move(bucket), context, refusals, passes);
-        else
-            small.push_back(std::move(bucket));
-    }
-    StageResult result;
-    result.settled = std::move(passes.settled);
-    for (Bucket& bucket : passes.open) {
-        if (TooManyToOpenAtOnce(bucket))
+    for (Bucket& bucket : std::exchange(result.open, {})) {
+        if (TooManyToOpenAtOnce(bucket))  // given up on by the passes
             SplitBySortingContent(bucket, context, refusals, result.settled);
         else
             small.push_back(std::move(bucket));
     }
     CompareEachSideBySide(small, context, refusals, result.settled);
-    result.refused = refusals.Take();
+    std::ranges::move(refusals.Take(), std::back_inserter(result.refused));
     return result;
 }
 

@@ -17,15 +17,12 @@ struct Piece {
 };
 using PieceOf = std::function<std::optional<Piece>(const Bucket&)>;
 
-// The block a piece is fingerprinted in.
-constexpr std::size_t kPrintBlock = 256 * 1024;
-
 // Files larger than this are looked at from the end as well.
 constexpr std::uint64_t kSuffixFromBytes = 1024 * 1024;
 
 // The fingerprint of a piece of one file, or nothing when the file was refused.
 std::optional<std::uint64_t> Fingerprint(CandidateFile& file, Piece piece, std::uint64_t size, AlignedBuffer& buffer) {
-    buffer.Resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(piece.to - piece.from, kPrefixBytes, kPrintBlock)));
+    buffer.Resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(piece.to - piece.from, kPrefixBytes, kLargestBlock)));
     if (!file.SkipTo(piece.from, buffer.Span()))
         return std::nullopt;
     std::uint64_t print = 0;

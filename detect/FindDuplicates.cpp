@@ -35,12 +35,10 @@ struct Findings {
 void AppendInCatalogueOrder(std::vector<Bucket> sets, Catalogue& catalogue) {
     std::ranges::sort(sets, {}, [](const Bucket& set) { return set.files.front().file; });
     for (const Bucket& set : sets) {
-        std::vector<std::size_t> sources;
-        std::vector<FileTimes> seen;
-        for (const detect::Candidate& file : set.files) {
-            sources.push_back(file.file);
-            seen.push_back(file.seen);
-        }
+        std::vector<std::size_t> sources(set.files.size());
+        std::vector<FileTimes> seen(set.files.size());
+        std::ranges::transform(set.files, sources.begin(), &detect::Candidate::file);
+        std::ranges::transform(set.files, seen.begin(), &detect::Candidate::seen);
         catalogue.AppendGroup(set.size, sources, seen);
     }
 }

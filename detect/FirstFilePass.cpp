@@ -9,7 +9,6 @@ namespace zwf::detect {
 
 namespace {
 
-constexpr std::size_t kLargestBlock = 256 * 1024;
 // The other files a batch reads with the first file. Each batch reads the first file once more, so
 // large batches read less; every thread holds a batch open.
 constexpr std::size_t kBatchFiles = 2 * kMaxOpenFiles - 1;
@@ -120,82 +119,70 @@ struct Work {
     bool mayGiveUp = false;
 };
 
+// The next batches of other files of a bucket, from next on, up to one batch for each thread.
+std::vector<std::span<Candidate>> NextBatches(Bucket& bucket, std::size_t& next, unsigned threads) {
+    std::vector<std::span<Candidate>> batches;
+    while (next < bucket.files.size() && batches.size() < threads) {
+        const std::size_t count = std::min(bucket.files.size() - next, kBatchFiles);
+        batches.push_back(std::span(bucket.files).subspan(next, count));
+        next += count;
+    }
+    return batches;
+}
+
 // One pass over a bucket: settles the first file's copies, gives back what it gave up on, and
 // returns the sets the other files parted into, to be passed over again.
-class Pass {
-public:
-    Pass(Work& work, const SearchContext& context, Refusals& refusals)
-        : m_bucket(work.bucket), m_mayGiveUp(work.mayGiveUp), m_context(context), m_refusals(refusals) {}
-
-    std::vector<Work> Run(StageResult& result) {
-        std::vector<Candidate> set{m_bucket.files.front()}, unsure;
-        std::vector<Parted> parted;
-        bool firstLost = false, givenUp = false;
-        std::size_t next = 1;
-        while (next < m_bucket.files.size() && !firstLost && !givenUp) {
-            const std::size_t roundStart = next;
-            std::vector<std::span<Candidate>> batches = NextBatches(next);
-            std::vector<BatchOutcome> outcomes(batches.size());
-            m_context.ForEach(batches.size(), [&](std::size_t b, unsigned worker) {
-                outcomes[b] = CompareWithFirst(m_bucket.files.front(), batches[b], m_bucket, m_context, worker, m_refusals);
+std::vector<Work> Pass(Work& work, const SearchContext& context, Refusals& refusals, StageResult& result) {
+    Bucket& bucket = work.bucket;
+    std::vector<Candidate> set{bucket.files.front()}, unsure;
+    std::vector<Parted> parted;
+    bool firstLost = false, givenUp = false;
+    std::size_t next = 1;
+    while (next < bucket.files.size() && !firstLost && !givenUp) {
+        const std::size_t roundStart = next;
+        std::vector<std::span<Candidate>> batches = NextBatches(bucket, next, context.Threads());
+        std::vector<BatchOutcome> outcomes(batches.size());
+        context.ForEach(batches.size(), [&](std::size_t b, unsigned worker) {
+            outcomes[b] = CompareWithFirst(bucket.files.front(), batches[b], bucket, context, worker, refusals);
+        });
+        std::vector<Parted> round;
+        for (BatchOutcome& batch : outcomes) {
+            set.insert(set.end(), batch.agree.begin(), batch.agree.end());
+            round.insert(round.end(), batch.parted.begin(), batch.parted.end());
+            unsure.insert(unsure.end(), batch.unsure.begin(), batch.unsure.end());
+            firstLost = firstLost || !batch.firstRead;
+        }
+        if (work.mayGiveUp)
+            givenUp = std::ranges::any_of(PartedTogether(round), [&](std::span<const Parted> together) {
+                return HardlyFurther(together, next - roundStart, bucket.agreed);
             });
-            std::vector<Parted> round;
-            for (BatchOutcome& batch : outcomes) {
-                set.insert(set.end(), batch.agree.begin(), batch.agree.end());
-                round.insert(round.end(), batch.parted.begin(), batch.parted.end());
-                unsure.insert(unsure.end(), batch.unsure.begin(), batch.unsure.end());
-                firstLost = firstLost || !batch.firstRead;
-            }
-            if (m_mayGiveUp)
-                givenUp = std::ranges::any_of(PartedTogether(round), [&](std::span<const Parted> together) {
-                    return HardlyFurther(together, next - roundStart, m_bucket.agreed);
-                });
-            parted.insert(parted.end(), round.begin(), round.end());
-        }
-        if (firstLost || givenUp) {
-            // Where the first file was lost, what was found against it says nothing any more.
-            Bucket back{m_bucket.size, m_bucket.agreed, std::move(unsure)};
-            back.files.insert(back.files.end(), set.begin() + (firstLost ? 1 : 0), set.end());
-            for (const Parted& file : parted)
-                back.files.push_back(file.candidate);
-            back.files.insert(back.files.end(), m_bucket.files.begin() + static_cast<std::ptrdiff_t>(next),
-                              m_bucket.files.end());
-            back.files = InCatalogueOrder(std::move(back.files));
-            if (back.files.size() >= 2)
-                result.open.push_back(std::move(back));
-            return {};
-        }
-        if (set.size() >= 2)
-            result.settled.push_back(Bucket{m_bucket.size, m_bucket.size, InCatalogueOrder(std::move(set))});
-        std::vector<Work> parts;
-        for (std::span<const Parted> together : PartedTogether(parted)) {
-            if (together.size() < 2)
-                continue;
-            Work& part = parts.emplace_back(Work{Bucket{m_bucket.size, together.front().at + 1, {}},
-                                                 HardlyFurther(together, m_bucket.files.size(), m_bucket.agreed)});
-            for (const Parted& file : together)
-                part.bucket.files.push_back(file.candidate);
-        }
-        return parts;
+        parted.insert(parted.end(), round.begin(), round.end());
     }
-
-private:
-    // The next batches of other files, from next on, up to one batch for each thread.
-    std::vector<std::span<Candidate>> NextBatches(std::size_t& next) {
-        std::vector<std::span<Candidate>> batches;
-        while (next < m_bucket.files.size() && batches.size() < m_context.Threads()) {
-            const std::size_t count = std::min(m_bucket.files.size() - next, kBatchFiles);
-            batches.push_back(std::span(m_bucket.files).subspan(next, count));
-            next += count;
-        }
-        return batches;
+    if (firstLost || givenUp) {
+        // Where the first file was lost, what was found against it says nothing any more.
+        Bucket back{bucket.size, bucket.agreed, std::move(unsure)};
+        back.files.insert(back.files.end(), set.begin() + (firstLost ? 1 : 0), set.end());
+        for (const Parted& file : parted)
+            back.files.push_back(file.candidate);
+        back.files.insert(back.files.end(), bucket.files.begin() + static_cast<std::ptrdiff_t>(next), bucket.files.end());
+        back.files = InCatalogueOrder(std::move(back.files));
+        if (back.files.size() >= 2)
+            result.open.push_back(std::move(back));
+        return {};
     }
-
-    Bucket& m_bucket;
-    const bool m_mayGiveUp;
-    const SearchContext& m_context;
-    Refusals& m_refusals;
-};
+    if (set.size() >= 2)
+        result.settled.push_back(Bucket{bucket.size, bucket.size, InCatalogueOrder(std::move(set))});
+    std::vector<Work> parts;
+    for (std::span<const Parted> together : PartedTogether(parted)) {
+        if (together.size() < 2)
+            continue;
+        Work& part = parts.emplace_back(Work{Bucket{bucket.size, together.front().at + 1, {}},
+                                             HardlyFurther(together, bucket.files.size(), bucket.agreed)});
+        for (const Parted& file : together)
+            part.bucket.files.push_back(file.candidate);
+    }
+    return parts;
+}
 
 }  // namespace
 
@@ -217,7 +204,7 @@ void SplitByFirstFiles(Bucket bucket, const SearchContext& context, Refusals& re
             work.push_back(std::move(item));
             continue;
         }
-        std::ranges::move(Pass(item, context, refusals).Run(result), std::back_inserter(work));
+        std::ranges::move(Pass(item, context, refusals, result), std::back_inserter(work));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace zwf::detect {
 
@@ -70,17 +71,36 @@ void Workers::ForEach(std::size_t count, const IndexWork& work, const std::funct
         if (m_done.wait_for(lock, kWaitSlice, [this] { return m_running == 0; }))
             break;
         lock.unlock();
-        whileWaiting();
+        try {
+            whileWaiting();
+        } catch (...) {
+            Fail();
+        }
         lock.lock();
     }
     m_work = nullptr;
+    if (m_failure)
+        std::rethrow_exception(std::exchange(m_failure, nullptr));
 }
 
 // The jobs are handed out without the lock: taking it for each of tens of thousands of small
 // files kept the threads waiting for one another.
 void Workers::RunJobs(const IndexWork& work, unsigned worker) {
-    for (std::size_t i = m_next.fetch_add(1); i < m_jobCount; i = m_next.fetch_add(1))
-        work(i, worker);
+    try {
+        for (std::size_t i = m_next.fetch_add(1); i < m_jobCount; i = m_next.fetch_add(1))
+            work(i, worker);
+    } catch (...) {
+        Fail();
+    }
+}
+
+// A job that throws (out of memory) ends the round: no job is handed out any more, and ForEach
+// throws the first failure on the calling thread once every thread has left the work.
+void Workers::Fail() {
+    std::lock_guard lock(m_mutex);
+    if (!m_failure)
+        m_failure = std::current_exception();
+    m_next.store(m_jobCount);
 }
 
 }  // namespace zwf::detect

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -31,11 +32,13 @@ public:
     // thread takes no work: it waits for the others and calls whileWaiting every few milliseconds,
     // so that a window it keeps alive answers at once however long a single read takes, and gets
     // the processor back quickly when others want it too, as a thread that mostly sleeps does.
+    // Whatever a job or whileWaiting throws ends the round and is thrown here.
     void ForEach(std::size_t count, const IndexWork& work, const std::function<void()>& whileWaiting = {});
 
 private:
     void Serve(unsigned worker);
     void RunJobs(const IndexWork& work, unsigned worker);
+    void Fail();
 
     const unsigned m_count;
     std::mutex m_mutex;
@@ -47,6 +50,7 @@ private:
     unsigned m_firstThread = 0, m_threadsAtWork = 0, m_running = 0;
     unsigned long m_round = 0;
     bool m_stopping = false;
+    std::exception_ptr m_failure;  // of the round at hand
     std::vector<std::jthread> m_threads;
 };
 

@@ -19,6 +19,7 @@ namespace zwf::detect {
 inline constexpr std::size_t kMaxOpenFiles = 32;           // files one thread reads side by side at once
 inline constexpr std::size_t kBufferBudget = 2048 * 1024;  // the side-by-side read buffers of all threads together
 inline constexpr std::size_t kPrefixBytes = 4096;          // what the first look at a file reads
+inline constexpr std::size_t kLargestBlock = 256 * 1024;   // the most one read of one file asks for
 
 inline bool TooManyToOpenAtOnce(const Bucket& bucket) { return bucket.files.size() > kMaxOpenFiles; }
 

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
 
 namespace zwf::detect {
 
 namespace {
 
-constexpr std::size_t kLargestBlock = 256 * 1024;
 constexpr std::size_t kCacheLine = 64;
 
 struct Member {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -77,6 +79,38 @@ TEST(ProgressMeter, ReportsWhileTheSearchingThreadWaitsForTheOthers) {
         },
         [&] { meter.Tick(); });
     EXPECT_TRUE(helperSawReport);
+}
+
+// Running out of memory in a job, or while the searching thread keeps the window alive, ends the
+// round: the failure reaches the caller once no thread is at work any more, and the threads
+// serve the next round as before.
+TEST(Workers, AFailureEndsTheRoundOnTheCallingThreadAndTheThreadsGoOn) {
+    Workers workers(4);
+    for (const bool waiting : {false, true}) {
+        for (const bool inJob : {true, false}) {
+            std::atomic<int> running{0}, done{0};
+            const auto work = [&](std::size_t i, unsigned) {
+                ++running;
+                if (inJob && i == 3)
+                    throw std::bad_alloc();
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                ++done;
+                --running;
+            };
+            const std::function<void()> whileWaiting = [&, calls = 0]() mutable {
+                if (!inJob && ++calls == 2)
+                    throw std::bad_alloc();
+            };
+            if (!waiting && !inJob)
+                continue;  // nothing else can fail
+            EXPECT_THROW(workers.ForEach(10000, work, waiting ? whileWaiting : std::function<void()>{}), std::bad_alloc);
+            EXPECT_EQ(running, inJob ? 1 : 0) << "no job still at work";
+            EXPECT_LT(done, 10000);
+            std::atomic<std::size_t> all{0};
+            workers.ForEach(100, [&](std::size_t, unsigned) { ++all; }, waiting ? [] {} : std::function<void()>{});
+            EXPECT_EQ(all, 100u);
+        }
+    }
 }
 
 }  // namespace
