@@ -2,6 +2,9 @@
 
 #include "views/LineTexts.h"
 
+#include <string>
+#include <utility>
+
 namespace zwf {
 
 namespace {
@@ -14,18 +17,33 @@ void ResetViews(Window& window, const ViewTargets& to) {
     window.SetText(to.groupsLabel, to.groupsTitle);
 }
 
+// Each list is made whole and handed over in one step: a million lines fill it at once.
 void ShowAllFiles(Window& window, const Catalogue& catalogue, const ViewTargets& to) {
-    window.Empty(to.allFilesList);
+    TextLines lines;
+    std::string line;
+    std::size_t bytes = 0;
     for (const FileEntry& entry : catalogue.allFiles)
-        window.AppendLine(to.allFilesList, FileLine(entry));
+        bytes += entry.name.size() + 8;  // " (", ")" and most sizes
+    lines.Reserve(catalogue.allFiles.size(), bytes);
+    for (const FileEntry& entry : catalogue.allFiles) {
+        line.clear();
+        AppendFileLine(line, entry);
+        lines.Append(line);
+    }
+    window.SetLines(to.allFilesList, std::move(lines));
     window.SetText(to.allFilesLabel, CountLabel(to.allFilesTitle, catalogue.allFiles.size()));
 }
 
 // Rebuilt even when the search found nothing, so no stale groups stay on screen.
 void ShowGroups(Window& window, const Catalogue& catalogue, const ViewTargets& to) {
-    window.Empty(to.groupList);
-    for (const DuplicateGroup& group : catalogue.groups)
-        window.AppendLine(to.groupList, GroupLine(catalogue, group));
+    TextLines lines;
+    std::string line;
+    for (const DuplicateGroup& group : catalogue.groups) {
+        line.clear();
+        AppendGroupLine(line, catalogue, group);
+        lines.Append(line);
+    }
+    window.SetLines(to.groupList, std::move(lines));
     window.SetText(to.groupsLabel, CountLabel(to.groupsTitle, catalogue.groups.size()));
 }
 
