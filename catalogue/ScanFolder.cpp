@@ -36,14 +36,19 @@ class Walk {
 public:
     Walk(Catalogue& catalogue, FileSystem& fileSystem, const ScanProgressFn& progress, const ScanFilter& filter,
          ScanReport& report)
-        : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_filter(filter), m_report(report) {}
+        : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_filter(filter), m_report(report) {
+        // A folder of hundreds of thousands of files takes long to list: progress is reported
+        // meanwhile too, so the caller keeps its turns.
+        if (m_progress)
+            m_between = [this] { m_progress(m_report.filesAdded); };
+    }
 
     void Run(std::string_view folder) {
         const std::string text(WithoutTrailingSeparator(folder, m_catalogue.Separator()));
         std::unique_ptr<FolderHandle> start = m_fs.OpenFolder(text, m_report.startError);
         if (!start)
             return;
-        FolderListing listing = m_fs.List(*start);
+        FolderListing listing = m_fs.ListInSteps(*start, m_between);
         if (listing.error && listing.entries.empty()) {
             m_report.startError = listing.error;
             return;
@@ -128,7 +133,7 @@ private:
             folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
         FolderListing listing;
         if (folder)
-            listing = m_fs.List(*folder);
+            listing = m_fs.ListInSteps(*folder, m_between);
         if (!folder || (listing.error && listing.entries.empty())) {
             ++m_report.foldersSkipped;
             m_report.problems.push_back({m_path, folder ? listing.error : error});
@@ -172,6 +177,7 @@ private:
     Catalogue& m_catalogue;
     FileSystem& m_fs;
     const ScanProgressFn& m_progress;
+    std::function<void()> m_between;  // for the listings: reports progress, if anyone listens
     const ScanFilter& m_filter;
     ScanReport& m_report;
     std::uint64_t m_startVolume = 0;

@@ -38,7 +38,8 @@ struct ScanReport {
     std::vector<ScanProblem> problems;  // folders skipped or read only in part, start folder excluded
 };
 
-// Called now and then during a scan with the number of files catalogued so far by this scan.
+// Called now and then during a scan with the number of files catalogued so far by this scan, also
+// while a large folder is being listed.
 using ScanProgressFn = std::function<void(std::size_t filesFound)>;
 
 // Catalogues every regular file below folder, depth first in pre-order: a subfolder is
