@@ -6,6 +6,13 @@
 
 namespace zwf::qt {
 
+namespace {
+
+// Lines laid out at a time: a few milliseconds' worth.
+constexpr int kLayoutBatch = 20000;
+
+}  // namespace
+
 int LineModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_lines.Size());
 }
@@ -63,8 +70,11 @@ ListBox::ListBox(QWidget* parent, std::function<void()> onSelectionChange, std::
     setTextElideMode(Qt::ElideNone);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // Every line has the same height, so a list of a million lines is laid out without measuring each.
+    // Every line has the same height, so a list of a million lines is laid out without measuring
+    // each; and it is laid out in batches, the window handling its events between them.
     setUniformItemSizes(true);
+    setLayoutMode(QListView::Batched);
+    setBatchSize(kLayoutBatch);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     QObject::connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_quiet && m_onSelectionChange)
