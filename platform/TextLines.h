@@ -13,6 +13,7 @@ class TextLines {
 public:
     std::size_t Size() const { return m_ends.size(); }
     bool Empty() const { return m_ends.empty(); }
+    std::size_t Bytes() const { return m_text.size(); }  // of all lines together
     std::string_view operator[](std::size_t index) const {
         const std::size_t begin = index == 0 ? 0 : m_ends[index - 1];
         return std::string_view(m_text).substr(begin, m_ends[index] - begin);
