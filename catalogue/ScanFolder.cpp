@@ -118,7 +118,10 @@ private:
     void Publish() {
         constexpr std::size_t kStep = 16384;
         std::vector<FileEntry>& all = m_catalogue.allFiles;
-        all.reserve(all.size() + m_report.filesAdded);
+        // At least doubled when it must grow, so that many small folders added one after another
+        // move a large catalogue seldom.
+        if (const std::size_t needed = all.size() + m_report.filesAdded; needed > all.capacity())
+            all.reserve(std::max(needed, 2 * all.size()));
         std::size_t sinceReport = 0;
         for (std::vector<FileEntry>& block : m_found) {
             for (auto from = block.begin(); from != block.end();) {
