@@ -17,8 +17,8 @@ void ResetViews(Window& window, const ViewTargets& to) {
     window.SetText(to.groupsLabel, to.groupsTitle);
 }
 
-// Each list is made whole and handed over in one step: a million lines fill it at once.
-// Lines made between two calls of between.
+// Each list is made whole and handed over in one step, a million lines as quickly as a few;
+// between is called after every kLinesPerTurn lines made.
 constexpr std::size_t kLinesPerTurn = 65536;
 
 void ShowAllFiles(Window& window, const Catalogue& catalogue, const ViewTargets& to,
