@@ -8,24 +8,58 @@
 #include "detect/FindDuplicates.h"
 #include "views/LineTexts.h"
 
+#include <new>
+#include <utility>
+#include <vector>
+
 namespace zwf {
+
+namespace {
+
+void KeepAliveIfDue(Session& session) {
+    if (session.pacer.Due())
+        session.window.KeepAlive();
+}
+
+// After a command ran out of memory and put the catalogue back: the view (kAllFiles or kGroups)
+// and its counter show the catalogue again. The list is made anew only when the command got as
+// far as replacing it.
+void ShowAgain(Session& session, int mode) {
+    const Catalogue& catalogue = session.catalogue;
+    const bool files = mode == view::kAllFiles;
+    const std::size_t count = files ? catalogue.allFiles.size() : catalogue.groups.size();
+    const int list = files ? ctl::kAllFilesList : ctl::kGroupList;
+    if (static_cast<std::size_t>(session.window.LineCount(list)) != count)
+        RefreshViews(session.window, catalogue, mode);
+    session.window.SetText(files ? ctl::kAllFilesLabel : ctl::kGroupsLabel,
+                           CountLabel(files ? texts::kAllFiles : texts::kSameContent, count));
+}
+
+}  // namespace
 
 void AddFolder(Session& session) {
     Catalogue& catalogue = session.catalogue;
+    Catalogue::Mark before = catalogue.MarkNow();
     if (!TakeAddedFolder(catalogue, session.fileSystem,
                          FolderPicker(session.window, session.fileSystem, texts::kFolderDialogTitle,
                                       catalogue.lastFolder)))
         return;
-    {
+    try {
         WorkScope work(session.window);
-        ScanFolder(catalogue, session.fileSystem, catalogue.lastFolder, [&](std::size_t) {
+        ScanFolder(catalogue, session.fileSystem, catalogue.lastFolder, [&](std::size_t found) {
             if (!session.pacer.Due())
                 return;
-            session.window.SetText(ctl::kAllFilesLabel, CountLabel(texts::kAllFiles, catalogue.allFiles.size()));
+            session.window.SetText(ctl::kAllFilesLabel, CountLabel(texts::kAllFiles, before.files + found));
             session.window.KeepAlive();
         });
+        // Making the lines of a million files takes a while too.
+        RefreshViews(session.window, catalogue, view::kAllFiles, [&] { KeepAliveIfDue(session); });
+    } catch (const std::bad_alloc&) {
+        // The folder is left out whole, so that adding it again scans it again.
+        catalogue.BackTo(std::move(before));
+        ShowAgain(session, view::kAllFiles);
+        session.window.ShowMessage(texts::kWindowTitle, texts::kNoMemoryToAdd);
     }
-    RefreshViews(session.window, catalogue, view::kAllFiles);
 }
 
 void ResetAll(Session& session) {
@@ -35,16 +69,28 @@ void ResetAll(Session& session) {
 
 void Search(Session& session) {
     Window& window = session.window;
-    {
+    Catalogue& catalogue = session.catalogue;
+    // The groups found before, put back should the search run out of memory.
+    std::vector<DuplicateGroup> groupsBefore = std::move(catalogue.groups);
+    MemberList membersBefore = std::move(catalogue.groupMembers);
+    catalogue.ClearGroups();
+    try {
         WorkScope work(window);
-        ProgressBar bar(window);
-        bar.Show();
-        FindDuplicates(session.catalogue, session.fileSystem, [&](std::uint64_t done, std::uint64_t total) {
-            bar.Report(done, total);
-            window.KeepAlive();  // the search reports every few milliseconds
-        });
+        {
+            ProgressBar bar(window);
+            bar.Show();
+            FindDuplicates(catalogue, session.fileSystem, [&](std::uint64_t done, std::uint64_t total) {
+                bar.Report(done, total);
+                window.KeepAlive();  // the search reports every few milliseconds
+            });
+        }
+        RefreshViews(window, catalogue, view::kGroups, [&] { KeepAliveIfDue(session); });
+    } catch (const std::bad_alloc&) {
+        catalogue.groups = std::move(groupsBefore);
+        catalogue.groupMembers = std::move(membersBefore);
+        ShowAgain(session, view::kGroups);
+        window.ShowMessage(texts::kWindowTitle, texts::kNoMemoryToSearch);
     }
-    RefreshViews(window, session.catalogue, view::kGroups);
 }
 
 void ShowSelectedGroup(Session& session) {

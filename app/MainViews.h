@@ -12,8 +12,9 @@ inline constexpr ViewTargets kMainViews{
     ctl::kGroupsLabel,  texts::kSameContent, ctl::kMemberList,
 };
 
-inline void RefreshViews(Window& window, const Catalogue& catalogue, int mode) {
-    RefreshViews(window, catalogue, mode, kMainViews);
+inline void RefreshViews(Window& window, const Catalogue& catalogue, int mode,
+                         const std::function<void()>& between = {}) {
+    RefreshViews(window, catalogue, mode, kMainViews, between);
 }
 
 }  // namespace zwf

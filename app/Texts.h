@@ -15,6 +15,8 @@ inline constexpr std::string_view kDuplicates = "Doppelte Dateien:";
 inline constexpr std::string_view kDeleteMarked = "Lösche markierte Datei";
 inline constexpr std::string_view kDeleteAll = "Lösche alle Dateien (mit Original)";
 inline constexpr std::string_view kFolderDialogTitle = "Pfad hinzufügen...";
+inline constexpr std::string_view kNoMemoryToAdd = "Nicht genug Speicher: Der Ordner wurde nicht hinzugefügt.";
+inline constexpr std::string_view kNoMemoryToSearch = "Nicht genug Speicher: Die Suche wurde abgebrochen.";
 inline constexpr std::string_view kCreditsCaption = "Credits";
 inline constexpr std::string_view kCreditsText =
     ".-´¯`- Zwillingsfeger -´¯`-.\n"

@@ -15,8 +15,12 @@
   crafted  8,000 different files of 64 bytes (--count) that all share one value of an unkeyed
            fingerprint of the kind the search once used, whose steps can be undone
   random  as many random files of 64 bytes, to time crafted against
+  scale  1,000,000 small files (--count) in folders of 1,000, one in ten a copy, plus one folder
+         holding 300,000 more directly (--big), for the window at scale
 
-Usage: gen_tree.py {small,mixed,large,copies,late,mixedbucket,offsets,pairs,backups,crafted,random} DEST [--full] [--count N] [--seed N]
+Usage: gen_tree.py {small,mixed,large,copies,late,mixedbucket,offsets,pairs,backups,crafted,random,scale} DEST
+                   [--full] [--count N] [--big N] [--seed N]
+
 """
 import struct
 import argparse
@@ -192,15 +196,37 @@ def random_tree(rng, root, count):
         write(os.path.join(folder_of(root, i), f"r{i:05d}.bin"), rng.randbytes(64))
 
 
+def scale_tree(rng, root, count, big):
+    """Files of 1 to 64 bytes: nearly every size is shared, so the search reads them all."""
+    made = []
+    def one(path):
+        if made and rng.random() < 0.1:
+            data = rng.choice(made)
+        else:
+            data = rng.randbytes(rng.randrange(1, 65))
+            if len(made) < 10000:
+                made.append(data)
+        with open(path, "wb") as out:
+            out.write(data)
+    for i in range(count):
+        if i % 1000 == 0:
+            os.makedirs(os.path.join(root, f"d{i // 100000:02d}", f"d{i // 1000:04d}"))
+        one(os.path.join(root, f"d{i // 100000:02d}", f"d{i // 1000:04d}", f"s{i:07d}.bin"))
+    os.makedirs(os.path.join(root, "gross"))
+    for i in range(big):
+        one(os.path.join(root, "gross", f"g{i:06d}.bin"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("kind", choices=["small", "mixed", "large", "copies", "late", "mixedbucket", "offsets",
-                                         "pairs", "backups", "crafted", "random"])
+                                         "pairs", "backups", "crafted", "random", "scale"])
     parser.add_argument("dest")
     parser.add_argument("--full", action="store_true", help="mixed: 200,000 files (about 2.8 GB)")
     parser.add_argument("--count", type=int,
                         help="copies, late, mixedbucket, offsets: files (300); pairs: pairs (300); "
-                             "crafted, random: files (8000)")
+                             "crafted, random: files (8000); scale: files in folders (1000000)")
+    parser.add_argument("--big", type=int, default=300000, help="scale: files in the one large folder")
     parser.add_argument("--seed", type=int, default=20261208)
     args = parser.parse_args()
     if os.path.exists(args.dest):
@@ -226,6 +252,8 @@ def main():
         backups_tree(rng, args.dest)
     elif args.kind == "crafted":
         crafted_tree(rng, args.dest, args.count or 8000)
+    elif args.kind == "scale":
+        scale_tree(rng, args.dest, 1000000 if args.count is None else args.count, args.big)
     else:
         random_tree(rng, args.dest, args.count or 8000)
 

@@ -43,6 +43,7 @@ public:
     void SelectLine(int id, int index) override { m_inner.SelectLine(id, index); }
     void RemoveLine(int id, int index) override { m_inner.RemoveLine(id, index); }
     void AppendLine(int id, std::string_view text) override { m_inner.AppendLine(id, text); }
+    void SetLines(int id, zwf::TextLines lines) override { m_inner.SetLines(id, std::move(lines)); }
     void Empty(int id) override { m_inner.Empty(id); }
     void SetText(int id, std::string_view text) override { m_inner.SetText(id, text); }
     zwf::WindowEvent WaitEvent() override { return m_inner.WaitEvent(); }

@@ -1,6 +1,7 @@
 #include "catalogue/Catalogue.h"
 
 #include <iterator>
+#include <utility>
 
 namespace zwf {
 
@@ -59,6 +60,13 @@ void Catalogue::RemoveGroup(std::size_t g) {
 void Catalogue::ClearGroups() {
     groups.clear();
     groupMembers.clear();
+}
+
+void Catalogue::BackTo(Mark mark) {
+    if (allFiles.size() > mark.files)
+        allFiles.erase(allFiles.begin() + static_cast<std::ptrdiff_t>(mark.files), allFiles.end());
+    folders.Truncate(mark.folders);
+    lastFolder = std::move(mark.lastFolder);
 }
 
 void Catalogue::Reset() {

@@ -53,6 +53,18 @@ public:
                                                static_cast<std::ptrdiff_t>(group.memberCount)));
     }
 
+    // The files, folders and folder added last as they are now, for a command to go back to when
+    // it cannot finish.
+    struct Mark {
+        std::size_t files = 0;
+        std::size_t folders = 0;
+        std::string lastFolder;
+    };
+    Mark MarkNow() const { return {allFiles.size(), folders.Count(), lastFolder}; }
+    // Forgets the files and folders catalogued since the mark and takes back its folder added
+    // last. Groups stay: they name files catalogued before.
+    void BackTo(Mark mark);
+
     // Appends a group whose members are the given allFiles records, in this order; seen, where
     // given, holds each member's times as the search read it, in the same order.
     void AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources,

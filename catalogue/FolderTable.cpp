@@ -27,6 +27,16 @@ std::string FolderTable::Text(FolderId id) const {
     return text;
 }
 
+void FolderTable::Truncate(std::size_t count) {
+    while (m_folders.size() > count) {
+        const Folder& last = m_folders.back();
+        const auto id = static_cast<FolderId>(m_folders.size() - 1);
+        if (auto found = m_ids.find(Key{last.parent, last.name}); found != m_ids.end() && found->second == id)
+            m_ids.erase(found);
+        m_folders.pop_back();
+    }
+}
+
 void FolderTable::Clear() {
     m_ids.clear();
     m_folders.clear();

@@ -35,6 +35,9 @@ public:
     // The folder's own name within its parent (its whole text for a folder the user added).
     const std::string& Name(FolderId id) const { return m_folders[id].name; }
     std::size_t Count() const { return m_folders.size(); }
+    // Forgets every folder but the first count, newest first. A folder met again that had been
+    // replaced among them is interned afresh when next met.
+    void Truncate(std::size_t count);
     void Clear();
 
 private:

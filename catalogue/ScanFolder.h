@@ -38,11 +38,12 @@ struct ScanReport {
     std::vector<ScanProblem> problems;  // folders skipped or read only in part, start folder excluded
 };
 
-// Called now and then during a scan with the number of files catalogued so far by this scan.
+// Called now and then during a scan with the number of files found so far by this scan, also while
+// a large folder is being listed and while the files found go into the catalogue at its end.
 using ScanProgressFn = std::function<void(std::size_t filesFound)>;
 
 // Catalogues every regular file below folder, depth first in pre-order: a subfolder is
-// catalogued completely the moment it is met. folder may end in one separator. Each folder
+// catalogued completely the moment it is met. The files join the catalogue when the scan ends. folder may end in one separator. Each folder
 // below it is opened through its parent, never through a link, and entered only while it is
 // the folder its parent listed; a folder that fails part-way keeps the entries read before.
 ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_view folder,

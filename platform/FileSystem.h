@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -199,6 +200,12 @@ public:
     // One read of an opened folder: every entry with its kind, size and identity, links not
     // followed. A read that fails part-way keeps the entries read before it and reports the error.
     virtual FolderListing List(FolderHandle& folder) = 0;
+    // List, calling between() every few hundred entries as it goes, so that a folder of hundreds
+    // of thousands of files leaves the caller its turns while it is read. The listing is the one
+    // List gives. A system that cannot list in steps lists at once.
+    virtual FolderListing ListInSteps(FolderHandle& folder, const std::function<void()>& /*between*/) {
+        return List(folder);
+    }
     // Examines the name inside folder without following a link. A missing name sets the status's
     // error; a link, FIFO or device is EntryKind::Other.
     virtual FileStatus StatIn(FolderHandle& folder, const std::string& name) = 0;

@@ -20,6 +20,8 @@ public:
                                                 const FileIdentity& expected, std::error_code& error) override {
         return m_inner.OpenSubfolder(parent, name, expected, error);
     }
+    // ListInSteps is not passed on: the base lists through List, so a decorator that changes
+    // List changes every listing.
     FolderListing List(FolderHandle& folder) override { return m_inner.List(folder); }
     FileStatus StatIn(FolderHandle& folder, const std::string& name) override { return m_inner.StatIn(folder, name); }
     std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,

@@ -21,9 +21,19 @@ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DZWF_WERROR=ON \
 ninja -C "$BUILD" -j2 || exit 1
 
 echo "== built (${SECONDS}s)"
+status=0
+# The 32-bit programs may use 4 GiB of address space on a 64-bit Windows, not 2 GiB.
+if [ "$ZWF_WINE_ARCH" = win32 ]; then
+    for program in platform/win32/zwillingsfeger.exe cli/zwf.exe; do
+        if i686-w64-mingw32-objdump -p "$BUILD/$program" | grep -q 'large address aware'; then
+            echo "$program is large-address-aware"
+        else
+            echo "$program is NOT large-address-aware"; status=1
+        fi
+    done
+fi
 . "$ROOT/scripts/wine-env.sh"
 echo "== Wine prefix ready (${SECONDS}s)"
-status=0
 
 # Unix symbolic links, made on this side, as a Wine user's folders hold them (the file-system
 # contract's link cases run on them).

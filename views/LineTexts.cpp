@@ -22,24 +22,32 @@ std::string CountLabel(std::string_view title, std::uint64_t count) {
 std::string FileLine(const FileEntry& entry) {
     std::string line;
     line.reserve(entry.name.size() + 24);
-    line.append(entry.name).append(" (");
-    AppendNumber(line, entry.size);
-    line.push_back(')');
+    AppendFileLine(line, entry);
     return line;
+}
+
+void AppendFileLine(std::string& text, const FileEntry& entry) {
+    text.append(entry.name).append(" (");
+    AppendNumber(text, entry.size);
+    text.push_back(')');
 }
 
 std::string GroupLine(const Catalogue& catalogue, const DuplicateGroup& group) {
     std::string line;
-    AppendNumber(line, group.memberCount);
-    line.append(": ");
+    AppendGroupLine(line, catalogue, group);
+    return line;
+}
+
+void AppendGroupLine(std::string& text, const Catalogue& catalogue, const DuplicateGroup& group) {
+    AppendNumber(text, group.memberCount);
+    text.append(": ");
     bool first = true;
     for (const GroupMember& member : catalogue.Members(group)) {
         if (!first)
-            line.append(", ");
-        line.append(member.name);
+            text.append(", ");
+        text.append(member.name);
         first = false;
     }
-    return line;
 }
 
 std::string MemberLine(const Catalogue& catalogue, const GroupMember& member) {

@@ -2,6 +2,9 @@
 
 #include "views/LineTexts.h"
 
+#include <string>
+#include <utility>
+
 namespace zwf {
 
 namespace {
@@ -14,18 +17,42 @@ void ResetViews(Window& window, const ViewTargets& to) {
     window.SetText(to.groupsLabel, to.groupsTitle);
 }
 
-void ShowAllFiles(Window& window, const Catalogue& catalogue, const ViewTargets& to) {
-    window.Empty(to.allFilesList);
+// Each list is made whole and handed over in one step, a million lines as quickly as a few;
+// between is called after every kLinesPerTurn lines made.
+constexpr std::size_t kLinesPerTurn = 65536;
+
+void ShowAllFiles(Window& window, const Catalogue& catalogue, const ViewTargets& to,
+                  const std::function<void()>& between) {
+    TextLines lines;
+    std::string line;
+    std::size_t bytes = 0;
     for (const FileEntry& entry : catalogue.allFiles)
-        window.AppendLine(to.allFilesList, FileLine(entry));
+        bytes += entry.name.size() + 8;  // " (", ")" and most sizes
+    lines.Reserve(catalogue.allFiles.size(), bytes);
+    for (const FileEntry& entry : catalogue.allFiles) {
+        line.clear();
+        AppendFileLine(line, entry);
+        lines.Append(line);
+        if (lines.Size() % kLinesPerTurn == 0 && between)
+            between();
+    }
+    window.SetLines(to.allFilesList, std::move(lines));
     window.SetText(to.allFilesLabel, CountLabel(to.allFilesTitle, catalogue.allFiles.size()));
 }
 
 // Rebuilt even when the search found nothing, so no stale groups stay on screen.
-void ShowGroups(Window& window, const Catalogue& catalogue, const ViewTargets& to) {
-    window.Empty(to.groupList);
-    for (const DuplicateGroup& group : catalogue.groups)
-        window.AppendLine(to.groupList, GroupLine(catalogue, group));
+void ShowGroups(Window& window, const Catalogue& catalogue, const ViewTargets& to,
+                const std::function<void()>& between) {
+    TextLines lines;
+    std::string line;
+    for (const DuplicateGroup& group : catalogue.groups) {
+        line.clear();
+        AppendGroupLine(line, catalogue, group);
+        lines.Append(line);
+        if (lines.Size() % kLinesPerTurn == 0 && between)
+            between();
+    }
+    window.SetLines(to.groupList, std::move(lines));
     window.SetText(to.groupsLabel, CountLabel(to.groupsTitle, catalogue.groups.size()));
 }
 
@@ -46,15 +73,16 @@ void ShowMembers(Window& window, const Catalogue& catalogue, const ViewTargets& 
 
 }  // namespace
 
-void RefreshViews(Window& window, const Catalogue& catalogue, int mode, const ViewTargets& targets) {
+void RefreshViews(Window& window, const Catalogue& catalogue, int mode, const ViewTargets& targets,
+                  const std::function<void()>& between) {
     if (mode == view::kReset) {
         ResetViews(window, targets);
         return;
     }
     if (mode & view::kAllFiles)
-        ShowAllFiles(window, catalogue, targets);
+        ShowAllFiles(window, catalogue, targets, between);
     if (mode & view::kGroups)
-        ShowGroups(window, catalogue, targets);
+        ShowGroups(window, catalogue, targets, between);
     if (mode & view::kMembers)
         ShowMembers(window, catalogue, targets);
 }

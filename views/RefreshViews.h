@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "catalogue/Catalogue.h"
@@ -27,7 +28,9 @@ struct ViewTargets {
 };
 
 // Rebuilds the asked-for list boxes and their counters from the catalogue. Views that are not
-// asked for keep their lines, selection and label. Other bits are ignored.
-void RefreshViews(Window& window, const Catalogue& catalogue, int mode, const ViewTargets& targets);
+// asked for keep their lines, selection and label. Other bits are ignored. between, when given, is
+// called every few ten thousand lines made, so that long work can keep the window alive.
+void RefreshViews(Window& window, const Catalogue& catalogue, int mode, const ViewTargets& targets,
+                  const std::function<void()>& between = {});
 
 }  // namespace zwf

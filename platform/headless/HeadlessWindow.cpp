@@ -272,6 +272,8 @@ void HeadlessWindow::SetProgress(int percent) {
     }
     m_progress = std::clamp(percent, 0, 100);
     m_progressPositions.push_back(percent);
+    if (m_progressHook)
+        m_progressHook(percent);
 }
 
 void HeadlessWindow::Close() {

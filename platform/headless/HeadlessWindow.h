@@ -55,6 +55,12 @@ public:
     HeadlessWindow& DoubleClick(int id, int line) { return Add(UserAction::DoubleClicked(id, line)); }
     HeadlessWindow& RequestClose() { return Add(UserAction::CloseRequested()); }
     HeadlessWindow& Check(std::function<void(HeadlessWindow&)> check);
+    // Runs each time the progress bar moves, with its new position: a test acts at that point of
+    // the work from here.
+    HeadlessWindow& WhenProgressMoves(std::function<void(int percent)> hook) {
+        m_progressHook = std::move(hook);
+        return *this;
+    }
     // Input the user makes while the next long work is running.
     HeadlessWindow& DuringWork(UserAction action);
     // The answer of the next folder dialog ("" cancels it); a dialog without an answer is cancelled.
@@ -148,6 +154,7 @@ private:
     std::vector<bool> m_barLog;
     std::vector<UserAction> m_discarded;
     std::vector<UserAction> m_ignored;
+    std::function<void(int)> m_progressHook;
 };
 
 }  // namespace zwf

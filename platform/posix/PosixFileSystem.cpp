@@ -228,6 +228,34 @@ bool IsLinkIn(int folderFd, const std::string& name) {
     return ::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
 }
 
+// A listing gives its caller a turn after this many entries read, or examined.
+constexpr std::size_t kStep = 512;
+
+// Sorts in runs that are then merged pairwise, with a turn after each sort and merge: one sort of
+// a few hundred thousand names would hold the caller for a tenth of a second.
+template <typename Item, typename Less>
+void SortInSteps(std::vector<Item>& items, Less less, const std::function<void()>& between) {
+    constexpr std::size_t kRun = 8192;
+    const auto at = [&](std::size_t index) { return items.begin() + static_cast<std::ptrdiff_t>(index); };
+    const std::size_t count = items.size();
+    if (count <= kRun) {
+        std::sort(items.begin(), items.end(), less);  // quick enough to need no turn
+        return;
+    }
+    for (std::size_t begin = 0; begin < count; begin += kRun) {
+        std::sort(at(begin), at(std::min(count, begin + kRun)), less);
+        if (between)
+            between();
+    }
+    for (std::size_t width = kRun; width < count; width *= 2) {
+        for (std::size_t begin = 0; begin + width < count; begin += 2 * width) {
+            std::inplace_merge(at(begin), at(begin + width), at(std::min(count, begin + 2 * width)), less);
+            if (between)
+                between();
+        }
+    }
+}
+
 class PosixFileSystem final : public FileSystem {
 public:
     char Separator() const override { return '/'; }
@@ -276,7 +304,9 @@ public:
         return std::make_unique<PosixFolder>(parent, name, status.identity, fd.Release());
     }
 
-    FolderListing List(FolderHandle& folder) override {
+    FolderListing List(FolderHandle& folder) override { return ListInSteps(folder, {}); }
+
+    FolderListing ListInSteps(FolderHandle& folder, const std::function<void()>& between) override {
         FolderListing listing;
         // A descriptor of its own, so the folder's read position is this listing's alone.
         UniqueFd fd(::openat(FdOf(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -293,7 +323,9 @@ public:
         fd.Release();  // the stream owns it now
         struct Raw { std::string name; unsigned char type; };
         std::vector<Raw> raw;
-        for (;;) {
+        for (std::size_t read = 1;; ++read) {
+            if (read % kStep == 0 && between)
+                between();
             errno = 0;
             const dirent* item = ::readdir(dir);
             if (!item) {
@@ -306,9 +338,11 @@ public:
                 raw.push_back({std::string(name), item->d_type});
         }
         // A folder's entries in byte order of their names, so every scan catalogues alike.
-        std::sort(raw.begin(), raw.end(), [](const Raw& a, const Raw& b) { return a.name < b.name; });
+        SortInSteps(raw, [](const Raw& a, const Raw& b) { return a.name < b.name; }, between);
         listing.entries.reserve(raw.size());
-        for (Raw& item : raw) {
+        for (std::size_t done = 1; Raw& item : raw) {
+            if (done++ % kStep == 0 && between)
+                between();
             DirEntry entry;
             entry.name = std::move(item.name);
             if (item.type != DT_UNKNOWN && item.type != DT_REG && item.type != DT_DIR) {

@@ -1,21 +1,90 @@
 #include "platform/qt/ListBox.h"
 
 #include <QMouseEvent>
-#include <QSignalBlocker>
+
+#include <utility>
 
 namespace zwf::qt {
 
-ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
+namespace {
+
+// Lines laid out at a time: a few milliseconds' worth.
+constexpr int kLayoutBatch = 20000;
+
+}  // namespace
+
+int LineModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_lines.Size());
+}
+
+QVariant LineModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+        return {};
+    // Names that are not valid UTF-8 show replacement characters; the real bytes stay in the core.
+    const std::string_view line = m_lines[static_cast<std::size_t>(index.row())];
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+}
+
+void LineModel::Append(std::string_view line) {
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    m_lines.Append(line);
+    endInsertRows();
+}
+
+void LineModel::Remove(int row) {
+    beginRemoveRows({}, row, row);
+    m_lines.Remove(static_cast<std::size_t>(row));
+    endRemoveRows();
+}
+
+void LineModel::Replace(TextLines lines) {
+    beginResetModel();
+    m_lines = std::move(lines);
+    endResetModel();
+}
+
+namespace {
+
+// Lets the program change lines and selection without the change reading as the user's.
+class Quiet {
+public:
+    explicit Quiet(bool& flag) : m_flag(flag), m_was(std::exchange(flag, true)) {}
+    ~Quiet() { m_flag = m_was; }
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_was;
+};
+
+}  // namespace
+
+ListBox::ListBox(QWidget* parent, std::function<void()> onSelectionChange, std::function<void()> onDoubleClick)
+    : QListView(parent), m_model(new LineModel(this)), m_onSelectionChange(std::move(onSelectionChange)) {
+    setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setSortingEnabled(false);
     // Long paths are cut at the right edge, as they are, rather than shortened with "...".
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // Every line has the same height; this keeps lists of many thousand files quick to fill.
+    // Every line has the same height, so a list of a million lines is laid out without measuring
+    // each; and it is laid out in batches, the window handling its events between them.
     setUniformItemSizes(true);
+    setLayoutMode(QListView::Batched);
+    setBatchSize(kLayoutBatch);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QObject::connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_quiet && m_onSelectionChange)
+            m_onSelectionChange();
+    });
+    QObject::connect(this, &QAbstractItemView::doubleClicked, this,
+                     [onDoubleClick = std::move(onDoubleClick)] {
+                         if (onDoubleClick)
+                             onDoubleClick();
+                     });
 }
 
 int ListBox::SelectedLine() const {
@@ -24,18 +93,18 @@ int ListBox::SelectedLine() const {
 }
 
 void ListBox::SelectLine(int index) {
-    ForceSelection(index >= 0 && index < count() ? index : -1);
+    ForceSelection(index >= 0 && index < LineCount() ? index : -1);
 }
 
 void ListBox::RemoveLine(int index) {
-    if (index < 0 || index >= count())
+    if (index < 0 || index >= LineCount())
         return;
     const int selected = SelectedLine();
     {
-        const QSignalBlocker quiet(this);
-        delete takeItem(index);
+        const Quiet quiet(m_quiet);
+        m_model->Remove(index);
     }
-    // Qt moves the selection to a neighbour when the selected row goes; a list box keeps none.
+    // Qt may move the selection to a neighbour when the selected row goes; a list box keeps none.
     if (selected == index)
         ForceSelection(-1);
     else
@@ -43,23 +112,26 @@ void ListBox::RemoveLine(int index) {
 }
 
 void ListBox::AppendLine(std::string_view text) {
-    // Names that are not valid UTF-8 show replacement characters; the real bytes stay in the core.
-    const QSignalBlocker quiet(this);
-    addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    const Quiet quiet(m_quiet);
+    m_model->Append(text);
+}
+
+void ListBox::SetLines(TextLines lines) {
+    const Quiet quiet(m_quiet);
+    m_model->Replace(std::move(lines));
+    ForceSelection(-1);
 }
 
 void ListBox::Empty() {
-    const QSignalBlocker quiet(this);
-    clear();
+    SetLines({});
 }
 
 void ListBox::ForceSelection(int index) {
-    const QSignalBlocker quiet(this);
+    const Quiet quiet(m_quiet);
     if (index < 0) {
-        clearSelection();
-        setCurrentRow(-1, QItemSelectionModel::Clear);
+        selectionModel()->clear();
     } else {
-        setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        selectionModel()->setCurrentIndex(m_model->index(index), QItemSelectionModel::ClearAndSelect);
     }
 }
 
@@ -69,7 +141,7 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    QListWidget::mousePressEvent(event);
+    QListView::mousePressEvent(event);
 }
 
 void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -77,13 +149,13 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    QListWidget::mouseDoubleClickEvent(event);
+    QListView::mouseDoubleClickEvent(event);
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
                                                               const QEvent* event) const {
     // Ctrl+click would take the selection away; a list box keeps its line until another is chosen.
-    const auto command = QListWidget::selectionCommand(index, event);
+    const auto command = QListView::selectionCommand(index, event);
     if (command.testFlag(QItemSelectionModel::Deselect) || command.testFlag(QItemSelectionModel::Toggle))
         return QItemSelectionModel::NoUpdate;
     return command;

@@ -87,12 +87,9 @@ void QtWindow::CreateControl(const ControlSpec& spec) {
         break;
     }
     case ControlSpec::Kind::ListBox: {
-        auto* list = new ListBox(m_widget.get());
-        QObject::connect(list, &QListWidget::itemSelectionChanged,
-                         [this, id] { QueueControl(id, WindowEvent::Action::SelectionChange); });
-        QObject::connect(list, &QListWidget::itemDoubleClicked,
-                         [this, id] { QueueControl(id, WindowEvent::Action::DoubleClick); });
-        widget = list;
+        widget = new ListBox(
+            m_widget.get(), [this, id] { QueueControl(id, WindowEvent::Action::SelectionChange); },
+            [this, id] { QueueControl(id, WindowEvent::Action::DoubleClick); });
         break;
     }
     }
@@ -158,6 +155,11 @@ void QtWindow::RemoveLine(int id, int index) {
 void QtWindow::AppendLine(int id, std::string_view text) {
     if (ListBox* list = FindListBox(id))
         list->AppendLine(text);
+}
+
+void QtWindow::SetLines(int id, TextLines lines) {
+    if (ListBox* list = FindListBox(id))
+        list->SetLines(std::move(lines));
 }
 
 void QtWindow::Empty(int id) {

@@ -41,6 +41,7 @@ public:
     void SelectLine(int id, int index) override;
     void RemoveLine(int id, int index) override;
     void AppendLine(int id, std::string_view text) override;
+    void SetLines(int id, TextLines lines) override;
     void Empty(int id) override;
     void SetText(int id, std::string_view text) override;
 

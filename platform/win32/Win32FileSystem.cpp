@@ -286,10 +286,13 @@ public:
         return folder;
     }
 
-    FolderListing List(FolderHandle& folder) override {
+    FolderListing List(FolderHandle& folder) override { return ListInSteps(folder, {}); }
+
+    FolderListing ListInSteps(FolderHandle& folder, const std::function<void()>& between) override {
         FolderListing listing;
-        listing.error = ReadEntries(HandleOf(folder), static_cast<DWORD>(folder.Identity().volume), listing.entries);
-        FillMissingIdentities(folder.Path(), listing.entries);
+        listing.error =
+            ReadEntries(HandleOf(folder), static_cast<DWORD>(folder.Identity().volume), listing.entries, between);
+        FillMissingIdentities(folder.Path(), listing.entries, between);
         return listing;
     }
 
@@ -397,7 +400,9 @@ private:
 
     // Reads the entries in the order the file system gives them. Each comes with its file id,
     // so a file's identity costs no open of its own (that took milliseconds per file).
-    static std::error_code ReadEntries(HANDLE folder, DWORD volume, std::vector<DirEntry>& entries) {
+    // Gives between() a turn after each read of a few hundred entries.
+    static std::error_code ReadEntries(HANDLE folder, DWORD volume, std::vector<DirEntry>& entries,
+                                       const std::function<void()>& between) {
         std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t));  // entries are 8-aligned
         const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t));
         while (::GetFileInformationByHandleEx(folder, FileIdBothDirectoryInfo, buffer.data(), bytes)) {
@@ -409,6 +414,8 @@ private:
                     break;
                 offset += item->NextEntryOffset;
             }
+            if (between)
+                between();
         }
         // An empty drive root has not even "." to give: the first read finds no file at all.
         const DWORD code = ::GetLastError();
@@ -434,11 +441,17 @@ private:
 
     // File systems without file ids (FAT, exFAT, some network shares) list 0 for every file;
     // there each file is asked on its own, as Stat does, so both give the same identity.
-    static void FillMissingIdentities(const std::string& folder, std::vector<DirEntry>& entries) {
+    // Volumes without file ids (FAT): each file is opened for its identity, with a turn for
+    // between() every few hundred files.
+    static void FillMissingIdentities(const std::string& folder, std::vector<DirEntry>& entries,
+                                      const std::function<void()>& between) {
         const std::string prefix = folder.back() == '\\' ? folder : folder + '\\';
+        std::size_t opened = 0;
         for (DirEntry& entry : entries) {
             if (entry.kind != EntryKind::File || entry.identity.Known())
                 continue;
+            if (++opened % 256 == 0 && between)
+                between();
             UniqueHandle file = OpenForQuery(NativePath(prefix + entry.name));
             BY_HANDLE_FILE_INFORMATION info{};
             if (file.IsValid() && ::GetFileInformationByHandle(file.Get(), &info))

@@ -56,6 +56,20 @@ public:
         const std::wstring line = Widen(text);
         SendToList(id, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(line.c_str()));
     }
+    void SetLines(int id, TextLines lines) override {
+        HWND list = ListBox(id);
+        if (!list)
+            return;
+        // The list box takes its memory once and is painted once, not after every line.
+        ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+        ::SendMessageW(list, LB_INITSTORAGE, lines.Size(), static_cast<LPARAM>(lines.Bytes() * sizeof(wchar_t)));
+        for (std::size_t i = 0; i < lines.Size(); ++i)
+            ::SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(Widen(lines[i]).c_str()));
+        ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(list, nullptr, TRUE);
+    }
     void Empty(int id) override { SendToList(id, LB_RESETCONTENT, 0, 0); }
     void SetText(int id, std::string_view text) override {
         const ControlSpec* spec = Spec(id);

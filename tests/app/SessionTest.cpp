@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <new>
+#include <utility>
 
 #include "tests/app/SessionFixture.h"
 
@@ -173,6 +175,41 @@ TEST_F(SessionTest, ScanOfFoldersWithFewFilesShowsItsProgressFolderByFolder) {
     EXPECT_THAT(window.TextHistory(ctl::kAllFilesLabel),
                 ElementsAre("Alle Dateien (0)", "Alle Dateien (1)", "Alle Dateien (2)", "Alle Dateien (3)",
                             "Alle Dateien (3)"));
+}
+
+// Running out of memory ends an add or a search as if it had not begun: catalogue, lists and
+// counters as before, a message, and the window goes on; the folder is scanned when added again.
+TEST_F(SessionTest, AnAddOrASearchThatRunsOutOfMemoryLeavesEverythingAsItWasAndSaysSo) {
+    TempTree tree{{"a/x", "same"}, {"a/y", "same"}, {"b/a.txt", "anders"}, {"b/c/z", "same"}};
+    bool scanFails = true, searchFails = false;
+    fileSystem.BeforeOpenSubfolder([&](const std::string& path) {
+        if (path == tree.Path("b/c") && std::exchange(scanFails, false))
+            throw std::bad_alloc();  // b/a.txt is found by then
+    });
+    window.WhenProgressMoves([&](int percent) {
+        if (percent == 100 && std::exchange(searchFails, false))
+            throw std::bad_alloc();  // every file compared, no group made yet
+    });
+    const auto unchanged = [](HeadlessWindow& w) {
+        EXPECT_THAT(w.Lines(ctl::kAllFilesList), ElementsAre("x (4)", "y (4)"));
+        EXPECT_EQ(w.Text(ctl::kAllFilesLabel), "Alle Dateien (2)");
+        EXPECT_THAT(w.Lines(ctl::kGroupList), ElementsAre("2: x, y"));
+        EXPECT_EQ(w.Text(ctl::kGroupsLabel), "Dateien mit gleichem Inhalt (1)");
+    };
+    AddFolder(tree, "a").Click(ctl::kSearch);
+    AddFolder(tree, "b").Check(unchanged).Check([&](HeadlessWindow&) { searchFails = true; });
+    window.Click(ctl::kSearch).Check(unchanged).Select(ctl::kGroupList, 0).Check([&](HeadlessWindow& w) {
+        EXPECT_THAT(w.Lines(ctl::kMemberList), ElementsAre(tree.Path("a/x"), tree.Path("a/y")));
+    });
+    AddFolder(tree, "b").Click(ctl::kSearch);
+    RunSession();
+    EXPECT_THAT(window.Lines(ctl::kAllFilesList), ElementsAre("x (4)", "y (4)", "a.txt (6)", "z (4)"));
+    EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("3: x, y, z"));
+    ASSERT_EQ(window.Messages().size(), 3u);
+    EXPECT_EQ(window.Messages()[0].text, "Nicht genug Speicher: Der Ordner wurde nicht hinzugef\xC3\xBCgt.");
+    EXPECT_EQ(window.Messages()[1].text, "Nicht genug Speicher: Die Suche wurde abgebrochen.");
+    EXPECT_TRUE(window.Messages()[1].windowOpen);
+    EXPECT_EQ(window.Messages()[2].caption, "Credits");
 }
 
 TEST_F(SessionTest, ClickDuringASearchIsNotReplayedAfterIt) {

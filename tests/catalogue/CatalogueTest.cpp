@@ -60,6 +60,28 @@ TEST(Catalogue, ResetEmptiesEverythingAndForgetsTheLastFolder) {
     EXPECT_EQ(c.folders.Count(), 0u);
 }
 
+// A command that cannot finish goes back to where it started: its files and folders forgotten,
+// the folder added last as it was, the groups of earlier searches kept.
+TEST(Catalogue, GoingBackToAMarkForgetsWhatCameSinceAndKeepsTheGroups) {
+    Catalogue c = WithFiles({"a", "b"});
+    c.AppendGroup(5, {0, 1});
+    c.lastFolder = "/data/";
+    const Catalogue::Mark mark = c.MarkNow();
+    c.lastFolder = "/neu/";
+    const FolderId added = c.folders.Intern("/neu");
+    const FolderId below = c.folders.Intern(added, "unter", {1, 2});
+    c.allFiles.push_back(FileEntry{below, "c", 5, {}});
+    c.BackTo(mark);
+    EXPECT_EQ(c.allFiles.size(), 2u);
+    EXPECT_EQ(c.folders.Count(), 1u);
+    EXPECT_EQ(c.lastFolder, "/data/");
+    EXPECT_THAT(GroupNames(c, 0), ElementsAre("a", "b"));
+    // The folders forgotten are new again, with the ids they had.
+    EXPECT_EQ(c.folders.Intern("/neu"), added);
+    EXPECT_EQ(c.folders.Intern(added, "unter", {1, 2}), below);
+    EXPECT_EQ(c.folders.Count(), 3u);
+}
+
 TEST(Catalogue, FilesInTheRootReadWithOneSeparator) {
     Catalogue posix('/');
     FileEntry atRoot{posix.folders.Intern(""), "vmlinuz", 1, {}};

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fcntl.h>
@@ -116,6 +117,28 @@ public:
     }
     std::vector<std::string> listed;
 };
+
+// A folder of more names than the listing sorts in one run: its steps still give byte order, and
+// the scan reports progress while the folder is listed, before a file of it is catalogued.
+TEST(ScanFolderPosix, ALargeFolderIsListedInByteOrderWithProgressWhileItIsRead) {
+    TempTree tree;
+    constexpr int kFiles = 12000;
+    std::vector<std::string> names;
+    for (int i = 0; i < kFiles; ++i) {
+        names.push_back(std::to_string(i * 7919 % kFiles));  // "10" before "9": bytes, not numbers
+        tree.Write("Gross/" + names.back(), "");
+    }
+    std::sort(names.begin(), names.end());
+    auto fs = MakeNativeFileSystem();
+    Catalogue catalogue(fs->Separator());
+    int whileListed = 0;
+    ScanFolder(catalogue, *fs, tree.Path("Gross"), [&](std::size_t found) { whileListed += found == 0; });
+    std::vector<std::string> catalogued;
+    for (const FileEntry& entry : catalogue.allFiles)
+        catalogued.push_back(entry.name);
+    EXPECT_EQ(catalogued, names);
+    EXPECT_GE(whileListed, kFiles / 1024);
+}
 
 TEST(ScanFolderPosix, TheRootIsHandledLikeADriveRoot) {
     RootOnly fs;

@@ -20,9 +20,9 @@ public:
 
     std::vector<std::string> Lines(int id) override {
         std::vector<std::string> lines;
-        if (const auto* list = qobject_cast<QListWidget*>(m_window.Control(id)))
-            for (int row = 0; row < list->count(); ++row)
-                lines.push_back(list->item(row)->text().toStdString());
+        if (const auto* list = qobject_cast<QListView*>(m_window.Control(id)))
+            for (int row = 0; row < LineTotal(list); ++row)
+                lines.push_back(LineText(list, row).toStdString());
         return lines;
     }
     std::string Text(int id) override {
@@ -48,14 +48,13 @@ public:
         QTest::mouseClick(qobject_cast<QPushButton*>(m_window.Control(id)), Qt::LeftButton);
     }
     void ClickLine(int id, int line) override {
-        auto* list = qobject_cast<QListWidget*>(m_window.Control(id));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(line)).center());
+        auto* list = qobject_cast<QListView*>(m_window.Control(id));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, LineRect(list, line).center());
     }
     // Sent through the window, so that Qt itself turns two quick clicks into a double-click.
     void DoubleClickLine(int id, int line) override {
-        auto* list = qobject_cast<QListWidget*>(m_window.Control(id));
-        const QPoint at =
-            list->viewport()->mapTo(m_window.Widget(), list->visualItemRect(list->item(line)).center());
+        auto* list = qobject_cast<QListView*>(m_window.Control(id));
+        const QPoint at = list->viewport()->mapTo(m_window.Widget(), LineRect(list, line).center());
         QTest::mouseDClick(m_window.Widget()->windowHandle(), Qt::LeftButton, {}, at);
     }
     // The close box, Alt+F4 and the window menu belong to the window manager; each reaches the

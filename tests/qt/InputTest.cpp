@@ -42,10 +42,10 @@ TEST_F(QtWindowTest, OnlyALeftClickChangesTheSelectionAndCtrlClickDoesNotTakeItA
     Fill(ctl::kMemberList, {"/a/x", "/b/x"});
     ClickLine(ctl::kMemberList, 1);
     ClickLine(ctl::kMemberList, 1, Qt::ControlModifier);
-    const QListWidget* list = List(ctl::kMemberList);
+    const QListView* list = List(ctl::kMemberList);
     for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
-        QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(list->item(0)).center());
-        QTest::mouseDClick(list->viewport(), button, {}, list->visualItemRect(list->item(1)).center());
+        QTest::mouseClick(list->viewport(), button, {}, LineRect(list, 0).center());
+        QTest::mouseDClick(list->viewport(), button, {}, LineRect(list, 1).center());
     }
     EXPECT_EQ(window->SelectedLine(ctl::kMemberList), 1);
     EXPECT_THAT(TakeEvents(), ElementsAre(ControlEvent(ctl::kMemberList, Action::SelectionChange)));

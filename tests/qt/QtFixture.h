@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QApplication>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +24,17 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace zwf::test {
 
+// What a list box shows on a line, and where the line is in its viewport.
+inline QString LineText(const QListView* list, int line) {
+    return list->model()->index(line, 0).data().toString();
+}
+inline QRect LineRect(const QListView* list, int line) {
+    return list->visualRect(list->model()->index(line, 0));
+}
+inline int LineTotal(const QListView* list) {
+    return list->model()->rowCount();
+}
+
 // Once a modal dialog is open (its own loop running), hands it to act; used to answer dialogs
 // the way a user would.
 inline void WhenModalAppears(std::function<void(QWidget*)> act) {
@@ -44,7 +55,7 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(window->Widget()));
     }
 
-    QListWidget* List(int id) const { return qobject_cast<QListWidget*>(window->Control(id)); }
+    QListView* List(int id) const { return qobject_cast<QListView*>(window->Control(id)); }
     QPushButton* Button(int id) const { return qobject_cast<QPushButton*>(window->Control(id)); }
 
     void Fill(int id, std::initializer_list<const char*> lines) const {
@@ -64,9 +75,8 @@ protected:
     }
 
     void ClickLine(int id, int line, Qt::KeyboardModifiers modifiers = {}) const {
-        QListWidget* list = List(id);
-        const QPoint at = list->visualItemRect(list->item(line)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, at);
+        const QPoint at = LineRect(List(id), line).center();
+        QTest::mouseClick(List(id)->viewport(), Qt::LeftButton, modifiers, at);
     }
 
     std::unique_ptr<qt::QtWindow> window;

@@ -50,8 +50,8 @@ class QtSessionTest : public QtWindowTest {
 protected:
     QStringList Lines(int id) const {
         QStringList lines;
-        for (int row = 0; row < List(id)->count(); ++row)
-            lines << List(id)->item(row)->text();
+        for (int row = 0; row < LineTotal(List(id)); ++row)
+            lines << LineText(List(id), row);
         return lines;
     }
     QString LabelText(int id) const { return qobject_cast<QLabel*>(window->Control(id))->text(); }
@@ -88,7 +88,7 @@ TEST_F(QtSessionTest, AddSearchSelectDeleteAndCloseWithCredits) {
             Click(ctl::kAddFolder);
         })
         .Then([&] {
-            EXPECT_EQ(List(ctl::kAllFilesList)->count(), 6);
+            EXPECT_EQ(LineTotal(List(ctl::kAllFilesList)), 6);
             EXPECT_EQ(LabelText(ctl::kAllFilesLabel), QString::fromUtf8("Alle Dateien (6)"));
             EXPECT_EQ(Enabled(), (std::vector<int>{0, 2, 8, 9, 4}));
             Click(ctl::kSearch);
@@ -117,7 +117,7 @@ TEST_F(QtSessionTest, AddSearchSelectDeleteAndCloseWithCredits) {
             EXPECT_FALSE(tree.Exists("sechs.dat"));
             EXPECT_FALSE(tree.Exists("sub/fuenf.dat"));
             EXPECT_TRUE(tree.Exists("eins.txt"));
-            EXPECT_EQ(List(ctl::kGroupList)->count(), 1);
+            EXPECT_EQ(LineTotal(List(ctl::kGroupList)), 1);
             EXPECT_EQ(LabelText(ctl::kGroupsLabel), QString::fromUtf8("Dateien mit gleichem Inhalt (1)"));
             window->Widget()->close();
         });

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "app/Layout.h"
 
@@ -81,16 +82,35 @@ TEST_P(WindowContract, RemoveLineMovesTheLinesBelowUpAndTheSelectionGoesOnlyWith
     }
 }
 
-TEST_P(WindowContract, EmptyRemovesEveryLineAndTheSelection) {
+TEST_P(WindowContract, EmptyAndSetLinesReplaceEveryLineAndTheSelectionGoes) {
     const int list = ctl::kAllFilesList;
-    Fill(list, {"a", "b"});
-    window().SelectLine(list, 1);
-    window().Empty(list);
-    EXPECT_THAT(driver->Lines(list), IsEmpty());
-    EXPECT_EQ(window().LineCount(list), 0);
-    EXPECT_EQ(window().SelectedLine(list), -1);
-    Fill(list, {"c", "d"});
-    EXPECT_EQ(window().SelectedLine(list), -1) << "no selection comes back with new lines";
+    TextLines two;
+    two.Append("c");
+    two.Append("d\xC3\xA9 (4)");
+    const struct {
+        const char* way;
+        std::function<void()> replace;
+        Lines lines;
+    } cases[] = {
+        {"Empty", [&] { window().Empty(list); }, {}},
+        {"SetLines", [&] { window().SetLines(list, two); }, {"c", "d\xC3\xA9 (4)"}},
+        {"SetLines without lines", [&] { window().SetLines(list, {}); }, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        window().Empty(list);
+        Fill(list, {"a", "b", "x"});
+        window().SelectLine(list, 1);
+        c.replace();
+        EXPECT_EQ(driver->Lines(list), c.lines);
+        EXPECT_EQ(window().LineCount(list), static_cast<int>(c.lines.size()));
+        EXPECT_EQ(window().SelectedLine(list), -1);
+        Fill(list, {"e"});
+        Lines more = c.lines;
+        more.push_back("e");
+        EXPECT_EQ(driver->Lines(list), more);
+        EXPECT_EQ(window().SelectedLine(list), -1) << "no selection comes back with new lines";
+    }
 }
 
 TEST_P(WindowContract, SetTextAndEnableActOnLabelsAndButtons) {
@@ -117,6 +137,7 @@ TEST_P(WindowContract, OperationsOnAControlOfAnotherKindDoNothingAndItsQueriesGi
     window().SelectLine(ctl::kGroupsLabel, 0);
     window().RemoveLine(ctl::kSearch, 0);
     window().Empty(ctl::kGroupsLabel);
+    window().SetLines(ctl::kSearch, TextLines());
     // Ids without a control.
     window().AppendLine(55, "x");
     window().SetText(55, "x");
@@ -143,6 +164,11 @@ TEST_P(WindowContract, TheProgramsOwnOperationsRaiseNoEvent) {
     window().RemoveLine(ctl::kGroupList, 1);
     window().SelectLine(ctl::kGroupList, -1);
     window().Empty(ctl::kGroupList);
+    TextLines lines;
+    lines.Append("d");
+    window().SetLines(ctl::kGroupList, lines);
+    window().SelectLine(ctl::kGroupList, 0);
+    window().SetLines(ctl::kGroupList, {});
     window().Enable(ctl::kGroupList, false);
     window().Enable(ctl::kSearch, false);
     window().Enable(ctl::kSearch, true);
