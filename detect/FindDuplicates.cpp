@@ -48,11 +48,18 @@ void AppendInCatalogueOrder(std::vector<Bucket> sets, Catalogue& catalogue) {
 SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchProgressFn& progress,
                             IoCounters* counters) {
     catalogue.ClearGroups();
-    std::vector<Bucket> open =
-        detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
+    detect::Workers workers(detect::ReadingThreads(fileSystem.ReadsInParallel()));
+    std::vector<Bucket> open;
+    {
+        // Bucketing sorts every file, a second at a million: a reading thread does it while this
+        // one keeps the window alive.
+        detect::ProgressMeter starting(progress, 1);
+        detect::ForEachReporting(workers, starting, 1, [&](std::size_t, unsigned) {
+            open = detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
+        });
+    }
     const std::uint64_t total = BytesOpen(open);
     detect::ProgressMeter meter(progress, total);
-    detect::Workers workers(detect::ReadingThreads(fileSystem.ReadsInParallel()));
     std::vector<detect::Scratch> scratch(workers.Count());
     detect::ReadTally tally;
     const detect::SearchContext context{catalogue, fileSystem, meter, workers, scratch, tally};

@@ -34,6 +34,15 @@ struct Scratch {
     std::unique_ptr<FolderHandle> folder;
 };
 
+// Workers::ForEach. When progress is reported, the searching thread leaves the work to the others
+// and reports while it waits for them, so that the window it keeps alive answers at once.
+inline void ForEachReporting(Workers& workers, ProgressMeter& progress, std::size_t count, const IndexWork& work) {
+    if (progress.Reports())
+        workers.ForEach(count, work, [&] { progress.Tick(); });
+    else
+        workers.ForEach(count, work);
+}
+
 // What a search read, counted as it reads, for tests and the benchmark.
 struct ReadTally {
     std::atomic<std::uint64_t> filesOpened{0}, bytesRead{0};
@@ -54,14 +63,7 @@ struct SearchContext {
     // The buffers of a worker; the searching thread, outside ForEach, uses the first worker's.
     Scratch& ScratchOf(unsigned worker) const { return scratch[worker]; }
 
-    // Workers::ForEach on the search's threads. When progress is reported, the searching thread
-    // leaves the work to the others and reports while it waits for them.
-    void ForEach(std::size_t count, const IndexWork& work) const {
-        if (progress.Reports())
-            workers.ForEach(count, work, [this] { progress.Tick(); });
-        else
-            workers.ForEach(count, work);
-    }
+    void ForEach(std::size_t count, const IndexWork& work) const { ForEachReporting(workers, progress, count, work); }
 };
 
 }  // namespace zwf::detect

@@ -181,10 +181,14 @@ TEST_F(SessionTest, ScanOfFoldersWithFewFilesShowsItsProgressFolderByFolder) {
 // counters as before, a message, and the window goes on; the folder is scanned when added again.
 TEST_F(SessionTest, AnAddOrASearchThatRunsOutOfMemoryLeavesEverythingAsItWasAndSaysSo) {
     TempTree tree{{"a/x", "same"}, {"a/y", "same"}, {"b/a.txt", "anders"}, {"b/c/z", "same"}};
-    bool scanFails = true, searchFails = false;
+    bool scanFails = true, searchFails = false, readFails = false;
     fileSystem.BeforeOpenSubfolder([&](const std::string& path) {
         if (path == tree.Path("b/c") && std::exchange(scanFails, false))
             throw std::bad_alloc();  // b/a.txt is found by then
+    });
+    fileSystem.AfterOpenRead([&](const std::string&) {
+        if (std::exchange(readFails, false))
+            throw std::bad_alloc();  // in a reading thread of the search
     });
     window.WhenProgressMoves([&](int percent) {
         if (percent == 100 && std::exchange(searchFails, false))
@@ -198,6 +202,7 @@ TEST_F(SessionTest, AnAddOrASearchThatRunsOutOfMemoryLeavesEverythingAsItWasAndS
     };
     AddFolder(tree, "a").Click(ctl::kSearch);
     AddFolder(tree, "b").Check(unchanged).Check([&](HeadlessWindow&) { searchFails = true; });
+    window.Click(ctl::kSearch).Check(unchanged).Check([&](HeadlessWindow&) { readFails = true; });
     window.Click(ctl::kSearch).Check(unchanged).Select(ctl::kGroupList, 0).Check([&](HeadlessWindow& w) {
         EXPECT_THAT(w.Lines(ctl::kMemberList), ElementsAre(tree.Path("a/x"), tree.Path("a/y")));
     });
@@ -205,11 +210,13 @@ TEST_F(SessionTest, AnAddOrASearchThatRunsOutOfMemoryLeavesEverythingAsItWasAndS
     RunSession();
     EXPECT_THAT(window.Lines(ctl::kAllFilesList), ElementsAre("x (4)", "y (4)", "a.txt (6)", "z (4)"));
     EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("3: x, y, z"));
-    ASSERT_EQ(window.Messages().size(), 3u);
+    ASSERT_EQ(window.Messages().size(), 4u);
     EXPECT_EQ(window.Messages()[0].text, "Nicht genug Speicher: Der Ordner wurde nicht hinzugef\xC3\xBCgt.");
-    EXPECT_EQ(window.Messages()[1].text, "Nicht genug Speicher: Die Suche wurde abgebrochen.");
-    EXPECT_TRUE(window.Messages()[1].windowOpen);
-    EXPECT_EQ(window.Messages()[2].caption, "Credits");
+    for (std::size_t search : {1u, 2u}) {
+        EXPECT_EQ(window.Messages()[search].text, "Nicht genug Speicher: Die Suche wurde abgebrochen.");
+        EXPECT_TRUE(window.Messages()[search].windowOpen);
+    }
+    EXPECT_EQ(window.Messages()[3].caption, "Credits");
 }
 
 TEST_F(SessionTest, ClickDuringASearchIsNotReplayedAfterIt) {
