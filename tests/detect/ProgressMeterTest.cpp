@@ -88,21 +88,24 @@ TEST(Workers, AFailureEndsTheRoundOnTheCallingThreadAndTheThreadsGoOn) {
     Workers workers(4);
     for (const bool waiting : {false, true}) {
         for (const bool inJob : {true, false}) {
-            std::atomic<int> running{0}, done{0};
+            if (!waiting && !inJob)
+                continue;  // nothing else can fail
+            std::atomic<int> running{0}, done{0}, calls{0};
             const auto work = [&](std::size_t i, unsigned) {
                 ++running;
                 if (inJob && i == 3)
                     throw std::bad_alloc();
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                // Without a failing job, the jobs last until the searching thread has failed.
+                const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+                while (!inJob && calls < 2 && std::chrono::steady_clock::now() < until)
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));
                 ++done;
                 --running;
             };
-            const std::function<void()> whileWaiting = [&, calls = 0]() mutable {
-                if (!inJob && ++calls == 2)
+            const std::function<void()> whileWaiting = [&] {
+                if (++calls == 2 && !inJob)
                     throw std::bad_alloc();
             };
-            if (!waiting && !inJob)
-                continue;  // nothing else can fail
             EXPECT_THROW(workers.ForEach(10000, work, waiting ? whileWaiting : std::function<void()>{}), std::bad_alloc);
             EXPECT_EQ(running, inJob ? 1 : 0) << "no job still at work";
             EXPECT_LT(done, 10000);
