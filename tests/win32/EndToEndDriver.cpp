@@ -167,8 +167,16 @@ bool SelectGroup(Session& s, std::wstring_view prefix, std::size_t members) {
     const int line = GroupLineStarting(s, prefix);
     if (!s.checks.Check(line >= 0, "a group line starting with " + Utf8(prefix)))
         return false;
-    ClickListLine(s.Item(ctl::kGroupList), line);
-    return s.checks.Check(WaitUntil([&] { return ListLines(s.Item(ctl::kMemberList)).size() == members; }),
+    // The member list is filled after the click is handled: until its lines change, it may still
+    // show the group before, with as many members.
+    HWND groups = s.Item(ctl::kGroupList), list = s.Item(ctl::kMemberList);
+    const bool already = ListSelection(groups) == line;
+    const std::vector<std::wstring> before = ListLines(list);
+    ClickListLine(groups, line);
+    return s.checks.Check(WaitUntil([&] {
+                              const std::vector<std::wstring> now = ListLines(list);
+                              return ListSelection(groups) == line && now.size() == members && (already || now != before);
+                          }),
                           "the group's members are shown after a click on its line");
 }
 
