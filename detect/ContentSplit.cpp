@@ -18,8 +18,7 @@ void CompareEachSideBySide(std::vector<Bucket>& buckets, const SearchContext& co
         CompareSideBySide(buckets[k], context, worker, refusals, found[k]);
     });
     for (std::vector<Bucket>& sets : found)
-        for (Bucket& set : sets)
-            settled.push_back(std::move(set));
+        std::ranges::move(sets, std::back_inserter(settled));
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "detect/FilesEqual.h"
 
 #include <algorithm>
-#include <memory>
-#include <vector>
 
 #include "detect/AlignedBuffer.h"
 #include "detect/CandidateFile.h"
@@ -12,10 +10,6 @@ namespace zwf {
 namespace {
 // Large reads keep the system calls per byte low; two buffers of this size are all the memory used.
 constexpr std::size_t kBlockBytes = 256 * 1024;
-
-bool Unchanged(ReadableFile& file, const FileStatus& atOpen) {
-    return SameFile(file.Status(), atOpen);
-}
 }  // namespace
 
 int ContentsEqual(ReadableFile& first, ReadableFile& second, std::uint64_t size, const SearchProgressFn& progress) {
@@ -28,11 +22,8 @@ int ContentsEqual(ReadableFile& first, ReadableFile& second, std::uint64_t size,
     for (std::uint64_t left = size; left > 0;) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockBytes));
         std::span<std::byte> a = firstBlock.Span().first(want), b = secondBlock.Span().first(want);
-        if (detect::ReadFully(first, a, error) != want || error)
-            return 0;
-        if (detect::ReadFully(second, b, error) != want || error)
-            return 0;
-        if (!std::equal(a.begin(), a.end(), b.begin()))
+        if (detect::ReadFully(first, a, error) != want || error || detect::ReadFully(second, b, error) != want || error ||
+            !std::equal(a.begin(), a.end(), b.begin()))
             return 0;
         left -= want;
         if (progress)
@@ -40,7 +31,7 @@ int ContentsEqual(ReadableFile& first, ReadableFile& second, std::uint64_t size,
     }
     if (!detect::AtEnd(first) || !detect::AtEnd(second))
         return 0;
-    return Unchanged(first, firstAtStart) && Unchanged(second, secondAtStart) ? 1 : 0;
+    return SameFile(first.Status(), firstAtStart) && SameFile(second.Status(), secondAtStart) ? 1 : 0;
 }
 
 }  // namespace zwf
