@@ -63,13 +63,9 @@ void Workers::ForEach(std::size_t count, const IndexWork& work, const std::funct
         RunJobs(work, 0);
         lock.lock();
     }
-    while (m_running > 0) {
-        if (!whileWaiting) {
-            m_done.wait(lock, [this] { return m_running == 0; });
-            break;
-        }
-        if (m_done.wait_for(lock, kWaitSlice, [this] { return m_running == 0; }))
-            break;
+    if (!whileWaiting)
+        m_done.wait(lock, [this] { return m_running == 0; });
+    while (!m_done.wait_for(lock, kWaitSlice, [this] { return m_running == 0; })) {
         lock.unlock();
         try {
             whileWaiting();
