@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalogue/Glob.h"
+#include "catalogue/ReadAhead.h"
 
 namespace zwf {
 
@@ -16,13 +17,17 @@ namespace {
 // and open them again, through the start folder, when a subfolder of theirs is due.
 constexpr std::size_t kHeldFolders = 32;
 
+// Once this many listings had to wait for a disk, folders further on are read ahead.
+constexpr std::size_t kListingsFromDisk = 8;
+constexpr unsigned kReadAheadThreads = 6;
+
 // One folder being walked: its listing, read once, how far the walk has come in it, and the
 // folder itself held open while the walk may still need to enter its subfolders.
 struct Level {
     FolderId id;
     std::vector<DirEntry> entries;
     std::size_t next = 0;
-    std::unique_ptr<FolderHandle> handle;
+    std::shared_ptr<FolderHandle> handle;  // shared with the read-ahead
     std::size_t pathLength = 0;  // of its full text, the start of the walk's path
 };
 
@@ -49,7 +54,7 @@ public:
         std::unique_ptr<FolderHandle> start = m_fs.OpenFolder(text, m_report.startError);
         if (!start)
             return;
-        FolderListing listing = m_fs.ListInSteps(*start, m_between);
+        FolderListing listing = ListFolder(*start);
         if (listing.error && listing.entries.empty()) {
             m_report.startError = listing.error;
             return;
@@ -62,6 +67,7 @@ public:
         m_startLength = m_path.size();
         m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(start), m_path.size()});
         Descend();
+        m_readAhead.reset();
         Publish();
         if (m_progress)
             m_progress(m_report.filesAdded);
@@ -141,6 +147,16 @@ private:
 
     // Whether the filter leaves the entry out: a folder left out is not entered.
     bool LeftOut(const DirEntry& entry) const {
+        if (entry.kind == EntryKind::Other || m_filter.excludes.empty())
+            return LeftOut(entry, {});
+        // The path below the folder scanned, without its leading separator.
+        std::string relative = m_path.substr(std::min(m_path.size(), m_startLength + 1));
+        if (!relative.empty())
+            relative.push_back(m_catalogue.Separator());
+        relative.append(entry.name);
+        return LeftOut(entry, relative);
+    }
+    bool LeftOut(const DirEntry& entry, const std::string& relative) const {
         if (entry.kind == EntryKind::File && (entry.size < m_filter.minSize || entry.size > m_filter.maxSize))
             return true;
         if (entry.kind == EntryKind::Folder && m_filter.oneFileSystem && entry.identity.Known() &&
@@ -148,15 +164,27 @@ private:
             return true;
         if (entry.kind == EntryKind::Other || m_filter.excludes.empty())
             return false;
-        // The path below the folder scanned, without its leading separator.
-        std::string relative = m_path.substr(std::min(m_path.size(), m_startLength + 1));
-        if (!relative.empty())
-            relative.push_back(m_catalogue.Separator());
-        relative.append(entry.name);
         const char separator = m_catalogue.Separator();
         return std::any_of(m_filter.excludes.begin(), m_filter.excludes.end(), [&](const std::string& pattern) {
             return GlobMatches(pattern, entry.name, separator) || GlobMatches(pattern, relative, separator);
         });
+    }
+
+    // Lists a folder for the walk, and starts reading ahead once the listings show a disk being
+    // waited for (where the file system lists from several threads at once).
+    FolderListing ListFolder(FolderHandle& folder) {
+        FolderListing listing = m_fs.ListInSteps(folder, m_between);
+        m_listed += listing.entries.size();
+        m_listingsFromDisk += listing.fromDisk ? 1 : 0;
+        if (m_readAhead) {
+            m_readAhead->Walked(listing.entries.size());
+        } else if (!m_stack.empty() && m_fs.ListsInParallel() && m_listingsFromDisk >= kListingsFromDisk) {
+            m_readAhead = std::make_unique<FolderReadAhead>(
+                m_fs, m_stack.front().handle,
+                [this](const DirEntry& entry, const std::string& relative) { return !LeftOut(entry, relative); },
+                kReadAheadThreads, m_listed);
+        }
+        return listing;
     }
 
     // Opens the subfolder through the folder on top of the stack, lists it and puts it on the stack.
@@ -172,7 +200,7 @@ private:
             folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
         FolderListing listing;
         if (folder)
-            listing = m_fs.ListInSteps(*folder, m_between);
+            listing = ListFolder(*folder);
         if (!folder || (listing.error && listing.entries.empty())) {
             ++m_report.foldersSkipped;
             m_report.problems.push_back({m_path, folder ? listing.error : error});
@@ -224,6 +252,9 @@ private:
     static constexpr std::size_t kLargestBlock = (std::size_t{4} << 20) / sizeof(FileEntry);
     std::vector<std::vector<FileEntry>> m_found;  // this scan's files, in order, not yet in the catalogue
     std::vector<Level> m_stack;
+    std::size_t m_listed = 0;            // entries in the walk's own listings
+    std::size_t m_listingsFromDisk = 0;  // of them
+    std::unique_ptr<FolderReadAhead> m_readAhead;  // once the walk waits for a disk
     std::string m_path;          // the full text of the folder on top of the stack
     std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
 };

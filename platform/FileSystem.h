@@ -49,6 +49,9 @@ struct FolderListing {
     // before the failure are still here.
     std::vector<DirEntry> entries;
     std::error_code error;
+    // The listing waited for the disk: what it read was not all in the system's caches. Only
+    // where the system tells (POSIX); false elsewhere.
+    bool fromDisk = false;
 };
 
 struct FileStatus {
@@ -184,6 +187,10 @@ public:
     // True when OpenRead and the reads of the files it opened may be called from several threads
     // at once (each file read by one thread at a time).
     virtual bool ReadsInParallel() const { return false; }
+    // True when folders may be opened (OpenSubfolder) and listed from several threads at once,
+    // each listing on a handle of its own. A wrapper that watches calls leaves it false, so that it
+    // sees them all from the thread that scans.
+    virtual bool ListsInParallel() const { return false; }
     // A folder text (with or without a trailing separator) that names a root: "/" or "C:\".
     virtual bool IsRoot(std::string_view folder) const = 0;
 
