@@ -87,10 +87,15 @@ std::string Narrow(std::wstring_view text) {
 
 std::wstring Widen(std::string_view text) {
     std::wstring out;
+    WidenInto(out, text);
+    return out;
+}
+
+void WidenInto(std::wstring& out, std::string_view text) {
+    out.clear();
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();)
         AppendUtf16(out, DecodeAt(text, pos));
-    return out;
 }
 
 }  // namespace zwf::win32

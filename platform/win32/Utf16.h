@@ -14,5 +14,7 @@ std::string Narrow(std::wstring_view text);
 // The reverse of Narrow. Bytes that are not UTF-8 (which no name from Narrow contains, but a
 // caller's text might) become U+FFFD each, so any text can be shown.
 std::wstring Widen(std::string_view text);
+// Widen into a buffer of the caller's, which it replaces: one buffer serves many texts.
+void WidenInto(std::wstring& out, std::string_view text);
 
 }  // namespace zwf::win32

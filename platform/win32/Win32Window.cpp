@@ -25,6 +25,12 @@ constexpr wchar_t kClassName[] = L"Zwillingsfeger.Hauptfenster";
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 // Painting more often than the screen refreshes would only slow the work down.
 constexpr auto kPaintInterval = std::chrono::milliseconds(16);
+// A list box being filled gives the window a turn after this much filling, looking at the clock
+// after every kLinesPerLook lines (a tenth of a millisecond's worth under Wine); it shows the lines
+// it has so far this often.
+constexpr auto kFillTurnInterval = std::chrono::milliseconds(5);
+constexpr std::size_t kLinesPerLook = 64;
+constexpr auto kFillPaintInterval = std::chrono::milliseconds(100);
 
 class Win32Window final : public Window {
 public:
@@ -56,20 +62,7 @@ public:
         const std::wstring line = Widen(text);
         SendToList(id, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(line.c_str()));
     }
-    void SetLines(int id, TextLines lines) override {
-        HWND list = ListBox(id);
-        if (!list)
-            return;
-        // The list box takes its memory once and is painted once, not after every line.
-        ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-        ::SendMessageW(list, LB_INITSTORAGE, lines.Size(), static_cast<LPARAM>(lines.Bytes() * sizeof(wchar_t)));
-        for (std::size_t i = 0; i < lines.Size(); ++i)
-            ::SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                           reinterpret_cast<LPARAM>(Widen(lines[i]).c_str()));
-        ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(list, nullptr, TRUE);
-    }
+    void SetLines(int id, TextLines lines) override;
     void Empty(int id) override { SendToList(id, LB_RESETCONTENT, 0, 0); }
     void SetText(int id, std::string_view text) override {
         const ControlSpec* spec = Spec(id);
@@ -99,6 +92,7 @@ private:
     void Report(WindowEvent event);
     enum class Painting : bool { Later, Now };
     void PumpWhileBusy(Painting painting = Painting::Now);
+    void TurnWhileFilling(HWND list, std::chrono::steady_clock::time_point& nextListPaint);
 
     const ControlSpec* Spec(int id) const {
         for (const ControlSpec& spec : m_controls)
@@ -254,6 +248,57 @@ void Win32Window::ShowMessage(std::string_view caption, std::string_view text) {
     ::MessageBoxW(m_window ? m_window : ::GetForegroundWindow(), Widen(text).c_str(), Widen(caption).c_str(),
                   MB_OK);
     m_modal = false;
+}
+
+// A list of a million lines takes seconds to fill under Wine. Once the filling has taken a while,
+// the window gets its turns as during long work, and the fill becomes work if it was none: input
+// meanwhile is dropped, never acted on later. Whenever another program asks, the list holds the
+// first of the new lines, its count and texts agreeing, and none of the lines before.
+void Win32Window::SetLines(int id, TextLines lines) {
+    HWND list = ListBox(id);
+    if (!list)
+        return;
+    using Clock = std::chrono::steady_clock;
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    // The list box takes its memory once and is not painted after every line.
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list, LB_INITSTORAGE, lines.Size(), static_cast<LPARAM>(lines.Bytes() * sizeof(wchar_t)));
+    bool ownWork = false;
+    Clock::time_point nextTurn = Clock::now() + kFillTurnInterval;
+    Clock::time_point nextListPaint{};
+    std::wstring line;
+    for (std::size_t i = 0; i < lines.Size(); ++i) {
+        win32::WidenInto(line, lines[i]);
+        ::SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(line.c_str()));
+        if ((i + 1) % kLinesPerLook != 0 || Clock::now() < nextTurn)
+            continue;
+        if (!m_busy) {
+            BeginWork();
+            ownWork = true;
+        }
+        TurnWhileFilling(list, nextListPaint);
+        nextTurn = Clock::now() + kFillTurnInterval;
+    }
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+    if (ownWork)
+        EndWork();
+}
+
+// While its painting is off, the list box drops what it is asked to paint; so it is painted whole,
+// with the lines it has, in the turn that switches its painting on.
+void Win32Window::TurnWhileFilling(HWND list, std::chrono::steady_clock::time_point& nextListPaint) {
+    const auto now = std::chrono::steady_clock::now();
+    const bool painting = now >= nextListPaint;
+    if (painting) {
+        nextListPaint = now + kFillPaintInterval;
+        ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(list, nullptr, TRUE);
+        m_nextPaint = {};
+    }
+    KeepAlive();
+    if (painting)
+        ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
 }
 
 void Win32Window::BeginWork() {

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
 #include "app/Layout.h"
 #include "platform/win32/Win32Window.h"
 #include "platform/win32/MessageFilter.h"
@@ -300,6 +306,54 @@ TEST_F(Win32WindowTest, DuringWorkTheWindowPaintsAndOnlyTheFrameTakesInput) {
         const MSG message{main, c.message, c.wParam, 0, 0, {}};
         EXPECT_EQ(win32::ClassifyWhileBusy(message), c.expected) << "message " << c.message;
     }
+}
+
+// Filling a long list, the window answers another thread's questions while only part of the lines
+// are in, every answer agreeing with the new lines; a click that came meanwhile is dropped, as
+// during work, even though the fill was no work of the program's.
+TEST_F(Win32WindowTest, ALongFillAnswersQuestionsMeanwhileAndDropsTheInput) {
+    constexpr int kLines = 100000;
+    HWND list = Item(ctl::kAllFilesList);
+    window->AppendLine(ctl::kAllFilesList, "alt");
+    window->AppendLine(ctl::kGroupList, "a");
+    window->AppendLine(ctl::kGroupList, "b");
+    TextLines lines;
+    for (int i = 0; i < kLines; ++i)
+        lines.Append("z" + std::to_string(i));
+    std::atomic<bool> stop{false}, done{false};
+    std::vector<std::pair<int, std::wstring>> answers;  // the count, and the text of the last line
+    std::thread asker([&] {
+        while (!stop) {
+            DWORD_PTR count = 0;
+            wchar_t text[32] = {};
+            DWORD_PTR length = 0;
+            if (::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count) && count > 0 &&
+                ::SendMessageTimeoutW(list, LB_GETTEXTLEN, count - 1, 0, SMTO_NORMAL, 5000, &length) &&
+                length < 32 &&
+                ::SendMessageTimeoutW(list, LB_GETTEXT, count - 1, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                                      5000, &length))
+                answers.emplace_back(static_cast<int>(count), text);
+            ::Sleep(1);
+        }
+        done = true;
+    });
+    ClickLine(ctl::kGroupList, 1);
+    window->SetLines(ctl::kAllFilesList, lines);
+    stop = true;
+    for (MSG message{}; !done; ::Sleep(1))  // its last question may wait for an answer
+        ::PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    asker.join();
+    int partial = 0;
+    for (const auto& [count, text] : answers) {
+        // A fill that began between the two questions leaves the line its place's new one.
+        EXPECT_TRUE(text == L"z" + std::to_wstring(count - 1) || (count == 1 && text == L"alt"))
+            << count << " lines, the last " << Narrow(text);
+        partial += count > 1 && count < kLines;
+    }
+    EXPECT_GT(partial, 0) << "no answer came while the list was filling";
+    EXPECT_EQ(window->LineCount(ctl::kAllFilesList), kLines);
+    EXPECT_EQ(Drain().kind, Kind::Other);
+    EXPECT_EQ(window->SelectedLine(ctl::kGroupList), -1);
 }
 
 TEST_F(Win32WindowTest, ProgressBarIsASmoothCommonControlInTheSearchButtonsPlace) {
