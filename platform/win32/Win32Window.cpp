@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <utility>
@@ -59,8 +60,12 @@ public:
             SendToList(id, LB_DELETESTRING, index, 0);
     }
     void AppendLine(int id, std::string_view text) override {
+        HWND list = ListBox(id);
+        if (!list)
+            return;
+        HoldPainting(list);
         const std::wstring line = Widen(text);
-        SendToList(id, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(line.c_str()));
+        ::SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(line.c_str()));
     }
     void SetLines(int id, TextLines lines) override;
     void Empty(int id) override { SendToList(id, LB_RESETCONTENT, 0, 0); }
@@ -93,6 +98,20 @@ private:
     enum class Painting : bool { Later, Now };
     void PumpWhileBusy(Painting painting = Painting::Now);
     void TurnWhileFilling(HWND list, std::chrono::steady_clock::time_point& nextListPaint);
+    // Under Wine a list box updates its scroll bar after every line it is given, milliseconds
+    // each: lines appended one by one are painted once the window next handles its messages.
+    void HoldPainting(HWND list) {
+        if (std::find(m_paintingHeld.begin(), m_paintingHeld.end(), list) != m_paintingHeld.end())
+            return;
+        ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        m_paintingHeld.push_back(list);
+    }
+    void ResumePainting() {
+        for (HWND list : std::exchange(m_paintingHeld, {})) {
+            ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+            ::InvalidateRect(list, nullptr, TRUE);
+        }
+    }
 
     const ControlSpec* Spec(int id) const {
         for (const ControlSpec& spec : m_controls)
@@ -121,6 +140,7 @@ private:
     bool m_closeDeferred = false;        // a close request came while busy
     bool m_turnOwed = true;              // after start and after each control event (see Window)
     std::chrono::steady_clock::time_point m_nextPaint{};  // while busy
+    std::vector<HWND> m_paintingHeld;                     // list boxes given lines since the last look
 };
 
 bool Win32Window::Open(std::string_view title) {
@@ -221,6 +241,7 @@ WindowEvent Win32Window::WaitEvent() {
     // Cleared before the wait: messages sent to the window are handled inside it, and a click
     // sent that way is an event too.
     m_event.reset();
+    ResumePainting();
     MSG message{};
     if (::GetMessageW(&message, nullptr, 0, 0) <= 0)
         return {WindowEvent::Kind::Close, -1, WindowEvent::Action::None};
@@ -235,6 +256,7 @@ WindowEvent Win32Window::WaitEvent() {
 }
 
 std::string Win32Window::ChooseFolder(std::string_view title, std::string_view initialFolder) {
+    ResumePainting();
     m_modal = true;
     std::string chosen = win32::BrowseForFolder(m_window ? m_window : ::GetForegroundWindow(), title,
                                                 initialFolder);
@@ -243,6 +265,7 @@ std::string Win32Window::ChooseFolder(std::string_view title, std::string_view i
 }
 
 void Win32Window::ShowMessage(std::string_view caption, std::string_view text) {
+    ResumePainting();
     m_modal = true;
     // Once the main window is gone, the box belongs to whatever is in the foreground.
     ::MessageBoxW(m_window ? m_window : ::GetForegroundWindow(), Widen(text).c_str(), Widen(caption).c_str(),
@@ -259,6 +282,7 @@ void Win32Window::SetLines(int id, TextLines lines) {
     if (!list)
         return;
     using Clock = std::chrono::steady_clock;
+    std::erase(m_paintingHeld, list);  // its painting is this fill's to switch now
     ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
     // The list box takes its memory once and is not painted after every line.
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
@@ -332,6 +356,7 @@ void Win32Window::EndWork() {
 }
 
 void Win32Window::PumpWhileBusy(Painting painting) {
+    ResumePainting();
     // Without a filter PeekMessage returns every kind; sent messages are answered either way.
     const UINT which = painting == Painting::Now ? 0 : PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
     MSG message{};
@@ -366,6 +391,7 @@ void Win32Window::ShowProgressBar(bool shown) {
 }
 
 void Win32Window::Close() {
+    m_paintingHeld.clear();
     if (m_window)
         ::DestroyWindow(m_window);
     m_window = nullptr;

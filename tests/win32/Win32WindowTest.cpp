@@ -308,6 +308,19 @@ TEST_F(Win32WindowTest, DuringWorkTheWindowPaintsAndOnlyTheFrameTakesInput) {
     }
 }
 
+// Lines appended one by one reach the scroll bar, and are painted, once the window next handles
+// its messages (Wine would update the list after every line, milliseconds each).
+TEST_F(Win32WindowTest, LinesAppendedOneByOneReachTheScrollBarByTheNextWait) {
+    for (int i = 0; i < 200; ++i)
+        window->AppendLine(ctl::kMemberList, "Zeile " + std::to_string(i));
+    Drain();
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE;
+    ASSERT_TRUE(::GetScrollInfo(Item(ctl::kMemberList), SB_VERT, &info));
+    EXPECT_EQ(info.nMax, 199);
+}
+
 // Filling a long list, the window answers another thread's questions while only part of the lines
 // are in, every answer agreeing with the new lines; a click that came meanwhile is dropped, as
 // during work, even though the fill was no work of the program's.
