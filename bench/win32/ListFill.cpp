@@ -1,7 +1,7 @@
 // How long the Win32 window is held while a list box is filled with N lines ("s0000123.bin (37)"):
 // through SetLines, once outside work and once inside it (as the add and the search fill their
-// lists), and line by line as before (Empty, then AppendLine for each) for at most the first
-// 2,000 lines, which under Wine already take seconds.
+// lists), and line by line (Empty, then AppendLine for each, as the member list is filled) for at
+// most the first 2,000 lines.
 // While SetLines runs, a second thread asks the list what a screen reader asks, one question
 // after the other with 5 ms between: its count, then the text of its last line. It prints the
 // longest answer, how many answers came while only part of the lines were in, and how many
