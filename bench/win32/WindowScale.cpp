@@ -6,7 +6,9 @@
 // The program's window and commands are the real ones; only the folder dialog and the message
 // boxes are scripted (a message other than the credits is printed).
 //   WindowScale.exe FOLDER...   (under Wine: bench/scale_wine.sh)
-// With ZWF_SCALE_TRACE set, each wait of more than 50 ms goes to stderr, with when it was asked.
+// With ZWF_SCALE_TRACE set, each wait of more than 50 ms goes to stderr, with when it was asked,
+// and so do the program's own pauses of more than 40 ms during work (the time from one KeepAlive
+// to the next, and a KeepAlive or a SetLines that took that long).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -87,7 +89,12 @@ public:
     void RemoveLine(int id, int index) override { m_window.RemoveLine(id, index); }
     void AppendLine(int id, std::string_view text) override { m_window.AppendLine(id, text); }
     void Empty(int id) override { m_window.Empty(id); }
-    void SetLines(int id, zwf::TextLines lines) override { m_window.SetLines(id, std::move(lines)); }
+    void SetLines(int id, zwf::TextLines lines) override {
+        const std::size_t count = lines.Size();
+        Paused("SetLines");
+        Timed("SetLines", [&] { m_window.SetLines(id, std::move(lines)); }, count);
+        m_lastAlive = Clock::now();  // it keeps the window alive itself
+    }
     void SetText(int id, std::string_view text) override { m_window.SetText(id, text); }
     std::string ChooseFolder(std::string_view, std::string_view) override {
         return m_added < m_folders.size() ? m_folders[m_added++] : std::string();
@@ -96,9 +103,21 @@ public:
         if (caption != zwf::texts::kCreditsCaption)
             std::printf("message: %.*s\n", static_cast<int>(text.size()), text.data());
     }
-    void BeginWork() override { m_window.BeginWork(); }
-    void KeepAlive() override { m_window.KeepAlive(); }
-    void EndWork() override { m_window.EndWork(); }
+    void BeginWork() override {
+        m_window.BeginWork();
+        m_working = true;
+        m_lastAlive = Clock::now();
+    }
+    void KeepAlive() override {
+        Paused("KeepAlive");
+        Timed("KeepAlive", [&] { m_window.KeepAlive(); });
+        m_lastAlive = Clock::now();
+    }
+    void EndWork() override {
+        Paused("EndWork");
+        m_working = false;
+        m_window.EndWork();
+    }
     void ShowProgressBar(bool shown) override { m_window.ShowProgressBar(shown); }
     void SetProgress(int percent) override { m_window.SetProgress(percent); }
     void Close() override { m_window.Close(); }
@@ -129,6 +148,26 @@ public:
     }
 
 private:
+    static constexpr auto kLongPause = std::chrono::milliseconds(40);
+
+    // The window handled nothing since the last KeepAlive during work.
+    void Paused(const char* until) {
+        const Clock::time_point now = Clock::now();
+        if (m_trace && m_working && now - m_lastAlive > kLongPause)
+            std::fprintf(stderr, "no KeepAlive for %.0f ms from %.0f ms until %s\n",
+                         Milliseconds(now - m_lastAlive).count(), Milliseconds(m_lastAlive - g_start).count(), until);
+    }
+
+    template <class Call>
+    void Timed(const char* what, Call call, std::size_t lines = 0) {
+        const Clock::time_point start = Clock::now();
+        call();
+        const Clock::duration took = Clock::now() - start;
+        if (m_trace && took > kLongPause)
+            std::fprintf(stderr, "%s %zu took %.0f ms from %.0f ms\n", what, lines, Milliseconds(took).count(),
+                         Milliseconds(start - g_start).count());
+    }
+
     // A step's longest answer counts until the next click: what the window does once it is idle
     // again (painting a list of a million lines) is part of the step.
     void Report(const char* what) {
@@ -137,7 +176,7 @@ private:
     }
     void Click(int id) {
         m_asker->Take();
-        if (std::getenv("ZWF_SCALE_TRACE"))
+        if (m_trace)
             std::fprintf(stderr, "click at %.0f ms\n", Milliseconds(Clock::now() - g_start).count());
         m_clickedId = id;
         m_clicked = Clock::now();
@@ -170,6 +209,9 @@ private:
     double m_took = 0;
     std::thread m_clicker;
     std::atomic<bool> m_woken{false};
+    const bool m_trace = std::getenv("ZWF_SCALE_TRACE") != nullptr;
+    bool m_working = false;
+    Clock::time_point m_lastAlive{};
 };
 
 }  // namespace
