@@ -63,7 +63,8 @@ public:
     virtual void AppendLine(int id, std::string_view text) = 0;
     virtual void Empty(int id) = 0;  // all lines go, and no line is selected
     // The lines replace all the list box had, and no line is selected: Empty and an AppendLine
-    // for each, in one step that stays quick for a million lines.
+    // for each, in one step that stays quick for a million lines. A window that takes long to
+    // fill a list gives other programs their turns meanwhile, as during work (input is dropped).
     virtual void SetLines(int id, TextLines lines) {
         Empty(id);
         for (std::size_t i = 0; i < lines.Size(); ++i)
