@@ -8,7 +8,12 @@
 #include "detect/FindDuplicates.h"
 #include "views/LineTexts.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <new>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -35,6 +40,48 @@ void ShowAgain(Session& session, int mode) {
                            CountLabel(files ? texts::kAllFiles : texts::kSameContent, count));
 }
 
+// Scans the folder on a thread of its own while this one keeps the window alive and shows each
+// count the scan reports, in order: a listing or an examination that waits long for a disk or a
+// network share then never holds the window. Whatever the scan throws is thrown here, once it
+// has ended.
+void ScanKeepingAlive(Session& session, const std::string& folder, const std::function<void(std::size_t)>& shown) {
+    std::mutex mutex;
+    std::condition_variable reported;
+    std::vector<std::size_t> counts;
+    bool done = false;
+    std::exception_ptr failure;
+    std::jthread scanner([&] {
+        try {
+            ScanFolder(session.catalogue, session.fileSystem, folder, [&](std::size_t found) {
+                std::lock_guard lock(mutex);
+                counts.push_back(found);
+                reported.notify_one();
+            });
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        std::lock_guard lock(mutex);
+        done = true;
+        reported.notify_one();
+    });
+    for (bool finished = false; !finished;) {
+        std::vector<std::size_t> taken;
+        {
+            std::unique_lock lock(mutex);
+            reported.wait_for(lock, std::chrono::milliseconds(2), [&] { return done || !counts.empty(); });
+            taken = std::exchange(counts, {});
+            finished = done;
+        }
+        for (std::size_t found : taken)
+            shown(found);
+        if (taken.empty())
+            KeepAliveIfDue(session);
+    }
+    scanner.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 }  // namespace
 
 void AddFolder(Session& session) {
@@ -46,7 +93,7 @@ void AddFolder(Session& session) {
         return;
     try {
         WorkScope work(session.window);
-        ScanFolder(catalogue, session.fileSystem, catalogue.lastFolder, [&](std::size_t found) {
+        ScanKeepingAlive(session, catalogue.lastFolder, [&](std::size_t found) {
             if (!session.pacer.Due())
                 return;
             session.window.SetText(ctl::kAllFilesLabel, CountLabel(texts::kAllFiles, before.files + found));
