@@ -6,7 +6,8 @@
 // and answered there the way a screen reader's question is: when the window next handles its
 // events.
 //   zwf_window_scale FOLDER...   (needs a display; QT_QPA_PLATFORM=offscreen will do)
-// With ZWF_SCALE_TRACE set, each wait of more than 50 ms goes to stderr, with when it was asked.
+// With ZWF_SCALE_TRACE set, each wait of more than 25 ms goes to stderr, with when it was asked,
+// and so does each event the window's thread took more than 15 ms to handle.
 #include <QApplication>
 #include <QEvent>
 #include <QPushButton>
@@ -34,6 +35,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::duration<double, std::milli>;
+const Clock::time_point kStart = Clock::now();  // the times traced count from here
 
 // A question: answered when the window's thread handles it.
 class Question final : public QEvent {
@@ -66,8 +68,8 @@ private:
                 if (m_stop)
                     return;  // the window has stopped answering
             const double waited = Milliseconds(Clock::now() - asked).count();
-            if (waited > 50 && std::getenv("ZWF_SCALE_TRACE"))
-                std::fprintf(stderr, "waited %.0f ms from %.0f ms\n", waited, Milliseconds(asked - m_start).count());
+            if (waited > 25 && std::getenv("ZWF_SCALE_TRACE"))
+                std::fprintf(stderr, "waited %.0f ms from %.0f ms\n", waited, Milliseconds(asked - kStart).count());
             double longest = m_longest.load();
             while (waited > longest && !m_longest.compare_exchange_weak(longest, waited)) {
             }
@@ -78,14 +80,29 @@ private:
     QObject* m_window;
     std::atomic<bool> m_stop{false};
     std::atomic<double> m_longest{0};
-    Clock::time_point m_start = Clock::now();
     std::thread m_thread;
 };
 
 }  // namespace
 
+// Times every event the window's thread handles.
+class TimedApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        const Clock::time_point begun = Clock::now();
+        const int type = event->type();
+        const bool handled = QApplication::notify(receiver, event);
+        const double took = Milliseconds(Clock::now() - begun).count();
+        if (took > 15 && std::getenv("ZWF_SCALE_TRACE"))
+            std::fprintf(stderr, "event %d to a %s took %.0f ms from %.0f ms\n", type,
+                         receiver->metaObject()->className(), took, Milliseconds(begun - kStart).count());
+        return handled;
+    }
+};
+
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+    TimedApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const std::vector<std::string> folders(argv + 1, argv + argc);
     if (folders.empty()) {
