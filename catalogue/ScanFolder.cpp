@@ -1,12 +1,17 @@
 #include "catalogue/ScanFolder.h"
 
 #include <algorithm>
+#include <deque>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "catalogue/Glob.h"
+#include "catalogue/ListingsAhead.h"
 #include "catalogue/ReadAhead.h"
 
 namespace zwf {
@@ -21,6 +26,10 @@ constexpr std::size_t kHeldFolders = 32;
 constexpr std::size_t kListingsFromDisk = 8;
 constexpr unsigned kReadAheadThreads = 6;
 
+// Subfolders listed on other threads before the walk reaches them, where the file system lists
+// from several threads at once: at most this many, listed ahead or waiting to be.
+constexpr std::size_t kListedAhead = 16;
+
 // One folder being walked: its listing, read once, how far the walk has come in it, and the
 // folder itself held open while the walk may still need to enter its subfolders.
 struct Level {
@@ -29,6 +38,8 @@ struct Level {
     std::size_t next = 0;
     std::shared_ptr<FolderHandle> handle;  // shared with the read-ahead
     std::size_t pathLength = 0;  // of its full text, the start of the walk's path
+    std::size_t askedUpTo = 0;   // entries before it were looked at for listing ahead
+    std::deque<std::pair<std::size_t, ListingsAhead::Ticket>> asked;  // by entry, in entry order
 };
 
 std::string_view WithoutTrailingSeparator(std::string_view folder, char separator) {
@@ -65,8 +76,10 @@ public:
         m_startVolume = start->Identity().volume;
         m_path = text;
         m_startLength = m_path.size();
-        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(start), m_path.size()});
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(start), m_path.size(), 0, {}});
+        AskAhead();
         Descend();
+        m_listingsAhead.reset();
         m_readAhead.reset();
         Publish();
         if (m_progress)
@@ -81,12 +94,21 @@ private:
             if (current.next == current.entries.size()) {
                 m_stack.pop_back();
                 m_heldFrom = std::min(m_heldFrom, m_stack.size());
-                if (!m_stack.empty())
+                if (!m_stack.empty()) {
                     m_path.resize(m_stack.back().pathLength);
+                    AskAhead();
+                }
                 continue;
             }
+            std::optional<ListingsAhead::Ticket> ticket;
+            if (!current.asked.empty() && current.asked.front().first == current.next) {
+                ticket = current.asked.front().second;
+                current.asked.pop_front();
+            }
             DirEntry& entry = current.entries[current.next++];
-            if (LeftOut(entry)) {
+            if (LeftOutIn(entry, m_path.size())) {
+                if (ticket)
+                    m_listingsAhead->Take(*ticket, {});  // not the case: the same filter asked for it
                 ++m_report.filteredOut;
                 continue;
             }
@@ -98,7 +120,7 @@ private:
                 break;
             case EntryKind::Folder:
                 // Enter() may move the stack: `current` is not used after it.
-                if (Enter(entry) && m_progress)
+                if (Enter(entry, ticket) && m_progress)
                     m_progress(m_report.filesAdded);  // slow folders with few files still show life
                 break;
             case EntryKind::Other:
@@ -145,12 +167,14 @@ private:
         m_found.clear();
     }
 
-    // Whether the filter leaves the entry out: a folder left out is not entered.
-    bool LeftOut(const DirEntry& entry) const {
+    // Whether the filter leaves out the entry of the folder whose full text is m_path's first
+    // folderLength characters: a folder left out is not entered.
+    bool LeftOutIn(const DirEntry& entry, std::size_t folderLength) const {
         if (entry.kind == EntryKind::Other || m_filter.excludes.empty())
             return LeftOut(entry, {});
         // The path below the folder scanned, without its leading separator.
-        std::string relative = m_path.substr(std::min(m_path.size(), m_startLength + 1));
+        const std::size_t from = std::min(folderLength, m_startLength + 1);
+        std::string relative = m_path.substr(from, folderLength - from);
         if (!relative.empty())
             relative.push_back(m_catalogue.Separator());
         relative.append(entry.name);
@@ -170,10 +194,16 @@ private:
         });
     }
 
-    // Lists a folder for the walk, and starts reading ahead once the listings show a disk being
-    // waited for (where the file system lists from several threads at once).
+    // Lists a folder for the walk.
     FolderListing ListFolder(FolderHandle& folder) {
         FolderListing listing = m_fs.ListInSteps(folder, m_between);
+        Count(listing);
+        return listing;
+    }
+
+    // Counts a listing the walk takes, and starts reading ahead once the listings show a disk
+    // being waited for (where the file system lists from several threads at once).
+    void Count(const FolderListing& listing) {
         m_listed += listing.entries.size();
         m_listingsFromDisk += listing.fromDisk ? 1 : 0;
         if (m_readAhead) {
@@ -184,11 +214,47 @@ private:
                 [this](const DirEntry& entry, const std::string& relative) { return !LeftOut(entry, relative); },
                 kReadAheadThreads, m_listed);
         }
-        return listing;
     }
 
-    // Opens the subfolder through the folder on top of the stack, lists it and puts it on the stack.
-    bool Enter(const DirEntry& entry) {
+    // Asks for the subfolders the walk reaches next to be listed ahead, as far as there is room:
+    // those of the folder on top of the stack first, then those of the folders below it. A level
+    // whose handle was dropped (a deep tree) asks for none.
+    void AskAhead() {
+        if (!m_fs.ListsInParallel())
+            return;
+        if (!m_listingsAhead)
+            m_listingsAhead = std::make_unique<ListingsAhead>(m_fs, ListingThreads(), kListedAhead);
+        std::size_t room = m_listingsAhead->Room();
+        std::vector<ListingsAhead::Request> requests;
+        std::vector<std::pair<std::size_t, std::size_t>> places;  // level, entry
+        for (std::size_t level = m_stack.size(); level-- > 0 && room > 0;) {
+            Level& folder = m_stack[level];
+            if (!folder.handle)
+                continue;
+            folder.askedUpTo = std::max(folder.askedUpTo, folder.next);
+            for (; folder.askedUpTo < folder.entries.size() && room > 0; ++folder.askedUpTo) {
+                const DirEntry& entry = folder.entries[folder.askedUpTo];
+                if (entry.kind != EntryKind::Folder || LeftOutIn(entry, folder.pathLength))
+                    continue;
+                requests.push_back({folder.handle, entry.name, entry.identity});
+                places.emplace_back(level, folder.askedUpTo);
+                --room;
+            }
+        }
+        if (requests.empty())
+            return;
+        const std::vector<ListingsAhead::Ticket> tickets = m_listingsAhead->Ask(std::move(requests));
+        for (std::size_t k = 0; k < tickets.size(); ++k)
+            m_stack[places[k].first].asked.emplace_back(places[k].second, tickets[k]);
+    }
+
+    static unsigned ListingThreads() {
+        return std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
+    }
+
+    // Opens the subfolder through the folder on top of the stack, lists it and puts it on the
+    // stack; or takes it so opened and listed ahead, with ticket.
+    bool Enter(const DirEntry& entry, std::optional<ListingsAhead::Ticket> ticket) {
         const FolderId parent = m_stack.back().id;
         const std::size_t parentLength = m_path.size();
         m_path.push_back(m_catalogue.Separator());
@@ -196,11 +262,19 @@ private:
 
         std::error_code error;
         std::unique_ptr<FolderHandle> folder;
-        if (FolderHandle* parentHandle = TopHandle(error))
-            folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
         FolderListing listing;
-        if (folder)
-            listing = ListFolder(*folder);
+        if (ticket) {
+            ListingsAhead::Listed listed = m_listingsAhead->Take(*ticket, m_between);
+            folder = std::move(listed.folder);
+            error = listed.error;
+            listing = std::move(listed.listing);
+            Count(listing);
+        } else {
+            if (FolderHandle* parentHandle = TopHandle(error))
+                folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
+            if (folder)
+                listing = ListFolder(*folder);
+        }
         if (!folder || (listing.error && listing.entries.empty())) {
             ++m_report.foldersSkipped;
             m_report.problems.push_back({m_path, folder ? listing.error : error});
@@ -210,9 +284,10 @@ private:
         if (listing.error)
             m_report.problems.push_back({m_path, listing.error});
         const FolderId id = m_catalogue.folders.Intern(parent, entry.name, folder->Identity());
-        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(folder), m_path.size()});
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(folder), m_path.size(), 0, {}});
         while (m_stack.size() - m_heldFrom > kHeldFolders)
             m_stack[m_heldFrom++].handle.reset();
+        AskAhead();
         return true;
     }
 
@@ -257,6 +332,7 @@ private:
     std::unique_ptr<FolderReadAhead> m_readAhead;  // once the walk waits for a disk
     std::string m_path;          // the full text of the folder on top of the stack
     std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
+    std::unique_ptr<ListingsAhead> m_listingsAhead;  // last: stopped before the stack goes
 };
 
 }  // namespace

@@ -1,0 +1,112 @@
+#include "catalogue/ListingsAhead.h"
+
+#include <chrono>
+#include <utility>
+
+namespace zwf {
+
+ListingsAhead::ListingsAhead(FileSystem& fileSystem, unsigned threads, std::size_t most)
+    : m_fs(fileSystem), m_most(most) {
+    for (unsigned t = 0; t < threads; ++t)
+        m_threads.emplace_back([this] { Serve(); });
+}
+
+ListingsAhead::~ListingsAhead() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_threads.clear();  // joins; a listing in progress stops at its next step
+}
+
+std::size_t ListingsAhead::Room() {
+    std::lock_guard lock(m_mutex);
+    return m_jobs.size() < m_most ? m_most - m_jobs.size() : 0;
+}
+
+std::vector<ListingsAhead::Ticket> ListingsAhead::Ask(std::vector<Request> requests) {
+    std::vector<Ticket> tickets;
+    tickets.reserve(requests.size());
+    {
+        std::lock_guard lock(m_mutex);
+        for (Request& request : requests) {
+            tickets.push_back(m_next);
+            m_jobs.emplace(m_next++, std::make_unique<Job>(Job{std::move(request), {}, {}}));
+        }
+        m_due.insert(m_due.end(), tickets.rbegin(), tickets.rend());
+    }
+    m_wake.notify_all();
+    return tickets;
+}
+
+ListingsAhead::Listed ListingsAhead::Take(Ticket ticket, const std::function<void()>& between) {
+    std::unique_ptr<Job> job;
+    {
+        std::unique_lock lock(m_mutex);
+        Job& asked = *m_jobs.at(ticket);
+        if (!asked.started) {
+            asked.started = true;  // left on m_due, where the threads pass over it
+            lock.unlock();
+            Run(asked, between);
+            lock.lock();
+        }
+        while (!m_done.wait_for(lock, std::chrono::milliseconds(20), [&] { return asked.done; })) {
+            if (between) {
+                lock.unlock();
+                between();
+                lock.lock();
+            }
+        }
+        job = std::move(m_jobs.at(ticket));
+        m_jobs.erase(ticket);
+    }
+    if (job->failure)
+        std::rethrow_exception(job->failure);
+    return std::move(job->result);
+}
+
+void ListingsAhead::Serve() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_due.empty(); });
+        if (m_stopping)
+            return;
+        const Ticket ticket = m_due.back();
+        m_due.pop_back();
+        const auto found = m_jobs.find(ticket);
+        if (found == m_jobs.end() || found->second->started)
+            continue;  // taken by the scan itself
+        Job& job = *found->second;
+        job.started = true;
+        lock.unlock();
+        Run(job, [this] {
+            if (std::lock_guard guard(m_mutex); m_stopping)
+                throw Stopped{};
+        });
+        lock.lock();
+    }
+}
+
+// Opens and lists the folder as the scan does, and marks the job done.
+void ListingsAhead::Run(Job& job, const std::function<void()>& between) {
+    try {
+        Request& request = job.request;
+        job.result.folder = m_fs.OpenSubfolder(*request.parent, request.name, request.identity, job.result.error);
+        request.parent.reset();
+        if (job.result.folder) {
+            job.result.listing = m_fs.ListInSteps(*job.result.folder, between);
+        }
+    } catch (const Stopped&) {
+        // Nobody takes it any more.
+    } catch (...) {
+        job.failure = std::current_exception();
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        job.done = true;
+    }
+    m_done.notify_all();
+}
+
+}  // namespace zwf
