@@ -13,6 +13,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <mutex>
+
+#include "platform/ForwardingFileSystem.h"
 #include "tests/support/FaultyFileSystem.h"
 #include "tests/support/TempTree.h"
 
@@ -243,6 +246,82 @@ TEST(ScanFolderPosix, FoldersOpenedAgainOnTheWayBackUpAreCheckedAgain) {
         EXPECT_EQ(entry.name, "f") << swapped.FullPath(entry);
     EXPECT_LT(swapped.allFiles.size(), static_cast<std::size_t>(kDepth));  // the shallow ones were refused
     EXPECT_FALSE(report.problems.empty());
+}
+
+
+// Records the folders a scan opens, from any thread; one named "refused" cannot be opened.
+class OpeningRecorder final : public ForwardingFileSystem {
+public:
+    OpeningRecorder(FileSystem& inner, bool parallel) : ForwardingFileSystem(inner), m_parallel(parallel) {}
+    bool ListsInParallel() const override { return m_parallel; }
+    std::unique_ptr<FolderHandle> OpenSubfolder(FolderHandle& parent, const std::string& name,
+                                                const FileIdentity& expected, std::error_code& error) override {
+        {
+            std::lock_guard lock(m_mutex);
+            m_opened.push_back(parent.Path() + "/" + name);
+        }
+        if (name == "refused") {
+            error = std::make_error_code(std::errc::permission_denied);
+            return nullptr;
+        }
+        return ForwardingFileSystem::OpenSubfolder(parent, name, expected, error);
+    }
+    // Each folder once: a walk that dropped its handle opens it again.
+    std::vector<std::string> Opened() {
+        std::lock_guard lock(m_mutex);
+        std::ranges::sort(m_opened);
+        m_opened.erase(std::unique(m_opened.begin(), m_opened.end()), m_opened.end());
+        return m_opened;
+    }
+
+private:
+    const bool m_parallel;
+    std::mutex m_mutex;
+    std::vector<std::string> m_opened;
+};
+
+// Subfolders listed ahead on other threads are taken in the walk's own order: the same catalogue,
+// the same report and the same folders opened as a walk that lists every folder itself.
+// The tree has more subfolders in one folder than are listed ahead at once, excluded folders at
+// several depths, a folder that cannot be opened, and a chain deeper than the folders held open.
+TEST(ScanFolderPosix, FoldersListedAheadGiveWhatAWalkListingEachItselfGives) {
+    TempTree tree{{"F/top.txt", "t"}, {"F/skip/no.txt", "n"}, {"F/wide/w05/refused/no.txt", "n"},
+                  {"F/wide/w07/inner/skipped/no.txt", "n"}, {"F/wide/w07/inner/kept/yes.txt", "y"}};
+    for (int k = 0; k < 40; ++k)
+        tree.Write("F/wide/w" + std::string(k < 10 ? "0" : "") + std::to_string(k) + "/f", std::string(k, 'x'));
+    std::string chain = "F/deep";
+    for (int level = 0; level < 40; ++level) {
+        chain += "/a";
+        tree.Write(chain + "/b/f", std::string(level % 7, 'y'));
+    }
+    const ScanFilter filter{0, UINT64_MAX, {"skip", "wide/w07/inner/skip*"}, false};
+    auto native = MakeNativeFileSystem();
+    struct Result {
+        std::vector<std::string> files, opened, problems;
+        std::vector<std::uint64_t> sizes;
+        std::size_t added, filtered, skipped;
+    };
+    auto scan = [&](bool parallel) {
+        OpeningRecorder fs(*native, parallel);
+        Catalogue catalogue(fs.Separator());
+        const ScanReport report = ScanFolder(catalogue, fs, tree.Path("F"), {}, filter);
+        Result result{FullPaths(catalogue), fs.Opened(), {}, {}, report.filesAdded, report.filteredOut,
+                      report.foldersSkipped};
+        for (const FileEntry& entry : catalogue.allFiles)
+            result.sizes.push_back(entry.size);
+        for (const ScanProblem& problem : report.problems)
+            result.problems.push_back(problem.folder + ": " + problem.error.message());
+        return result;
+    };
+    const Result serial = scan(false), ahead = scan(true);
+    EXPECT_EQ(serial.files.size(), 1u + 40u + 1u + 40u);
+    EXPECT_EQ(ahead.files, serial.files);
+    EXPECT_EQ(ahead.sizes, serial.sizes);
+    EXPECT_EQ(ahead.opened, serial.opened);
+    EXPECT_THAT(ahead.problems, ElementsAre(tree.Path("F/wide/w05/refused") + ": " +
+                                            std::make_error_code(std::errc::permission_denied).message()));
+    EXPECT_EQ(ahead.problems, serial.problems);
+    EXPECT_EQ(std::tie(ahead.added, ahead.filtered, ahead.skipped), std::tie(serial.added, serial.filtered, serial.skipped));
 }
 
 }  // namespace
