@@ -1,9 +1,17 @@
 #include "catalogue/ListingsAhead.h"
 
 #include <chrono>
+#include <cstdint>
 #include <utility>
 
 namespace zwf {
+
+namespace {
+
+// The order of m_due: deeper first.
+std::size_t Due(std::size_t depth) { return SIZE_MAX - depth; }
+
+}  // namespace
 
 ListingsAhead::ListingsAhead(FileSystem& fileSystem, unsigned threads, std::size_t most)
     : m_fs(fileSystem), m_most(most) {
@@ -32,9 +40,9 @@ std::vector<ListingsAhead::Ticket> ListingsAhead::Ask(std::vector<Request> reque
         std::lock_guard lock(m_mutex);
         for (Request& request : requests) {
             tickets.push_back(m_next);
+            m_due.emplace(Due(request.depth), m_next);
             m_jobs.emplace(m_next++, std::make_unique<Job>(Job{std::move(request), {}, {}}));
         }
-        m_due.insert(m_due.end(), tickets.rbegin(), tickets.rend());
     }
     m_wake.notify_all();
     return tickets;
@@ -46,7 +54,8 @@ ListingsAhead::Listed ListingsAhead::Take(Ticket ticket, const std::function<voi
         std::unique_lock lock(m_mutex);
         Job& asked = *m_jobs.at(ticket);
         if (!asked.started) {
-            asked.started = true;  // left on m_due, where the threads pass over it
+            asked.started = true;
+            m_due.erase({Due(asked.request.depth), ticket});
             lock.unlock();
             Run(asked, between);
             lock.lock();
@@ -72,12 +81,8 @@ void ListingsAhead::Serve() {
         m_wake.wait(lock, [this] { return m_stopping || !m_due.empty(); });
         if (m_stopping)
             return;
-        const Ticket ticket = m_due.back();
-        m_due.pop_back();
-        const auto found = m_jobs.find(ticket);
-        if (found == m_jobs.end() || found->second->started)
-            continue;  // taken by the scan itself
-        Job& job = *found->second;
+        Job& job = *m_jobs.at(m_due.begin()->second);
+        m_due.erase(m_due.begin());
         job.started = true;
         lock.unlock();
         Run(job, [this] {

@@ -8,7 +8,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <set>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -22,17 +24,20 @@ namespace zwf {
 // catalogues stay its own; only the waiting for the system is shared among threads.
 //
 // At most `most` folders are asked for and not yet taken: each holds a listing and a descriptor
-// or two until it is taken. Folders asked for last are listed first, since a scan going depth
-// first reaches the subfolders of the folder it entered last soonest.
+// or two until it is taken. They are listed in the order the scan reaches them: a scan going depth
+// first reaches every folder asked for below the one it is in before any asked for higher up, and
+// those of one depth in the order it asked for them.
 class ListingsAhead {
 public:
     using Ticket = std::size_t;
 
-    // A subfolder asked for: the folder it is in, and its entry in that folder's listing.
+    // A subfolder asked for: the folder it is in, its entry in that folder's listing, and how
+    // deep it lies below the scan's start.
     struct Request {
         std::shared_ptr<FolderHandle> parent;
         std::string name;
         FileIdentity identity;
+        std::size_t depth = 0;
     };
 
     // What opening and listing one subfolder gave.
@@ -49,7 +54,7 @@ public:
 
     // How many more folders may be asked for now.
     std::size_t Room();
-    // Asks for the subfolders, the one the scan reaches first first; a ticket for each, in order.
+    // Asks for the subfolders; a ticket for each, in order.
     std::vector<Ticket> Ask(std::vector<Request> requests);
     // The folder asked for with ticket, once it is listed; one not started yet is listed on the
     // calling thread. Calls between() now and then while it lists or waits. Rethrows what listing
@@ -74,7 +79,7 @@ private:
     std::condition_variable m_wake;  // for the threads: a job is due, or stop
     std::condition_variable m_done;  // for the scan: a job is done
     std::unordered_map<Ticket, std::unique_ptr<Job>> m_jobs;  // asked for and not yet taken
-    std::vector<Ticket> m_due;  // a stack: the last asked for comes next
+    std::set<std::pair<std::size_t, Ticket>> m_due;  // not started, by the scan's order: deepest first
     Ticket m_next = 0;
     bool m_stopping = false;
     std::vector<std::jthread> m_threads;

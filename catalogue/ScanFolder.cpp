@@ -236,7 +236,7 @@ private:
                 const DirEntry& entry = folder.entries[folder.askedUpTo];
                 if (entry.kind != EntryKind::Folder || LeftOutIn(entry, folder.pathLength))
                     continue;
-                requests.push_back({folder.handle, entry.name, entry.identity});
+                requests.push_back({folder.handle, entry.name, entry.identity, level + 1});
                 places.emplace_back(level, folder.askedUpTo);
                 --room;
             }
