@@ -208,7 +208,7 @@ private:
         m_listingsFromDisk += listing.fromDisk ? 1 : 0;
         if (m_readAhead) {
             m_readAhead->Walked(listing.entries.size());
-        } else if (!m_stack.empty() && m_fs.ListsInParallel() && m_listingsFromDisk >= kListingsFromDisk) {
+        } else if (!m_stack.empty() && m_fs.ListsInParallel() && !m_alone && m_listingsFromDisk >= kListingsFromDisk) {
             m_readAhead = std::make_unique<FolderReadAhead>(
                 m_fs, m_stack.front().handle,
                 [this](const DirEntry& entry, const std::string& relative) { return !LeftOut(entry, relative); },
@@ -220,7 +220,7 @@ private:
     // those of the folder on top of the stack first, then those of the folders below it. A level
     // whose handle was dropped (a deep tree) asks for none.
     void AskAhead() {
-        if (!m_fs.ListsInParallel())
+        if (!m_fs.ListsInParallel() || m_alone)
             return;
         if (!m_listingsAhead)
             m_listingsAhead = std::make_unique<ListingsAhead>(m_fs, ListingThreads(), kListedAhead);
@@ -264,16 +264,21 @@ private:
         std::unique_ptr<FolderHandle> folder;
         FolderListing listing;
         if (ticket) {
+            // What the helpers could not open or list in full, the walk tries again itself.
             ListingsAhead::Listed listed = m_listingsAhead->Take(*ticket, m_between);
-            folder = std::move(listed.folder);
-            error = listed.error;
-            listing = std::move(listed.listing);
-            Count(listing);
-        } else {
-            if (FolderHandle* parentHandle = TopHandle(error))
-                folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
-            if (folder)
-                listing = ListFolder(*folder);
+            if (listed.folder && !listed.listing.error) {
+                folder = std::move(listed.folder);
+                listing = std::move(listed.listing);
+                Count(listing);
+            }
+        }
+        if (!folder) {
+            OpenAndList(entry, folder, listing, error);
+            // The helpers hold descriptors too: short of them, the walk goes on alone.
+            if (OutOfDescriptors(folder ? listing.error : error) && !m_alone) {
+                GoOnAlone();
+                OpenAndList(entry, folder, listing, error);
+            }
         }
         if (!folder || (listing.error && listing.entries.empty())) {
             ++m_report.foldersSkipped;
@@ -289,6 +294,30 @@ private:
             m_stack[m_heldFrom++].handle.reset();
         AskAhead();
         return true;
+    }
+
+    void OpenAndList(const DirEntry& entry, std::unique_ptr<FolderHandle>& folder, FolderListing& listing,
+                     std::error_code& error) {
+        error = {};
+        listing = {};
+        folder.reset();
+        if (FolderHandle* parentHandle = TopHandle(error))
+            folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
+        if (folder)
+            listing = ListFolder(*folder);
+    }
+
+    static bool OutOfDescriptors(std::error_code error) {
+        return error == std::errc::too_many_files_open || error == std::errc::too_many_files_open_in_system;
+    }
+
+    // Stops listing and reading ahead, and gives back what they hold.
+    void GoOnAlone() {
+        m_alone = true;
+        m_listingsAhead.reset();
+        m_readAhead.reset();
+        for (Level& level : m_stack)
+            level.asked.clear();
     }
 
     // The handle of the folder on top of the stack, opened again from the start folder down when
@@ -332,6 +361,7 @@ private:
     std::unique_ptr<FolderReadAhead> m_readAhead;  // once the walk waits for a disk
     std::string m_path;          // the full text of the folder on top of the stack
     std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
+    bool m_alone = false;        // no more listing or reading ahead
     std::unique_ptr<ListingsAhead> m_listingsAhead;  // last: stopped before the stack goes
 };
 

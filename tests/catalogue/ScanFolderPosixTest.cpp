@@ -8,6 +8,7 @@
 #include <climits>
 #include <filesystem>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -322,6 +323,34 @@ TEST(ScanFolderPosix, FoldersListedAheadGiveWhatAWalkListingEachItselfGives) {
                                             std::make_error_code(std::errc::permission_denied).message()));
     EXPECT_EQ(ahead.problems, serial.problems);
     EXPECT_EQ(std::tie(ahead.added, ahead.filtered, ahead.skipped), std::tie(serial.added, serial.filtered, serial.skipped));
+}
+
+// Listing and reading ahead only ever save time: with descriptors for little more than the
+// folders the walk holds itself, a deep and wide tree is still catalogued whole.
+TEST(ScanFolderPosix, HelpersShortOfDescriptorsLeaveTheWalkToItself) {
+    TempTree tree;
+    std::string chain = "D";
+    for (int level = 0; level < 60; ++level) {
+        chain += "/a";
+        for (const char* sibling : {"b", "c", "d"})
+            tree.Write(chain + "/" + sibling + "/f", "f");
+    }
+    auto fs = MakeNativeFileSystem();
+    Catalogue whole(fs->Separator());
+    ASSERT_TRUE(ScanFolder(whole, *fs, tree.Path("D")).problems.empty());
+    ASSERT_EQ(whole.allFiles.size(), 180u);
+
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &before), 0);
+    const auto open = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+    rlimit scarce = before;
+    scarce.rlim_cur = open + 40;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &scarce), 0);
+    Catalogue catalogue(fs->Separator());
+    const ScanReport report = ScanFolder(catalogue, *fs, tree.Path("D"));
+    ::setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_TRUE(report.problems.empty()) << report.problems.front().folder << ": " << report.problems.front().error.message();
+    EXPECT_EQ(FullPaths(catalogue), FullPaths(whole));
 }
 
 }  // namespace
