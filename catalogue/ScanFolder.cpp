@@ -229,8 +229,10 @@ private:
         std::vector<std::pair<std::size_t, std::size_t>> places;  // level, entry
         for (std::size_t level = m_stack.size(); level-- > 0 && room > 0;) {
             Level& folder = m_stack[level];
-            if (!folder.handle)
+            if (!folder.handle) {
+                level = 1;  // and those below it down to the start folder, which keeps its handle
                 continue;
+            }
             folder.askedUpTo = std::max(folder.askedUpTo, folder.next);
             for (; folder.askedUpTo < folder.entries.size() && room > 0; ++folder.askedUpTo) {
                 const DirEntry& entry = folder.entries[folder.askedUpTo];
