@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -288,8 +289,11 @@ private:
 TEST(ScanFolderPosix, FoldersListedAheadGiveWhatAWalkListingEachItselfGives) {
     TempTree tree{{"F/top.txt", "t"}, {"F/skip/no.txt", "n"}, {"F/wide/w05/refused/no.txt", "n"},
                   {"F/wide/w07/inner/skipped/no.txt", "n"}, {"F/wide/w07/inner/kept/yes.txt", "y"}};
-    for (int k = 0; k < 40; ++k)
-        tree.Write("F/wide/w" + std::string(k < 10 ? "0" : "") + std::to_string(k) + "/f", std::string(k, 'x'));
+    for (int k = 0; k < 40; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "F/wide/w%02d/f", k);
+        tree.Write(name, std::string(static_cast<std::size_t>(k), 'x'));
+    }
     std::string chain = "F/deep";
     for (int level = 0; level < 40; ++level) {
         chain += "/a";
