@@ -49,6 +49,7 @@ public:
     // Moves to offset from the start: by seeking, or by reading its way through buffer where the
     // file cannot seek (a stream), so that such a file is compared as any other.
     bool SkipTo(std::uint64_t offset, std::span<std::byte> buffer);
+    void WillNeed(std::uint64_t offset, std::size_t length) { m_handle->WillNeed(offset, length); }
     // Reads exactly block.size() bytes.
     bool Read(std::span<std::byte> block);
     // Reads the whole file, just opened, into buffer, which is one byte longer than its catalogued

@@ -84,6 +84,9 @@ public:
     // Moves the read position to offset bytes from the start. A file that cannot move returns
     // false and stays where it was; callers then read their way instead.
     virtual bool Seek(std::uint64_t /*offset*/) { return false; }
+    // Tells the system that length bytes from offset are read soon, so that it may start
+    // fetching them from the disk meanwhile. Only a hint: it may do nothing.
+    virtual void WillNeed(std::uint64_t /*offset*/, std::size_t /*length*/) {}
     // The opened file as it is now: whatever happens to its name, this is the file being read.
     virtual FileStatus Status() = 0;
 };

@@ -102,6 +102,10 @@ public:
         return ::lseek(m_fd.Get(), static_cast<off_t>(offset), SEEK_SET) >= 0;
     }
 
+    void WillNeed(std::uint64_t offset, std::size_t length) override {
+        ::posix_fadvise(m_fd.Get(), static_cast<off_t>(offset), static_cast<off_t>(length), POSIX_FADV_WILLNEED);
+    }
+
     FileStatus Status() override {
         if (m_fresh) {
             m_fresh = false;
