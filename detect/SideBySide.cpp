@@ -35,7 +35,7 @@ public:
             std::span<std::byte> slot = buffer.Span().subspan(m_members.size() * slotBytes, m_blockBytes);
             CandidateFile file(context, candidate, refusals, worker);
             if (file && file.SkipTo(bucket.agreed, slot)) {
-                file.WillNeed(bucket.agreed, m_blockBytes);
+                file.WillNeed(bucket.agreed, std::min(m_blockBytes, kPrefixBytes));
                 opened.push_back(m_members.size());
                 m_members.push_back({std::move(file), slot});
             }
