@@ -39,9 +39,11 @@ std::vector<ListingsAhead::Ticket> ListingsAhead::Ask(std::vector<Request> reque
     {
         std::lock_guard lock(m_mutex);
         for (Request& request : requests) {
-            tickets.push_back(m_next);
-            m_due.emplace(Due(request.depth), m_next);
-            m_jobs.emplace(m_next++, std::make_unique<Job>(Job{std::move(request), {}, {}}));
+            // Every ticket due has its job, also when memory runs out part-way.
+            const std::size_t depth = request.depth;
+            m_jobs.emplace(m_next, std::make_unique<Job>(Job{std::move(request), {}, {}}));
+            m_due.emplace(Due(depth), m_next);
+            tickets.push_back(m_next++);
         }
     }
     m_wake.notify_all();
@@ -99,9 +101,8 @@ void ListingsAhead::Run(Job& job, const std::function<void()>& between) {
         Request& request = job.request;
         job.result.folder = m_fs.OpenSubfolder(*request.parent, request.name, request.identity, job.result.error);
         request.parent.reset();
-        if (job.result.folder) {
+        if (job.result.folder)
             job.result.listing = m_fs.ListInSteps(*job.result.folder, between);
-        }
     } catch (const Stopped&) {
         // Nobody takes it any more.
     } catch (...) {

@@ -27,8 +27,12 @@ constexpr std::size_t kListingsFromDisk = 8;
 constexpr unsigned kReadAheadThreads = 6;
 
 // Subfolders listed on other threads before the walk reaches them, where the file system lists
-// from several threads at once: at most this many, listed ahead or waiting to be.
+// from several threads at once: at most this many, listed ahead or waiting to be. A folder whose
+// own size shows tens of thousands of entries is listed by the walk itself: the memory of a
+// listing made on another thread stays with that thread's heap, where the walk cannot use it again
+// (a folder of 300,000 files listed ahead added a tenth to the peak of a search of 1.3 million).
 constexpr std::size_t kListedAhead = 16;
+constexpr std::uint64_t kLargestListedAhead = 1 << 20;  // bytes of the folder itself
 
 // One folder being walked: its listing, read once, how far the walk has come in it, and the
 // folder itself held open while the walk may still need to enter its subfolders.
@@ -236,7 +240,8 @@ private:
             folder.askedUpTo = std::max(folder.askedUpTo, folder.next);
             for (; folder.askedUpTo < folder.entries.size() && room > 0; ++folder.askedUpTo) {
                 const DirEntry& entry = folder.entries[folder.askedUpTo];
-                if (entry.kind != EntryKind::Folder || LeftOutIn(entry, folder.pathLength))
+                if (entry.kind != EntryKind::Folder || entry.size > kLargestListedAhead ||
+                    LeftOutIn(entry, folder.pathLength))
                     continue;
                 requests.push_back({folder.handle, entry.name, entry.identity, level + 1});
                 places.emplace_back(level, folder.askedUpTo);

@@ -177,7 +177,8 @@ public:
 // one worked in (POSIX keeps a descriptor; Windows refuses to rename the folder while it is held).
 // An opened file likewise stays the file read, and ReadableFile::Status describes that file.
 //
-// Listings. List gives every entry once, "." and ".." left out, with its kind, size (of files)
+// Listings. List gives every entry once, "." and ".." left out, with its kind, size (of files;
+// of a folder, its own size where the system tells it, on POSIX, which grows with its entries)
 // and identity, in an order that is the same for every listing of an unchanged folder: byte order
 // of the names on POSIX, the file system's own order on Windows (by name on NTFS). A read that
 // fails part-way returns the entries read before the failure together with its error; an entry
