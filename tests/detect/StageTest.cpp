@@ -97,8 +97,11 @@ private:
             ++counts.back().second;
         }
         std::string text;
-        for (const auto& [token, count] : counts)
-            text += (text.empty() ? "" : " ") + token + (count > 1 ? "*" + std::to_string(count) : "");
+        for (const auto& [token, count] : counts) {
+            text.append(text.empty() ? "" : " ").append(token);
+            if (count > 1)
+                text.append("*").append(std::to_string(count));
+        }
         return text;
     }
 
