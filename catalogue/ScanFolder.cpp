@@ -40,7 +40,7 @@ struct Level {
     FolderId id;
     std::vector<DirEntry> entries;
     std::size_t next = 0;
-    std::shared_ptr<FolderHandle> handle;  // shared with the read-ahead
+    std::shared_ptr<FolderHandle> handle;  // shared with the helpers listing and reading ahead
     std::size_t pathLength = 0;  // of its full text, the start of the walk's path
     std::size_t askedUpTo = 0;   // entries before it were looked at for listing ahead
     std::deque<std::pair<std::size_t, ListingsAhead::Ticket>> asked;  // by entry, in entry order
@@ -212,7 +212,8 @@ private:
         m_listingsFromDisk += listing.fromDisk ? 1 : 0;
         if (m_readAhead) {
             m_readAhead->Walked(listing.entries.size());
-        } else if (!m_stack.empty() && m_fs.ListsInParallel() && !m_alone && m_listingsFromDisk >= kListingsFromDisk) {
+        } else if (!m_stack.empty() && m_fs.ListsInParallel() && !m_alone &&
+                   m_listingsFromDisk >= kListingsFromDisk) {
             m_readAhead = std::make_unique<FolderReadAhead>(
                 m_fs, m_stack.front().handle,
                 [this](const DirEntry& entry, const std::string& relative) { return !LeftOut(entry, relative); },

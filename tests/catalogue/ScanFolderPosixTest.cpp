@@ -283,9 +283,11 @@ private:
 };
 
 // Subfolders listed ahead on other threads are taken in the walk's own order: the same catalogue,
-// the same report and the same folders opened as a walk that lists every folder itself.
-// The tree has more subfolders in one folder than are listed ahead at once, excluded folders at
-// several depths, a folder that cannot be opened, and a chain deeper than the folders held open.
+// the same report and the same folders opened as a walk that lists every folder itself, also
+// with descriptors for little more than the folders the walk holds itself (listing ahead only
+// ever saves time). The tree has more subfolders in one folder than are listed ahead at once,
+// excluded folders at several depths, a folder that cannot be opened, and a chain deeper than the
+// folders held open.
 TEST(ScanFolderPosix, FoldersListedAheadGiveWhatAWalkListingEachItselfGives) {
     TempTree tree{{"F/top.txt", "t"}, {"F/skip/no.txt", "n"}, {"F/wide/w05/refused/no.txt", "n"},
                   {"F/wide/w07/inner/skipped/no.txt", "n"}, {"F/wide/w07/inner/kept/yes.txt", "y"}};
@@ -306,10 +308,19 @@ TEST(ScanFolderPosix, FoldersListedAheadGiveWhatAWalkListingEachItselfGives) {
         std::vector<std::uint64_t> sizes;
         std::size_t added, filtered, skipped;
     };
-    auto scan = [&](bool parallel) {
+    auto scan = [&](bool parallel, bool scarce = false) {
         OpeningRecorder fs(*native, parallel);
         Catalogue catalogue(fs.Separator());
+        rlimit before{};
+        EXPECT_EQ(::getrlimit(RLIMIT_NOFILE, &before), 0);
+        rlimit limit = before;
+        if (scarce) {
+            const auto open = std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+            limit.rlim_cur = static_cast<rlim_t>(open) + 40;
+        }
+        EXPECT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
         const ScanReport report = ScanFolder(catalogue, fs, tree.Path("F"), {}, filter);
+        ::setrlimit(RLIMIT_NOFILE, &before);
         Result result{FullPaths(catalogue), fs.Opened(), {}, {}, report.filesAdded, report.filteredOut,
                       report.foldersSkipped};
         for (const FileEntry& entry : catalogue.allFiles)
@@ -318,43 +329,20 @@ TEST(ScanFolderPosix, FoldersListedAheadGiveWhatAWalkListingEachItselfGives) {
             result.problems.push_back(problem.folder + ": " + problem.error.message());
         return result;
     };
-    const Result serial = scan(false), ahead = scan(true);
+    const Result serial = scan(false);
     EXPECT_EQ(serial.files.size(), 1u + 40u + 1u + 40u);
-    EXPECT_EQ(ahead.files, serial.files);
-    EXPECT_EQ(ahead.sizes, serial.sizes);
-    EXPECT_EQ(ahead.opened, serial.opened);
-    EXPECT_THAT(ahead.problems, ElementsAre(tree.Path("F/wide/w05/refused") + ": " +
-                                            std::make_error_code(std::errc::permission_denied).message()));
-    EXPECT_EQ(ahead.problems, serial.problems);
-    EXPECT_EQ(std::tie(ahead.added, ahead.filtered, ahead.skipped), std::tie(serial.added, serial.filtered, serial.skipped));
-}
-
-// Listing and reading ahead only ever save time: with descriptors for little more than the
-// folders the walk holds itself, a deep and wide tree is still catalogued whole.
-TEST(ScanFolderPosix, HelpersShortOfDescriptorsLeaveTheWalkToItself) {
-    TempTree tree;
-    std::string chain = "D";
-    for (int level = 0; level < 60; ++level) {
-        chain += "/a";
-        for (const char* sibling : {"b", "c", "d"})
-            tree.Write(chain + "/" + sibling + "/f", "f");
+    EXPECT_THAT(serial.problems, ElementsAre(tree.Path("F/wide/w05/refused") + ": " +
+                                             std::make_error_code(std::errc::permission_denied).message()));
+    for (const bool scarce : {false, true}) {
+        SCOPED_TRACE(scarce ? "short of descriptors" : "descriptors enough");
+        const Result ahead = scan(true, scarce);
+        EXPECT_EQ(ahead.files, serial.files);
+        EXPECT_EQ(ahead.sizes, serial.sizes);
+        EXPECT_EQ(ahead.opened, serial.opened);
+        EXPECT_EQ(ahead.problems, serial.problems);
+        EXPECT_EQ(std::tie(ahead.added, ahead.filtered, ahead.skipped),
+                  std::tie(serial.added, serial.filtered, serial.skipped));
     }
-    auto fs = MakeNativeFileSystem();
-    Catalogue whole(fs->Separator());
-    ASSERT_TRUE(ScanFolder(whole, *fs, tree.Path("D")).problems.empty());
-    ASSERT_EQ(whole.allFiles.size(), 180u);
-
-    rlimit before{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &before), 0);
-    const auto open = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
-    rlimit scarce = before;
-    scarce.rlim_cur = open + 40;
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &scarce), 0);
-    Catalogue catalogue(fs->Separator());
-    const ScanReport report = ScanFolder(catalogue, *fs, tree.Path("D"));
-    ::setrlimit(RLIMIT_NOFILE, &before);
-    EXPECT_TRUE(report.problems.empty()) << report.problems.front().folder << ": " << report.problems.front().error.message();
-    EXPECT_EQ(FullPaths(catalogue), FullPaths(whole));
 }
 
 }  // namespace
