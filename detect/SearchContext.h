@@ -20,6 +20,7 @@ inline constexpr std::size_t kMaxOpenFiles = 32;           // files one thread r
 inline constexpr std::size_t kBufferBudget = 2048 * 1024;  // the side-by-side read buffers of all threads together
 inline constexpr std::size_t kPrefixBytes = 4096;          // what the first look at a file reads
 inline constexpr std::size_t kLargestBlock = 256 * 1024;   // the most one read of one file asks for
+inline constexpr std::size_t kKeptBytes = 20 * 1024 * 1024;  // small files kept for copies that may follow
 
 inline bool TooManyToOpenAtOnce(const Bucket& bucket) { return bucket.files.size() > kMaxOpenFiles; }
 
@@ -58,6 +59,7 @@ struct SearchContext {
                        // file system reads one file at a time)
     std::vector<Scratch>& scratch;  // one per worker
     ReadTally& tally;
+    std::size_t keptBytes = kKeptBytes;  // lower where files must be read again for their copies
 
     unsigned Threads() const { return workers.Count(); }
     // The buffers of a worker; the searching thread, outside ForEach, uses the first worker's.

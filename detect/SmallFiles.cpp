@@ -1,10 +1,11 @@
 #include "detect/Stages.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <mutex>
-#include <unordered_map>
 #include <vector>
 
 #include "detect/BlockHash.h"
@@ -14,19 +15,18 @@ namespace zwf::detect {
 
 namespace {
 
-// The bytes of files read again for their copies that a bucket keeps at most.
-constexpr std::size_t kKeptBytes = 4 * 1024 * 1024;
-
 // Works on positions within the bucket and keeps a few numbers per file, no set objects: a
-// bucket of tens of thousands of small files costs well under a megabyte. Several threads may
-// place files at once; they share only the fingerprint table, under a lock. The file a set is
-// known by is whichever of its files was placed first, so the sets do not depend on timing.
+// bucket of tens of thousands of small files costs well under a megabyte besides the files kept.
+// Several threads may place files at once; they share the fingerprint table, under a lock, and
+// the files kept. The file a set is known by is whichever of its files was placed first, so the
+// sets do not depend on timing.
 class SmallFileSplitter {
 public:
     SmallFileSplitter(Bucket& bucket, const SearchContext& context, Refusals& refusals)
         : m_bucket(bucket), m_size(static_cast<std::size_t>(bucket.size)), m_context(context), m_refusals(refusals),
-          m_known(context.Threads(), kNone), m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone),
-          m_lost(bucket.files.size()),
+          m_slots(std::min(bucket.files.size(), context.keptBytes / std::max<std::size_t>(m_size, 1))),
+          m_kept(std::make_unique_for_overwrite<std::byte[]>(m_slots * m_size)), m_keptAt(bucket.files.size()),
+          m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone), m_lost(bucket.files.size()),
           m_table(TableSize(bucket.files.size()), kNone) {}
 
     void Run(StageResult& result) {
@@ -66,59 +66,51 @@ private:
     }
 
     void Place(std::uint32_t k, unsigned worker) {
-        Scratch& scratch = m_context.ScratchOf(worker);
-        CandidateFile file = ReadWhole(k, worker, scratch.first);
+        AlignedBuffer& bytes = m_context.ScratchOf(worker).first;
+        CandidateFile file = ReadWhole(k, worker, bytes);
         if (!file)
             return;  // stays kNone: in no set
-        const std::uint32_t known = FindOrAdd(k, BlockHash(scratch.first.Span().first(m_size)));
+        const std::uint32_t known = FindOrAdd(k, BlockHash(bytes.Span().first(m_size)));
         if (known == k) {
             // The first of its content so far, perhaps the only one: written to between its open
             // and its read, it is named, not left out unseen. A copy of a content already known
             // needs no such look: its bytes match what is on record.
             m_setOf[k] = file.StillAsSeen() ? k : kNone;
-            swap(scratch.first, scratch.second);  // kept for the copies that follow
-            m_known[worker] = k;
-        } else if (KnownBytes(known, worker) &&
-                   std::memcmp(scratch.second.Data(), scratch.first.Data(), m_size) == 0) {
+            if (m_setOf[k] == k)
+                Keep(k, bytes);
+        } else if (const std::byte* knownBytes = KnownBytes(known, worker);
+                   knownBytes && std::memcmp(knownBytes, bytes.Data(), m_size) == 0) {
             m_setOf[k] = known;
         } else {
             m_setOf[k] = kUndecided;
         }
     }
 
-    // The bytes of the file a set is known by, in the worker's second buffer. A thread keeps the
-    // last such file it read, so that a bucket of copies is read about once rather than twice.
-    // A file that had to be read again for a copy is kept for the search's other copies of it,
-    // while kKeptBytes last: copies of many files in folder after folder (backups) then need each
-    // original read again once, not once for every copy.
-    bool KnownBytes(std::uint32_t known, unsigned worker) {
-        if (m_known[worker] == known)
-            return true;
-        m_known[worker] = kNone;
-        AlignedBuffer& bytes = m_context.ScratchOf(worker).second;
-        {
-            std::lock_guard lock(m_keptMutex);
-            if (const auto kept = m_keptAt.find(known); kept != m_keptAt.end()) {
-                bytes.Resize(m_size);
-                std::memcpy(bytes.Data(), m_kept.data() + kept->second, m_size);
-                m_known[worker] = known;
-                return true;
-            }
-        }
+    // The bytes of the file a set is known by. A copy's original was mostly read long before
+    // (copies of files anywhere before them), and only so many files can be kept: the first of
+    // each content and each file read again for a copy, while the search's keptBytes last, so the
+    // files at the start of a bucket, which the most later files can copy. Any other is read again.
+    const std::byte* KnownBytes(std::uint32_t known, unsigned worker) {
+        if (const std::size_t at = m_keptAt[known].load(std::memory_order_acquire); at > 0)
+            return m_kept.get() + (at - 1) * m_size;
         // Read again only while it is still the file first seen, so that no two copies are matched
         // with two different contents of it.
+        AlignedBuffer& bytes = m_context.ScratchOf(worker).second;
         if (CandidateFile file = ReadWhole(known, worker, bytes); !file || !file.StillAsSeen()) {
             m_lost[known] = true;  // refused
-            return false;
+            return nullptr;
         }
-        m_known[worker] = known;
-        std::lock_guard lock(m_keptMutex);
-        if (m_kept.size() + m_size <= kKeptBytes) {
-            m_kept.reserve(kKeptBytes);  // in one piece: thousands of small pieces made the heap grow in steps
-            m_keptAt.emplace(known, m_kept.size());
-            m_kept.insert(m_kept.end(), bytes.Data(), bytes.Data() + m_size);
+        Keep(known, bytes);
+        return bytes.Data();
+    }
+
+    void Keep(std::uint32_t k, AlignedBuffer& bytes) {
+        if (m_slotsTaken.load() >= m_slots)
+            return;
+        if (const std::size_t slot = m_slotsTaken.fetch_add(1); slot < m_slots) {
+            std::memcpy(m_kept.get() + slot * m_size, bytes.Data(), m_size);
+            m_keptAt[k].store(static_cast<std::uint32_t>(slot + 1), std::memory_order_release);
         }
-        return true;
     }
 
     // A set whose file failed when one thread read it again may hold copies that another thread
@@ -168,15 +160,17 @@ private:
     const std::size_t m_size;  // of every file in the bucket
     const SearchContext& m_context;
     Refusals& m_refusals;
-    std::vector<std::uint32_t> m_known;   // per worker: whose bytes its second buffer holds
+    // Files kept, one after another, in one piece (thousands of small pieces made the heap grow in
+    // steps); each is written once, before the file's place in it is told.
+    const std::size_t m_slots;
+    std::unique_ptr<std::byte[]> m_kept;
+    std::atomic<std::size_t> m_slotsTaken = 0;
+    std::vector<std::atomic<std::uint32_t>> m_keptAt;  // per file: its slot + 1, or 0 where not kept
     std::vector<std::uint64_t> m_prints;
     std::vector<std::uint32_t> m_setOf;   // per file: the file its set is known by
     std::vector<std::atomic<bool>> m_lost;  // per file: refused when read again for a copy
     std::vector<std::uint32_t> m_table;   // open addressing: fingerprint -> file its set is known by
     std::mutex m_tableMutex;
-    std::vector<std::byte> m_kept;                            // files read again, one after another
-    std::unordered_map<std::uint32_t, std::size_t> m_keptAt;  // by position: where in m_kept
-    std::mutex m_keptMutex;
 };
 
 bool ManySmallFiles(const Bucket& bucket) {

@@ -17,7 +17,7 @@ inline constexpr std::size_t kSmallFileBytes = 64 * 1024;
 // Byte for byte. Buckets of small files too many to read side by side: each file is read whole
 // once, and a file whose fingerprint matches an earlier file's is compared with that file byte
 // for byte on the spot, while its own bytes are still at hand (the earlier file's bytes are kept
-// from the last time a thread read them, or read again). The rare files that match a fingerprint
+// while the search's keptBytes last, or read again). The rare files that match a fingerprint
 // but not the bytes stay open together, for stages that take any number of such files.
 StageResult SplitSmallFilesByContent(std::vector<Bucket> buckets, const SearchContext& context);
 

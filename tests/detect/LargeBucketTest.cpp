@@ -117,24 +117,6 @@ void ExpectOthersGroupedWhenFirstFails(std::size_t size, std::size_t healthyOpen
     EXPECT_EQ(groups[0].front(), Name(1));
 }
 
-// Small files are compared with the first of their content as they are read; two contents
-// alternate, so the first file's bytes are no longer at hand when its next copy comes, and it
-// is read again, and fails.
-TEST(LargeBucket, SmallFirstFileFailingWhenReadAgainLeavesTheOthersGrouped) {
-    TempTree tree;
-    for (std::size_t i = 0; i < kMany; ++i)
-        tree.Write(Name(i), Pattern(50000, 2 + i % 2));
-    auto faulty = std::make_unique<FaultyFileSystem>();
-    faulty->FailReadsAfter(tree.Path(Name(0)), 1000, 1);
-    Search search(tree, std::move(faulty));
-    auto groups = search.Add("m").Run();
-    ASSERT_THAT(groups, SizeIs(2));
-    EXPECT_EQ(groups[0].front(), Name(1));
-    EXPECT_THAT(groups[0], SizeIs(kMany / 2));
-    EXPECT_EQ(groups[1].front(), Name(2));
-    EXPECT_THAT(groups[1], SizeIs(kMany - kMany / 2 - 1));
-}
-
 TEST(LargeBucket, LargeFirstFileFailingInALaterBatchLeavesTheOthersGrouped) {
     // Healthy for its prefix and the first batch read side by side with it.
     ExpectOthersGroupedWhenFirstFails(100000, 2);
