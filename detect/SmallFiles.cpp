@@ -88,8 +88,8 @@ private:
 
     // The bytes of the file a set is known by. A copy's original was mostly read long before
     // (copies of files anywhere before them), and only so many files can be kept: the first of
-    // each content and each file read again for a copy, while the search's keptBytes last, so the
-    // files at the start of a bucket, which the most later files can copy. Any other is read again.
+    // each content while the search's keptBytes last, so the files at the start of a bucket, which
+    // the most later files can copy. Any other is read again for each copy.
     const std::byte* KnownBytes(std::uint32_t known, unsigned worker) {
         if (const std::size_t at = m_keptAt[known].load(std::memory_order_acquire); at > 0)
             return m_kept.get() + (at - 1) * m_size;
@@ -100,7 +100,6 @@ private:
             m_lost[known] = true;  // refused
             return nullptr;
         }
-        Keep(known, bytes);
         return bytes.Data();
     }
 
@@ -113,9 +112,8 @@ private:
         }
     }
 
-    // A set whose file failed when one thread read it again may hold copies that another thread
-    // had matched with it before: the set stays open whole, or it would come out as two groups of
-    // one content.
+    // A set whose file failed when read again may hold copies matched with it before: the set
+    // stays open whole, or it would come out as two groups of one content.
     void UndecideSetsOfRefusedFiles() {
         for (std::uint32_t k = 0; k < m_setOf.size(); ++k)
             if (m_lost[k])
