@@ -77,7 +77,7 @@ private:
             // needs no such look: its bytes match what is on record.
             m_setOf[k] = file.StillAsSeen() ? k : kNone;
             if (m_setOf[k] == k)
-                Keep(k, bytes);
+                Keep(k, bytes.Data());
         } else if (const std::byte* knownBytes = KnownBytes(known, worker);
                    knownBytes && std::memcmp(knownBytes, bytes.Data(), m_size) == 0) {
             m_setOf[k] = known;
@@ -103,11 +103,9 @@ private:
         return bytes.Data();
     }
 
-    void Keep(std::uint32_t k, AlignedBuffer& bytes) {
-        if (m_slotsTaken.load() >= m_slots)
-            return;
+    void Keep(std::uint32_t k, const std::byte* bytes) {
         if (const std::size_t slot = m_slotsTaken.fetch_add(1); slot < m_slots) {
-            std::memcpy(m_kept.get() + slot * m_size, bytes.Data(), m_size);
+            std::memcpy(m_kept.get() + slot * m_size, bytes, m_size);
             m_keptAt[k].store(static_cast<std::uint32_t>(slot + 1), std::memory_order_release);
         }
     }
