@@ -28,6 +28,7 @@ diff -u "$TMP/expected" "$TMP/found" || fail "zwf does not list exactly the pair
 
 # dpkg-shlibdeps named the window's libraries, and the machine has them all.
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the Qt libraries"
+dpkg-deb -f "$deb" Depends | grep -q 'qt6-translations-l10n' || fail "Depends lacks Qt's translations"
 if ldd "$usr/bin/zwillingsfeger" | grep 'not found'; then fail "zwillingsfeger misses libraries"; fi
 
 for page in "$usr"/share/man/man1/{zwf,zwillingsfeger}.1.gz; do

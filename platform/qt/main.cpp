@@ -9,6 +9,7 @@
 #include "app/Run.h"
 #include "app/Texts.h"
 #include "platform/FileSystem.h"
+#include "platform/qt/QtTranslations.h"
 #include "platform/qt/QtWindow.h"
 
 namespace {
@@ -29,6 +30,7 @@ int main(int argc, char* argv[]) {
     g_defaultMessageHandler = qInstallMessageHandler(EndOnFatalStartMessage);
     QApplication application(argc, argv);
     qInstallMessageHandler(g_defaultMessageHandler);
+    zwf::qt::InstallQtTranslation(application);
 
     // The window only closes when the program says so, and the credits still follow it.
     QApplication::setQuitOnLastWindowClosed(false);
