@@ -17,7 +17,7 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
-scripts/setup.sh
+scripts/setup.sh package
 mkdir -p "$out"
 jobs=$(nproc)
 

@@ -64,7 +64,7 @@ update_lists() {
   local try
   for try in 1 2 3; do
     $sudo apt-get update -q && return 0
-    [ "$try" -lt 3 ] && sleep $((try * 5))
+    [ "$try" -lt 3 ] && sleep $((try * ${ZWF_SETUP_RETRY_SECONDS:-5}))
   done
   echo "warning: apt-get update failed three times (a package mirror in mid-sync?);" \
        "installing from the package lists at hand" >&2

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the native build, the Debian package unpacked and run, the sanitizer
-# build, the Qt window on the offscreen platform, and the Windows program under Wine.
+# Installs what the tests need, then builds and runs every test: the native build (the Qt window
+# on the offscreen platform among it), the set-up against a mirror in mid-sync, the Debian package
+# unpacked and run, the sanitizer build, and the Windows program under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh test
 
 jobs=$(nproc)
 echo "== native build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZWF_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZWF_WERROR=ON -DBUILD_TESTING=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== the set-up against a package mirror in mid-sync"
+scripts/check-setup.sh
 
 echo "== the Debian package, unpacked and run"
 scripts/check-package.sh
