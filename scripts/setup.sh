@@ -25,6 +25,7 @@ test_set=(
   lintian appstream desktop-file-utils man-db      # checking the package and what it installs
   bindfs fuse3                                     # a second view of a folder, for the delete tests
   btrfs-progs                                      # a btrfs image, for zwf --dedupe's tests
+  python3                                          # the check of the documents' examples
 )
 test_wishes=(wine32:i386)                          # the 32-bit Wine, for the 32-bit program
 package_set=(
