@@ -13,6 +13,7 @@ fail() { echo "FAILED: $*"; status=1; }
 mkdir -p "$TMP/bin"
 cat >"$TMP/bin/apt-get" <<'FAKE'
 #!/bin/sh
+while [ "$1" = -o ]; do shift 2; done
 case "$1" in
   update)
     echo "E: Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?" >&2

@@ -59,19 +59,24 @@ if [ ${#missing_wishes[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | gre
   $sudo dpkg --add-architecture i386
 fi
 
+# Another apt on the machine (a fresh desktop's automatic updates) may hold the lock for a while:
+# wait for it rather than fail.
+apt_get() {
+  $sudo apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
 # A mirror in mid-sync fails some lists ("File has unexpected size"); a few tries usually see it
 # through, and where they do not, the lists that did arrive serve.
 update_lists() {
   local try
   for try in 1 2 3; do
-    $sudo apt-get update -q && return 0
+    apt_get update -q && return 0
     [ "$try" -lt 3 ] && sleep $((try * ${ZWF_SETUP_RETRY_SECONDS:-5}))
   done
   echo "warning: apt-get update failed three times (a package mirror in mid-sync?);" \
        "installing from the package lists at hand" >&2
 }
 install() {
-  $sudo apt-get install -y -q --no-install-recommends "$@"
+  apt_get install -y -q --no-install-recommends "$@"
 }
 
 echo "Installing: ${missing[*]} ${missing_wishes[*]}" >&2
