@@ -381,12 +381,15 @@ TEST_F(Zwf, DeleteRacingAProgramSavingOverTheCopyNeverLosesASave) {
     int raced = 0;
     for (int session = 0; session < 12; ++session) {
         TempTree fresh{{"A/x", content}, {"B/x", content}};
+        // The saver writes its new file beside the searched folders: zwf may rightly delete a new
+        // file of the same bytes as the copy that it finds in them.
         const std::string copy = Quoted(fresh.Path("B/x")), lost = Quoted(fresh.Path("verloren"));
+        const std::string next = Quoted(fresh.Path("x.neu"));
         const std::string same = "[ \"$(stat -c %i " + copy + " 2>/dev/null)\" = \"$last\" ]";
         const std::string saver = "sleep 0.0" + std::to_string(session % 10) + "; last=; until [ -e " +
                                   Quoted(fresh.Path("halt")) + " ]; do if [ -n \"$last\" ] && ! " + same +
-                                  "; then sleep 0.05; " + same + " || touch " + lost + "; fi; printf neu > " + copy +
-                                  ".tmp && last=$(stat -c %i " + copy + ".tmp) && mv " + copy + ".tmp " + copy +
+                                  "; then sleep 0.05; " + same + " || touch " + lost + "; fi; printf neu > " + next +
+                                  " && last=$(stat -c %i " + next + ") && mv " + next + " " + copy +
                                   " && touch " + Quoted(fresh.Path("gespeichert")) + "; done";
         const Outcome run =
             RunCommand(scratch, "( " + saver + " ) & " + std::string(ZWF_BINARY) + " --delete " +
