@@ -240,6 +240,29 @@ TEST_F(Zwf, OneFileSystemStaysOnTheFileSystemOfTheFolderGiven) {
     EXPECT_NE(staying.out.find("3 Dateien katalogisiert"), std::string::npos) << staying.out;
 }
 
+// A folder added once directly and once through a bindfs view of it (another device, the same
+// inode numbers, sizes and times): each file is one file, never a copy of itself.
+TEST_F(Zwf, AFolderSeenThroughAFuseViewBesideItIsOneFolder) {
+    TempTree own{{"einzig", "nur einmal"}, {"unter/anders", "auch einmal"}, {"paar1", "gleich"}, {"paar2", "gleich"}};
+    const std::string view = scratch.Path("ansicht");
+    std::filesystem::create_directory(view);
+    if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0 ||
+        std::system(("bindfs " + Quoted(own.Path()) + " " + Quoted(view) + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no bindfs view can be mounted here (needs root, /dev/fuse and bindfs)";
+    const std::string folders = Quoted(own.Path()) + " " + Quoted(view);
+    const Outcome plain = RunZwf(scratch, folders);
+    const Outcome summary = RunZwf(scratch, "--summary " + folders);
+    const Outcome viewFirst = RunZwf(scratch, Quoted(view) + " " + Quoted(own.Path()));
+    std::system(("umount " + Quoted(view)).c_str());
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out, own.Path("paar1") + "\n" + own.Path("paar2") + "\n\n");
+    EXPECT_EQ(summary.out,
+              "8 Dateien katalogisiert\n"
+              "1 Gruppe mit gleichem Inhalt, 2 Dateien\n"
+              "1 Kopie zu viel, 6 Bytes freizugeben\n");
+    EXPECT_EQ(viewFirst.out, view + "/paar1\n" + view + "/paar2\n\n") << "the record catalogued first stays";
+}
+
 // Every file's identity, size and times, to tell that nothing changed.
 std::string Fingerprint(const TempTree& tree) {
     std::string all;
