@@ -353,6 +353,44 @@ TEST_F(Zwf, LinkMakesOneFileOfTheCopiesAndRefusesAcrossFileSystems) {
     EXPECT_TRUE(kept);
 }
 
+// A refusal is named with its own reason: a copy on a read-only view of its folder (a bind
+// mount), and a hard link to a kept copy of another owner that fs.protected_hardlinks refuses.
+TEST_F(Zwf, ARefusalIsNamedWithItsReason) {
+    namespace fs = std::filesystem;
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount and to own files as others";
+    TempTree own{{"a", "gleich"}, {"nur/b", "gleich"}};
+    const std::string readOnly = own.Path("nur");
+    const std::string bind = "mount --bind " + Quoted(readOnly) + " " + Quoted(readOnly) +
+                             " && mount -o remount,bind,ro " + Quoted(readOnly);
+    if (std::system((bind + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a read-only view here";
+    const Outcome deleting = RunZwf(scratch, "--delete " + Quoted(own.Path()));
+    std::system(("umount " + Quoted(readOnly)).c_str());
+    EXPECT_EQ(deleting.status, 2);
+    EXPECT_EQ(deleting.err, "zwf: " + own.Path("nur/b") + ": nicht gelöscht: das Dateisystem ist schreibgeschützt\n");
+    EXPECT_EQ(own.Read("nur/b"), "gleich");
+
+    std::string setting;
+    if (std::FILE* file = std::fopen("/proc/sys/fs/protected_hardlinks", "r")) {
+        setting.push_back(static_cast<char>(std::fgetc(file)));
+        std::fclose(file);
+    }
+    if (setting != "1")
+        GTEST_SKIP() << "fs.protected_hardlinks is off here";
+    // The copy kept belongs to another user and is only readable: an ordinary user may not link it.
+    TempTree shared{{"a", "gleich"}, {"b", "gleich"}};
+    fs::permissions(shared.FsPath(), fs::perms::all);
+    ASSERT_EQ(::chown(shared.Path("a").c_str(), 65533, 65533), 0);
+    ASSERT_EQ(::chown(shared.Path("b").c_str(), 65534, 65534), 0);
+    const Outcome linking = RunZwf(scratch, "--link " + Quoted(shared.Path()), "setpriv --reuid=65534 --regid=65534 --clear-groups ");
+    EXPECT_EQ(linking.status, 2);
+    EXPECT_EQ(linking.err, "zwf: " + shared.Path("b") +
+                               ": nicht verknüpft: die behaltene Kopie gehört einem anderen Benutzer, und das System "
+                               "erlaubt keine harte Verknüpfung mit ihr (fs.protected_hardlinks)\n");
+    EXPECT_EQ(shared.Read("b"), "gleich");
+}
+
 // --dedupe: refused and named where the file system cannot share blocks (the temporary folder's);
 // on btrfs (an image made and mounted by the test where it may) the copies share their blocks
 // afterwards and their contents are what they were.
