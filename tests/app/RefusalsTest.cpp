@@ -36,7 +36,7 @@ TEST(Refusals, EachReasonHasWordsOfItsOwn) {
         {std::make_error_code(std::errc::device_or_resource_busy), false,
          "die Datei ist belegt oder von einem anderen Programm gesperrt"},
         {std::make_error_code(std::errc::io_error), false, "Ein-/Ausgabefehler"},
-        {std::error_code(EDQUOT, std::generic_category()), false, "das Dateisystem verweigert es"},
+        {std::make_error_code(std::errc::no_lock_available), false, "das Dateisystem verweigert es"},
         {std::error_code(), false, "das Dateisystem verweigert es"},
     };
     for (const auto& c : cases)
@@ -50,7 +50,7 @@ TEST(Refusals, ADeleteHandsOnTheSystemsReasonForTheCopyRefused) {
         TempTree tree{{"1/b", "bb"}, {"2/b", "bb"}, {"3/b", "bb"}};
         FaultyFileSystem fileSystem;
         fileSystem.FailDelete(tree.Path("2/b"), error);
-        Catalogue catalogue('/');
+        Catalogue catalogue(fileSystem.Separator());
         ScanFolder(catalogue, fileSystem, tree.Path());
         FindDuplicates(catalogue, fileSystem);
         ASSERT_EQ(catalogue.groups.size(), 1u);
