@@ -31,6 +31,7 @@ struct Copy {
     std::unique_ptr<FolderHandle> folder;
     FileStatus now;
     FileStatus searched;  // what the search read
+    std::error_code refused;  // why the system refused, with DeleteResult::Failed or NotLinkable
 
     // The same file as catalogued: a regular file of its identity and size, whatever its times.
     bool AsCatalogued() const { return IsCatalogued(now, *entry); }
@@ -52,19 +53,24 @@ Copy Look(const Catalogue& catalogue, FileSystem& fileSystem, GroupMember& membe
 }
 
 // Why a copy that is not what the search read is kept, or counts as gone.
-DeleteResult NotAsSearched(const Copy& copy) {
+DeleteResult NotAsSearched(Copy& copy) {
     if (IsMissing(copy.now.error))
         return DeleteResult::AlreadyGone;
-    if (copy.now.error && copy.now.error.category() != FsCategory())
+    if (copy.now.error && copy.now.error.category() != FsCategory()) {
+        copy.refused = copy.now.error;
         return DeleteResult::Failed;
+    }
     return DeleteResult::Changed;
 }
 
 // Why a file could not be moved aside.
-DeleteResult NotMoved(std::error_code error) {
+DeleteResult NotMoved(Copy& copy, std::error_code error) {
     if (IsMissing(error))
         return DeleteResult::AlreadyGone;
-    return error.category() == FsCategory() ? DeleteResult::Changed : DeleteResult::Failed;
+    if (error.category() == FsCategory())
+        return DeleteResult::Changed;
+    copy.refused = error;
+    return DeleteResult::Failed;
 }
 
 // Puts a moved file back after a doubt; doubt is the result when it stands under its old name
@@ -77,8 +83,10 @@ DeleteResult PutBack(FileSystem& fileSystem, AsideFile& aside, Copy& copy, const
     const std::string now = aside.PutBack(error);
     if (IsMissing(error))
         return DeleteResult::AlreadyGone;  // somebody removed it from under its private name
-    if (error)
+    if (error) {
+        copy.refused = error;
         return DeleteResult::Failed;
+    }
     if (now != copy.member->name)
         return DeleteResult::KeptBeside;
     if (SameFile(moved, copy.searched)) {
@@ -92,6 +100,7 @@ DeleteResult PutBack(FileSystem& fileSystem, AsideFile& aside, Copy& copy, const
 
 DeleteResult Remove(FileSystem& fileSystem, AsideFile& aside, Copy& copy, const FileStatus& moved) {
     const std::error_code error = aside.Remove();
+    copy.refused = error;
     return error ? PutBack(fileSystem, aside, copy, moved, DeleteResult::Failed) : DeleteResult::Deleted;
 }
 
@@ -102,7 +111,7 @@ DeleteResult DeleteAsSearched(FileSystem& fileSystem, Copy& copy) {
     std::error_code error;
     std::unique_ptr<AsideFile> aside = fileSystem.MoveAside(*copy.folder, copy.member->name, error);
     if (!aside)
-        return NotMoved(error);
+        return NotMoved(copy, error);
     const FileStatus moved = aside->Status();
     if (!IsCatalogued(moved, *copy.entry) || !SameFile(moved, copy.searched))
         return PutBack(fileSystem, *aside, copy, moved, DeleteResult::Changed);
@@ -139,7 +148,9 @@ DeleteResult LinkToPartner(FileSystem& fileSystem, AsideFile& aside, Copy& copy,
     const std::error_code error = fileSystem.LinkIn(*copy.folder, copy.member->name, partnerPath);
     if (error) {
         const bool impossible = error == std::errc::cross_device_link || error == std::errc::not_supported ||
-                                error == std::errc::operation_not_permitted || error == std::errc::too_many_links;
+                                error == std::errc::operation_not_permitted || error == std::errc::too_many_links ||
+                                error == FsError::LinkProtected;
+        copy.refused = error;
         return PutBack(fileSystem, aside, copy, moved, impossible ? DeleteResult::NotLinkable : DeleteResult::Failed);
     }
     const FileStatus linked = fileSystem.StatIn(*copy.folder, copy.member->name);
@@ -176,7 +187,7 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
     std::error_code error;
     std::unique_ptr<AsideFile> aside = fileSystem.MoveAside(*marked.folder, marked.member->name, error);
     if (!aside)
-        return NotMoved(error);
+        return NotMoved(marked, error);
     const FileStatus moved = aside->Status();
     if (!IsCatalogued(moved, *marked.entry))
         return PutBack(fileSystem, *aside, marked, moved, DeleteResult::Changed);
@@ -194,13 +205,15 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
 }
 
 DeleteResult DeleteOne(Catalogue& catalogue, FileSystem& fileSystem, const DeletePlan& plan, std::size_t k,
-                       const DeleteCallbacks& callbacks) {
+                       const DeleteCallbacks& callbacks, std::error_code& refused) {
     const DuplicateGroup& group = catalogue.groups.at(plan.group);
     GroupMember& member = *std::next(group.firstMember, static_cast<std::ptrdiff_t>(k));
     Copy marked = Look(catalogue, fileSystem, member);
-    if (!plan.keepLastCopy)
-        return DeleteAsSearched(fileSystem, marked);
-    return DeleteKeepingACopy(catalogue, fileSystem, group, k, plan, marked, callbacks);
+    const DeleteResult result = plan.keepLastCopy
+                                    ? DeleteKeepingACopy(catalogue, fileSystem, group, k, plan, marked, callbacks)
+                                    : DeleteAsSearched(fileSystem, marked);
+    refused = marked.refused;
+    return result;
 }
 
 }  // namespace
@@ -238,7 +251,11 @@ std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, Catalogue& catal
     std::vector<DeleteResult> results;
     results.reserve(plan.members.size());
     for (std::size_t k : plan.members) {
-        results.push_back(DeleteOne(catalogue, fileSystem, plan, k, callbacks));
+        std::error_code refused;
+        results.push_back(DeleteOne(catalogue, fileSystem, plan, k, callbacks, refused));
+        const bool kept = results.back() == DeleteResult::Failed || results.back() == DeleteResult::NotLinkable;
+        if (kept && callbacks.refused)
+            callbacks.refused(results.size() - 1, refused);
         if (callbacks.keepAlive)
             callbacks.keepAlive();
     }

@@ -48,6 +48,9 @@ inline bool IsGone(DeleteResult result) {
 struct DeleteCallbacks {
     std::function<void()> keepAlive;  // called after each file
     SearchProgressFn compareProgress;  // hears a fresh comparison of two copies, when one is needed
+    // Hears the system's reason for each copy kept as Failed or NotLinkable, with its position in
+    // the plan's members.
+    std::function<void(std::size_t, std::error_code)> refused;
 };
 
 // One result per planned member, in plan order. Each file is reached through the folders the scan

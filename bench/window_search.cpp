@@ -56,6 +56,7 @@ public:
     void EndWork() override { m_inner.EndWork(); }
     void ShowProgressBar(bool shown) override { m_inner.ShowProgressBar(shown); }
     void SetProgress(int percent) override { Timed([&] { m_inner.SetProgress(percent); }); }
+    std::chrono::milliseconds DoubleClickTime() override { return m_inner.DoubleClickTime(); }
     void Close() override { m_inner.Close(); }
 
     struct Spent {

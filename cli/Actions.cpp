@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/DeletePlan.h"
+#include "app/Refusals.h"
 #include "cli/Report.h"
 
 namespace zwf::cli {
@@ -15,18 +16,16 @@ void Line(std::FILE* out, std::string_view what, const std::string& path) {
     std::fprintf(out, "%.*s: %s\n", static_cast<int>(what.size()), what.data(), path.c_str());
 }
 
-// Why a copy planned to go is still there.
-const char* WhyKept(DeleteResult result) {
+// Why a copy planned to go is still there; refused is the system's reason, where it refused.
+std::string_view WhyKept(DeleteResult result, std::error_code refused) {
     switch (result) {
     case DeleteResult::Changed: return "seit der Suche verändert";
     case DeleteResult::LastCopy: return "die behaltene Kopie ist nicht mehr da oder nicht mehr gleich";
     case DeleteResult::KeptBeside:
         return "seit der Suche verändert, und eine andere Datei hat inzwischen ihren Namen: "
                "sie liegt daneben als NAME.zwillingsfeger-gerettet";
-    case DeleteResult::Failed: return "das Dateisystem verweigert es";
-    case DeleteResult::NotLinkable:
-        return "liegt auf einem anderen Dateisystem als die behaltene Kopie, oder dort gibt es keine harten "
-               "Verknüpfungen";
+    case DeleteResult::Failed: return WhyRefused(refused);
+    case DeleteResult::NotLinkable: return WhyRefused(refused, true);
     default: return "";
     }
 }
@@ -46,7 +45,7 @@ std::string WhyNotShared(std::error_code error) {
         return "liegt auf einem anderen Dateisystem als die behaltene Kopie";
     if (error == FsError::Changed)
         return "seit der Suche verändert";
-    return error.message();
+    return std::string(WhyRefused(error));
 }
 
 std::string Counted(std::uint64_t n, const char* one, const char* many) {
@@ -104,7 +103,10 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
             const bool link = arguments.action == Action::Link;
             const DeletePlan plan =
                 link ? PlanLinkToKept(g, others, keep.front()) : PlanDeleteKeeping(g, others, keep.front());
-            const std::vector<DeleteResult> results = ExecuteDelete(plan, catalogue, fileSystem);
+            std::vector<std::error_code> refused(plan.members.size());
+            DeleteCallbacks callbacks;
+            callbacks.refused = [&](std::size_t i, std::error_code error) { refused[i] = error; };
+            const std::vector<DeleteResult> results = ExecuteDelete(plan, catalogue, fileSystem, callbacks);
             for (std::size_t i = 0; i < results.size(); ++i) {
                 const std::string path = catalogue.FullPath(*members[plan.members[i]]);
                 if (IsGone(results[i])) {
@@ -113,7 +115,9 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
                     freed += results[i] == DeleteResult::AlreadyGone ? 0 : group.size;
                 } else {
                     std::fflush(out);
-                    std::fprintf(stderr, "zwf: %s: nicht %s: %s\n", path.c_str(), verbs[1], WhyKept(results[i]));
+                    const std::string_view why = WhyKept(results[i], refused[i]);
+                    std::fprintf(stderr, "zwf: %s: nicht %s: %.*s\n", path.c_str(), verbs[1], static_cast<int>(why.size()),
+                                 why.data());
                     status = 2;
                 }
             }

@@ -55,7 +55,10 @@ SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const 
         // tenth of that: a reading thread does both while this one keeps the window alive.
         detect::ProgressMeter starting(progress, 1);
         detect::ForEachReporting(workers, starting, 1, [&](std::size_t, unsigned) {
-            open = detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles));
+            const detect::ExamineFn examine = [&](std::size_t record) {
+                return fileSystem.Stat(catalogue.FullPath(catalogue.allFiles[record]));
+            };
+            open = detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles, examine));
         });
     }
     const std::uint64_t total = BytesOpen(open);

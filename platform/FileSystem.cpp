@@ -17,6 +17,7 @@ public:
         case FsError::Changed: return "hat sich seit der Suche verändert";
         case FsError::Replaced: return "ist nicht mehr der Ordner, der gelistet wurde";
         case FsError::IsLink: return "ist eine Verknüpfung";
+        case FsError::LinkProtected: return "ist vor weiteren Namen geschützt";
         }
         return "unbekannter Fehler";
     }

@@ -71,6 +71,9 @@ enum class FsError {
     Changed = 1,   // a file's identity, size or times differ from what was expected
     Replaced = 2,  // a folder's identity differs from what its parent listed: it was swapped
     IsLink = 3,    // a link or junction stands where a folder was listed
+    // a second name is refused to a file of another owner the caller may not both read and write
+    // (Linux, fs.protected_hardlinks)
+    LinkProtected = 4,
 };
 const std::error_category& FsCategory();
 inline std::error_code make_error_code(FsError error) { return {static_cast<int>(error), FsCategory()}; }
@@ -237,8 +240,9 @@ public:
     std::error_code DeleteIn(FolderHandle& folder, const std::string& name, const FileStatus& expected);
     // Makes name inside folder a second name (a hard link) of the file at targetPath, the last
     // name of which is not followed if it is a link; never replaces anything: a name taken gives
-    // std::errc::file_exists, two file systems std::errc::cross_device_link. Systems without hard
-    // links give std::errc::not_supported.
+    // std::errc::file_exists, two file systems std::errc::cross_device_link, a target another
+    // owner's protected hard links keep from a second name FsError::LinkProtected. Systems without
+    // hard links give std::errc::not_supported (or, on Linux, std::errc::operation_not_permitted).
     virtual std::error_code LinkIn(FolderHandle& /*folder*/, const std::string& /*name*/,
                                    const std::string& /*targetPath*/) {
         return std::make_error_code(std::errc::not_supported);

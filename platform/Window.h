@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -103,6 +104,13 @@ public:
     // Moves the bar; a percent outside 0 to 100 stands at the nearer end. Does nothing while the
     // bar is hidden.
     virtual void SetProgress(int percent) = 0;
+
+    // The system's double-click time: two presses closer together than this are one double
+    // click. The program drops a delete button's press that comes this soon after the previous
+    // delete, so that a hurried double click removes one group, not two.
+    virtual std::chrono::milliseconds DoubleClickTime() = 0;
+    // The clock the double-click time is measured with; a window for tests may keep its own.
+    virtual std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
 
     // Destroys the main window. Nothing is shown in it afterwards; message boxes still work.
     virtual void Close() = 0;

@@ -120,6 +120,7 @@ public:
     }
     void ShowProgressBar(bool shown) override { m_window.ShowProgressBar(shown); }
     void SetProgress(int percent) override { m_window.SetProgress(percent); }
+    std::chrono::milliseconds DoubleClickTime() override { return m_window.DoubleClickTime(); }
     void Close() override { m_window.Close(); }
 
     // The first wait starts the script; the first wait after a command the program was given is

@@ -27,6 +27,10 @@ HeadlessWindow& HeadlessWindow::Check(std::function<void(HeadlessWindow&)> check
     return Add(std::move(action));
 }
 
+HeadlessWindow& HeadlessWindow::Pause(std::chrono::milliseconds pause) {
+    return Check([pause](HeadlessWindow& window) { window.m_now += pause; });
+}
+
 HeadlessWindow& HeadlessWindow::DuringWork(UserAction action) {
     action.duringWork = true;
     return Add(std::move(action));

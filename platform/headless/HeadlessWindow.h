@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
@@ -61,6 +62,14 @@ public:
         m_progressHook = std::move(hook);
         return *this;
     }
+    // The user waits this long before the next step. The window's clock moves only here, so
+    // without pauses every action comes at the same instant.
+    HeadlessWindow& Pause(std::chrono::milliseconds pause);
+    // The double-click time the window reports; 0 until set, so that no press comes too soon.
+    HeadlessWindow& SetDoubleClickTime(std::chrono::milliseconds time) {
+        m_doubleClickTime = time;
+        return *this;
+    }
     // Input the user makes while the next long work is running.
     HeadlessWindow& DuringWork(UserAction action);
     // The answer of the next folder dialog ("" cancels it); a dialog without an answer is cancelled.
@@ -113,6 +122,8 @@ public:
     void EndWork() override;
     void ShowProgressBar(bool shown) override;
     void SetProgress(int percent) override;
+    std::chrono::milliseconds DoubleClickTime() override { return m_doubleClickTime; }
+    std::chrono::steady_clock::time_point Now() override { return m_now; }
     void Close() override;
 
 private:
@@ -155,6 +166,8 @@ private:
     std::vector<UserAction> m_discarded;
     std::vector<UserAction> m_ignored;
     std::function<void(int)> m_progressHook;
+    std::chrono::milliseconds m_doubleClickTime{0};
+    std::chrono::steady_clock::time_point m_now{};
 };
 
 }  // namespace zwf

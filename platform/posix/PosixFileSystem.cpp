@@ -244,6 +244,21 @@ bool IsLinkIn(int folderFd, const std::string& name) {
     return ::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
 }
 
+// Whether Linux refused a hard link to target with EPERM for fs.protected_hardlinks: it is on, and
+// the file belongs to another user (who may still let the caller read and write it; the system
+// asks that too). A file system without hard links refuses with EPERM as well.
+bool ProtectedHardLink(const std::string& target) {
+    struct stat info {};
+    if (::fstatat(AT_FDCWD, target.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_uid == ::geteuid())
+        return false;
+    std::FILE* setting = std::fopen("/proc/sys/fs/protected_hardlinks", "re");
+    if (setting == nullptr)
+        return false;
+    const int on = std::fgetc(setting);
+    std::fclose(setting);
+    return on == '1';
+}
+
 // A listing gives its caller a turn after this many entries read, or examined.
 constexpr std::size_t kStep = 512;
 
@@ -416,9 +431,11 @@ public:
     }
 
     std::error_code LinkIn(FolderHandle& folder, const std::string& name, const std::string& targetPath) override {
-        if (::linkat(AT_FDCWD, targetPath.c_str(), FdOf(folder), name.c_str(), 0) != 0)
-            return LastError();
-        return {};
+        if (::linkat(AT_FDCWD, targetPath.c_str(), FdOf(folder), name.c_str(), 0) == 0)
+            return {};
+        if (errno == EPERM && ProtectedHardLink(targetPath))
+            return make_error_code(FsError::LinkProtected);
+        return LastError();
     }
 
     std::error_code ShareBlocks(const std::string& keptPath, const FileIdentity& kept, const std::string& copyPath,

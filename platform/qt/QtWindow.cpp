@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleHints>
 
 #include <algorithm>
 #include <utility>
@@ -227,6 +228,10 @@ std::string QtWindow::ChooseFolder(std::string_view title, std::string_view init
     const QString chosen = QFileDialog::getExistingDirectory(m_widget.get(), ToQString(title),
                                                              ToQString(initialFolder), QFileDialog::ShowDirsOnly);
     return QFile::encodeName(QDir::toNativeSeparators(chosen)).toStdString();
+}
+
+std::chrono::milliseconds QtWindow::DoubleClickTime() {
+    return std::chrono::milliseconds(QGuiApplication::styleHints()->mouseDoubleClickInterval());
 }
 
 void QtWindow::ShowMessage(std::string_view caption, std::string_view text) {

@@ -54,6 +54,7 @@ public:
     void EndWork() override;
     void ShowProgressBar(bool shown) override;
     void SetProgress(int percent) override;
+    std::chrono::milliseconds DoubleClickTime() override;
     void Close() override;
 
     // Replaces the folder dialog, so that tests and scripted sessions can answer it.

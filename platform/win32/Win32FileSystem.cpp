@@ -39,6 +39,13 @@ std::error_code ErrorFrom(DWORD code) {
     case ERROR_INVALID_NAME:
     case ERROR_DIRECTORY:
         return std::make_error_code(std::errc::invalid_argument);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_WRITE_PROTECT:
+        return std::make_error_code(std::errc::read_only_file_system);
+    case ERROR_TOO_MANY_LINKS:
+        return std::make_error_code(std::errc::too_many_links);
     default:
         return {static_cast<int>(code), std::system_category()};
     }
@@ -346,6 +353,8 @@ public:
             return std::make_error_code(std::errc::file_exists);
         if (code == ERROR_NOT_SAME_DEVICE)
             return std::make_error_code(std::errc::cross_device_link);
+        if (code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED)
+            return std::make_error_code(std::errc::not_supported);  // FAT, exFAT, many shares
         return ErrorFrom(code);
     }
 

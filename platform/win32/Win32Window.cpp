@@ -88,6 +88,7 @@ public:
         if (m_progress)
             ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     }
+    std::chrono::milliseconds DoubleClickTime() override { return std::chrono::milliseconds(::GetDoubleClickTime()); }
     void Close() override;
 
 private:

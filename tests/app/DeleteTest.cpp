@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -354,6 +355,45 @@ TEST_F(DeleteTest, InputDuringADeleteIsDiscarded) {
     EXPECT_EQ(window.Discarded().size(), 1u);
     ExpectOnDisk({"1/b", "2/b"}, {"1/a.txt"});
     EXPECT_THAT(window.Lines(ctl::kGroupList), ElementsAre("2: b, b"));
+}
+
+// A second press of a delete button within the double-click time (500 ms here) after the
+// previous delete is the second half of a double click: dropped. A press later, or after another
+// control event, is the user's own.
+TEST_F(DeleteTest, ASecondPressWithinTheDoubleClickTimeIsDropped) {
+    const std::vector<std::string_view> groupA{"1/a.txt", "2/a.txt", "2/kopie.txt"};
+    const std::vector<std::string_view> all{"1/a.txt", "2/a.txt", "2/kopie.txt", "1/b", "2/b"};
+    struct Case {
+        const char* what;
+        int first, second;
+        int pause;  // ms between the two presses
+        bool selectBetween;  // the user clicks the selected group's line between them
+        std::vector<std::string_view> gone;
+    };
+    const Case cases[] = {
+        {"group, group, 120 ms apart", ctl::kDeleteGroup, ctl::kDeleteGroup, 120, false, groupA},
+        {"group, marked, 120 ms apart", ctl::kDeleteGroup, ctl::kDeleteMarked, 120, false, groupA},
+        {"marked, marked, at once", ctl::kDeleteMarked, ctl::kDeleteMarked, 0, false, {"1/a.txt"}},
+        {"marked, group, 499 ms apart", ctl::kDeleteMarked, ctl::kDeleteGroup, 499, false, {"1/a.txt"}},
+        {"group, group, 500 ms apart", ctl::kDeleteGroup, ctl::kDeleteGroup, 500, false, all},
+        {"marked, marked, 600 ms apart", ctl::kDeleteMarked, ctl::kDeleteMarked, 600, false, {"1/a.txt", "2/a.txt"}},
+        {"group, a click on a group, group", ctl::kDeleteGroup, ctl::kDeleteGroup, 120, true, all},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempTree fresh{{"1/a.txt", "same"}, {"1/b", "bb"}, {"2/a.txt", "same"}, {"2/b", "bb"}, {"2/kopie.txt", "same"}};
+        HeadlessWindow w{kControls};
+        w.SetDoubleClickTime(std::chrono::milliseconds(500));
+        w.PickFolder(ctl::kAddFolder, fresh.Path()).Click(ctl::kSearch).Select(ctl::kGroupList, 0);
+        w.Pause(std::chrono::milliseconds(5000)).Click(c.first).Pause(std::chrono::milliseconds(c.pause));
+        if (c.selectBetween)
+            w.Select(ctl::kGroupList, 0);
+        w.Click(c.second);
+        zwf::Run(w, fileSystem, RunOptions{std::chrono::steady_clock::duration::zero()});
+        EXPECT_TRUE(w.Ignored().empty()) << "each press reached the program";
+        for (std::string_view relative : all)
+            EXPECT_EQ(fresh.Exists(relative), std::ranges::find(c.gone, relative) == c.gone.end()) << relative;
+    }
 }
 
 }  // namespace

@@ -240,6 +240,29 @@ TEST_F(Zwf, OneFileSystemStaysOnTheFileSystemOfTheFolderGiven) {
     EXPECT_NE(staying.out.find("3 Dateien katalogisiert"), std::string::npos) << staying.out;
 }
 
+// A folder added once directly and once through a bindfs view of it (another device, the same
+// inode numbers, sizes and times): each file is one file, never a copy of itself.
+TEST_F(Zwf, AFolderSeenThroughAFuseViewBesideItIsOneFolder) {
+    TempTree own{{"einzig", "nur einmal"}, {"unter/anders", "auch einmal"}, {"paar1", "gleich"}, {"paar2", "gleich"}};
+    const std::string view = scratch.Path("ansicht");
+    std::filesystem::create_directory(view);
+    if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0 ||
+        std::system(("bindfs " + Quoted(own.Path()) + " " + Quoted(view) + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no bindfs view can be mounted here (needs root, /dev/fuse and bindfs)";
+    const std::string folders = Quoted(own.Path()) + " " + Quoted(view);
+    const Outcome plain = RunZwf(scratch, folders);
+    const Outcome summary = RunZwf(scratch, "--summary " + folders);
+    const Outcome viewFirst = RunZwf(scratch, Quoted(view) + " " + Quoted(own.Path()));
+    std::system(("umount " + Quoted(view)).c_str());
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out, own.Path("paar1") + "\n" + own.Path("paar2") + "\n\n");
+    EXPECT_EQ(summary.out,
+              "8 Dateien katalogisiert\n"
+              "1 Gruppe mit gleichem Inhalt, 2 Dateien\n"
+              "1 Kopie zu viel, 6 Bytes freizugeben\n");
+    EXPECT_EQ(viewFirst.out, view + "/paar1\n" + view + "/paar2\n\n") << "the record catalogued first stays";
+}
+
 // Every file's identity, size and times, to tell that nothing changed.
 std::string Fingerprint(const TempTree& tree) {
     std::string all;
@@ -328,6 +351,44 @@ TEST_F(Zwf, LinkMakesOneFileOfTheCopiesAndRefusesAcrossFileSystems) {
     EXPECT_EQ(across.status, 2);
     EXPECT_NE(across.err.find("nicht verknüpft"), std::string::npos) << across.err;
     EXPECT_TRUE(kept);
+}
+
+// A refusal is named with its own reason: a copy on a read-only view of its folder (a bind
+// mount), and a hard link to a kept copy of another owner that fs.protected_hardlinks refuses.
+TEST_F(Zwf, ARefusalIsNamedWithItsReason) {
+    namespace fs = std::filesystem;
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount and to own files as others";
+    TempTree own{{"a", "gleich"}, {"nur/b", "gleich"}};
+    const std::string readOnly = own.Path("nur");
+    const std::string bind = "mount --bind " + Quoted(readOnly) + " " + Quoted(readOnly) +
+                             " && mount -o remount,bind,ro " + Quoted(readOnly);
+    if (std::system((bind + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a read-only view here";
+    const Outcome deleting = RunZwf(scratch, "--delete " + Quoted(own.Path()));
+    std::system(("umount " + Quoted(readOnly)).c_str());
+    EXPECT_EQ(deleting.status, 2);
+    EXPECT_EQ(deleting.err, "zwf: " + own.Path("nur/b") + ": nicht gelöscht: das Dateisystem ist schreibgeschützt\n");
+    EXPECT_EQ(own.Read("nur/b"), "gleich");
+
+    std::string setting;
+    if (std::FILE* file = std::fopen("/proc/sys/fs/protected_hardlinks", "r")) {
+        setting.push_back(static_cast<char>(std::fgetc(file)));
+        std::fclose(file);
+    }
+    if (setting != "1")
+        GTEST_SKIP() << "fs.protected_hardlinks is off here";
+    // The copy kept belongs to another user and is only readable: an ordinary user may not link it.
+    TempTree shared{{"a", "gleich"}, {"b", "gleich"}};
+    fs::permissions(shared.FsPath(), fs::perms::all);
+    ASSERT_EQ(::chown(shared.Path("a").c_str(), 65533, 65533), 0);
+    ASSERT_EQ(::chown(shared.Path("b").c_str(), 65534, 65534), 0);
+    const Outcome linking = RunZwf(scratch, "--link " + Quoted(shared.Path()), "setpriv --reuid=65534 --regid=65534 --clear-groups ");
+    EXPECT_EQ(linking.status, 2);
+    EXPECT_EQ(linking.err, "zwf: " + shared.Path("b") +
+                               ": nicht verknüpft: die behaltene Kopie gehört einem anderen Benutzer, und das System "
+                               "erlaubt keine harte Verknüpfung mit ihr (fs.protected_hardlinks)\n");
+    EXPECT_EQ(shared.Read("b"), "gleich");
 }
 
 // --dedupe: refused and named where the file system cannot share blocks (the temporary folder's);

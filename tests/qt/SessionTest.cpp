@@ -1,7 +1,10 @@
 // Whole sessions of the program on the Qt window, driven by mouse clicks on the real widgets.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 
+#include <algorithm>
+#include <chrono>
 #include <deque>
 #include <functional>
 
@@ -136,6 +139,39 @@ TEST_F(QtSessionTest, AddSearchSelectDeleteAndCloseWithCredits) {
     EXPECT_EQ(credits, QString::fromUtf8("Credits|.-´¯`- Zwillingsfeger -´¯`-.\n\n`-._.-     by Quarzfuchs    -._.-´"));
     ASSERT_EQ(initialFolders.size(), 1U);
     EXPECT_EQ(initialFolders[0], "");
+}
+
+// A hurried double click on "Lösche alle Dateien (mit Original)": the first press deletes the
+// group selected and selects the next one, the second press, 120 ms after the first, is dropped.
+TEST_F(QtSessionTest, ADoubleClickOnDeleteAllDeletesOneGroup) {
+    ASSERT_GT(window->DoubleClickTime(), std::chrono::milliseconds(120));
+    TempTree tree{{"a1", "gleich"}, {"a2", "gleich"}, {"b1", "paar!"}, {"b2", "paar!"}};
+    window->SetFolderChooser([&](std::string_view, std::string_view) { return tree.Path(); });
+    QElapsedTimer sinceFirst;
+    Script script(*window);
+    script.Then([&] { Click(ctl::kAddFolder); })
+        .Then([&] { Click(ctl::kSearch); })
+        .Then([&] { ClickLine(ctl::kGroupList, 0); })
+        .Then([&] {
+            sinceFirst.start();
+            Click(ctl::kDeleteGroup);
+        })
+        .Then([&] {
+            EXPECT_THAT(Lines(ctl::kGroupList), ElementsAre("2: b1, b2"));
+            QTest::qWait(static_cast<int>(std::max<qint64>(0, 120 - sinceFirst.elapsed())));
+            Click(ctl::kDeleteGroup);
+        })
+        .Then([&] {
+            EXPECT_FALSE(tree.Exists("a1"));
+            EXPECT_FALSE(tree.Exists("a2"));
+            EXPECT_TRUE(tree.Exists("b1"));
+            EXPECT_TRUE(tree.Exists("b2"));
+            EXPECT_THAT(Lines(ctl::kGroupList), ElementsAre("2: b1, b2"));
+            window->Widget()->close();
+        });
+    WhenModalAppears([](QWidget* modal) { modal->close(); });
+    EXPECT_EQ(RunSession(), 0);
+    EXPECT_TRUE(script.Finished());
 }
 
 }  // namespace

@@ -217,10 +217,20 @@ void DeleteGroup(Session& s) {
         return;
     const auto doomed = ListLines(s.Item(ctl::kMemberList));
     c.Check(WaitUntil([&] { return ::IsWindowEnabled(s.Item(ctl::kDeleteGroup)) != FALSE; }), "delete-group button enabled");
+    // A hurried double click: the second press, 120 ms after the first, is dropped, so the group
+    // the first press selected next stays.
+    ::PostMessageW(s.Item(ctl::kDeleteGroup), BM_CLICK, 0, 0);
+    ::Sleep(120);
     ::PostMessageW(s.Item(ctl::kDeleteGroup), BM_CLICK, 0, 0);
     c.Check(WaitUntil([&] { return ListLines(s.Item(ctl::kGroupList)).size() == 1; }), "the group's line goes");
     for (const std::wstring& path : doomed)
         c.Check(!FileExists(path), "every copy of the group is deleted: " + Utf8(path));
+    ::Sleep(::GetDoubleClickTime());
+    c.Equal(static_cast<long long>(ListLines(s.Item(ctl::kGroupList)).size()), 1, "the second press deleted nothing");
+    const auto kept = ListLines(s.Item(ctl::kMemberList));
+    c.Equal(static_cast<long long>(kept.size()), 2, "the group selected next is shown");
+    for (const std::wstring& path : kept)
+        c.Check(FileExists(path), "the group selected next stays on disk: " + Utf8(path));
     c.Equal(WindowText(s.Item(ctl::kGroupsLabel)), L"Dateien mit gleichem Inhalt (1)", "groups label after the delete");
     c.Check(FileExists(s.Path(L"einzeln.txt")), "the single file stays");
 }
