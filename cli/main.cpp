@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/Recovery.h"
 #include "catalogue/ScanFolder.h"
 #include "cli/Actions.h"
 #include "cli/Arguments.h"
@@ -103,6 +104,12 @@ int main(int argc, char** argv) {
             progress.Clear();
             Complain(given, report.startError);
             status = kExitTrouble;
+        }
+        for (const zwf::Leftover& leftover : report.leftovers) {
+            progress.Clear();
+            std::fprintf(stderr, "zwf: %s\n", zwf::LeftoverText(leftover, fileSystem->Separator(), Reason).c_str());
+            if (leftover.outcome == zwf::Leftover::Outcome::Unknown || leftover.outcome == zwf::Leftover::Outcome::Failed)
+                status = kExitTrouble;
         }
         for (const zwf::ScanProblem& problem : report.problems) {
             progress.Clear();
