@@ -238,6 +238,8 @@ std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, Catalogue& catal
     std::vector<DeleteResult> results;
     results.reserve(plan.members.size());
     for (std::size_t k : plan.members) {
+        if (callbacks.stop && callbacks.stop())
+            break;
         results.push_back(DeleteOne(catalogue, fileSystem, plan, k, callbacks));
         if (callbacks.keepAlive)
             callbacks.keepAlive();

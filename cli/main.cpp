@@ -13,6 +13,7 @@
 #include "cli/Arguments.h"
 #include "cli/Console.h"
 #include "cli/Report.h"
+#include "cli/Signals.h"
 #include "cli/TermProgress.h"
 #include "detect/FindDuplicates.h"
 
@@ -59,12 +60,17 @@ void Complain(const std::string& what, std::error_code error) {
     std::fprintf(stderr, "zwf: %s: %s\n", what.c_str(), Reason(error).c_str());
 }
 
-// Ends with status, or with kExitTrouble, named on stderr, when standard output could not be written.
+// Ends with status, or with kExitTrouble, named on stderr, when standard output could not be
+// written; after a request to end, with 128 plus its signal's number.
 int Finish(int status) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         const std::error_code error(errno != 0 ? errno : EIO, std::generic_category());
         std::fprintf(stderr, "zwf: Ausgabe konnte nicht geschrieben werden: %s\n", Reason(error).c_str());
-        return kExitTrouble;
+        status = kExitTrouble;
+    }
+    if (const int signal = zwf::cli::EndSignal()) {
+        std::fprintf(stderr, "zwf: beendet auf Signal %d hin; was getan ist, steht oben\n", signal);
+        return 128 + signal;
     }
     return status;
 }
@@ -88,6 +94,8 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::string>& folders = arguments.folders;
 
+    // Until the results are printed or acted on, a request to end ends the program at once.
+    zwf::cli::CatchEndSignals(zwf::cli::StderrIsTerminal());
     auto fileSystem = zwf::MakeNativeFileSystem();
     zwf::Catalogue catalogue(fileSystem->Separator());
     zwf::cli::TermProgress progress(zwf::cli::StderrIsTerminal());
@@ -125,8 +133,11 @@ int main(int argc, char** argv) {
         status = kExitTrouble;
     }
 
+    // From here on a request to end lets the copy in hand finish its step and the record be printed.
+    zwf::cli::EndAtOnce(false);
     if (arguments.action != zwf::cli::Action::None) {
-        status = std::max(status, zwf::cli::CarryOut(stdout, catalogue, *fileSystem, arguments));
+        status = std::max(status, zwf::cli::CarryOut(stdout, catalogue, *fileSystem, arguments,
+                                                     [] { return zwf::cli::EndSignal() != 0; }));
         return Finish(status);
     }
     switch (arguments.format) {
