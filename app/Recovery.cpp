@@ -1,5 +1,7 @@
 #include "app/Recovery.h"
 
+#include "platform/StepJournal.h"
+
 namespace zwf {
 
 namespace {
@@ -12,6 +14,20 @@ std::string Join(const std::string& folder, char separator, const std::string& n
 }
 
 }  // namespace
+
+std::vector<Leftover> RecoverAbandonedSteps(FileSystem& fileSystem) {
+    std::vector<Leftover> leftovers;
+    for (const LoggedStep& step : TakeAbandonedSteps()) {
+        std::error_code error;
+        std::unique_ptr<FolderHandle> folder = fileSystem.OpenFolder(step.folder, error);
+        if (!folder)
+            continue;
+        Leftover leftover = RecoverLeftover(fileSystem, *folder, step.folder, step.privateName);
+        if (leftover.outcome != Leftover::Outcome::Gone)
+            leftovers.push_back(std::move(leftover));
+    }
+    return leftovers;
+}
 
 std::string LeftoverText(const Leftover& leftover, char separator, const ReasonFn& reason) {
     using Outcome = Leftover::Outcome;

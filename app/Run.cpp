@@ -4,6 +4,7 @@
 #include "app/DeleteCommands.h"
 #include "app/EnabledState.h"
 #include "app/Layout.h"
+#include "app/Recovery.h"
 #include "app/Session.h"
 #include "app/Texts.h"
 
@@ -27,17 +28,26 @@ void Dispatch(Session& session, int control) {
 
 int Run(Window& window, FileSystem& fileSystem, const RunOptions& options) {
     Session session(window, fileSystem, options);
+    if (options.recoverAbandonedSteps) {
+        const std::vector<Leftover> leftovers = RecoverAbandonedSteps(fileSystem);
+        if (!leftovers.empty())
+            window.ShowMessage(texts::kWindowTitle, LeftoversText(leftovers, fileSystem.Separator()));
+    }
+    bool ending = false;
     for (;;) {
         const WindowEvent event = window.WaitEvent();
-        if (event.kind == WindowEvent::Kind::Close)
+        if (event.kind == WindowEvent::Kind::Close) {
+            ending = event.ending;
             break;
+        }
         // Settled before anything is dispatched, so they always follow the lists.
         ApplyEnabled(window, EnabledFor(CurrentListState(session.catalogue, window)));
         if (event.kind == WindowEvent::Kind::Control)
             Dispatch(session, event.control);
     }
     window.Close();
-    window.ShowMessage(texts::kCreditsCaption, texts::kCreditsText);
+    if (!ending)  // nobody may be there to dismiss it
+        window.ShowMessage(texts::kCreditsCaption, texts::kCreditsText);
     return 0;
 }
 

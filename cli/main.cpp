@@ -16,6 +16,7 @@
 #include "cli/Signals.h"
 #include "cli/TermProgress.h"
 #include "detect/FindDuplicates.h"
+#include "platform/StepJournal.h"
 
 namespace {
 
@@ -96,10 +97,21 @@ int main(int argc, char** argv) {
 
     // Until the results are printed or acted on, a request to end ends the program at once.
     zwf::cli::CatchEndSignals(zwf::cli::StderrIsTerminal());
+    const auto journal = zwf::OpenStepJournal();
     auto fileSystem = zwf::MakeNativeFileSystem();
+    fileSystem->SetStepLog(journal.get());
     zwf::Catalogue catalogue(fileSystem->Separator());
     zwf::cli::TermProgress progress(zwf::cli::StderrIsTerminal());
     int status = 0;
+    // Before anything else: the steps of runs that ended in the middle.
+    const auto tell = [&](const zwf::Leftover& leftover) {
+        progress.Clear();
+        std::fprintf(stderr, "zwf: %s\n", zwf::LeftoverText(leftover, fileSystem->Separator(), Reason).c_str());
+        if (leftover.outcome == zwf::Leftover::Outcome::Unknown || leftover.outcome == zwf::Leftover::Outcome::Failed)
+            status = kExitTrouble;
+    };
+    for (const zwf::Leftover& leftover : zwf::RecoverAbandonedSteps(*fileSystem))
+        tell(leftover);
     std::size_t before = 0;
     for (const std::string& given : folders) {
         if (!zwf::TakeAddedFolder(catalogue, *fileSystem, given))
@@ -113,12 +125,8 @@ int main(int argc, char** argv) {
             Complain(given, report.startError);
             status = kExitTrouble;
         }
-        for (const zwf::Leftover& leftover : report.leftovers) {
-            progress.Clear();
-            std::fprintf(stderr, "zwf: %s\n", zwf::LeftoverText(leftover, fileSystem->Separator(), Reason).c_str());
-            if (leftover.outcome == zwf::Leftover::Outcome::Unknown || leftover.outcome == zwf::Leftover::Outcome::Failed)
-                status = kExitTrouble;
-        }
+        for (const zwf::Leftover& leftover : report.leftovers)
+            tell(leftover);
         for (const zwf::ScanProblem& problem : report.problems) {
             progress.Clear();
             Complain(problem.folder, problem.error);

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "platform/AsideNames.h"
+#include "platform/StepJournal.h"
 
 namespace zwf {
 
@@ -148,6 +149,60 @@ std::string PutBackUnderFreeName(const std::string& name,
             return {};
     }
     return {};
+}
+
+namespace {
+
+std::string Hex(std::string_view text) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (const unsigned char c : text) {
+        hex.push_back(kDigits[c >> 4]);
+        hex.push_back(kDigits[c & 0xF]);
+    }
+    return hex;
+}
+
+std::optional<std::string> FromHex(std::string_view hex) {
+    if (hex.size() % 2 != 0)
+        return std::nullopt;
+    std::string text;
+    for (std::size_t at = 0; at < hex.size(); at += 2) {
+        int value = 0;
+        for (const char c : hex.substr(at, 2)) {
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (digit < 0)
+                return std::nullopt;
+            value = value * 16 + digit;
+        }
+        text.push_back(static_cast<char>(value));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string JournalLine(const std::string& folder, const std::string& privateName) {
+    return Hex(folder) + ' ' + Hex(privateName) + '\n';
+}
+
+std::vector<LoggedStep> ParseJournal(std::string_view text) {
+    std::vector<LoggedStep> steps;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos)
+            break;  // a line cut off as the process ended: its rename never came
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        const std::size_t space = line.find(' ');
+        if (space == std::string_view::npos)
+            continue;
+        std::optional<std::string> folder = FromHex(line.substr(0, space));
+        std::optional<std::string> name = FromHex(line.substr(space + 1));
+        if (folder && name && IsPrivateName(*name))
+            steps.push_back({std::move(*folder), std::move(*name)});
+    }
+    return steps;
 }
 
 bool SameFile(const FileStatus& now, const FileStatus& expected) {

@@ -12,6 +12,8 @@
 
 namespace zwf {
 
+class StepLog;
+
 // Which file on disk a name leads to: device and inode on POSIX, volume serial and
 // file index on Windows. Two records with equal identity are the same file.
 struct FileIdentity {
@@ -287,11 +289,21 @@ public:
                                                      std::error_code& error);
     virtual bool OpensReadsInFolders() const { return false; }
 
+    // From now on each file about to be moved aside is first written down in log (StepJournal.h),
+    // where the next start of the program looks; nothing is written down while it is null.
+    virtual void SetStepLog(StepLog* log) { m_stepLog = log; }
+
     // Conveniences over the calls above, by full path.
     FolderListing ListFolder(const std::string& folder);
     FileStatus Stat(const std::string& path);
     // Removes the file at path if it is a regular file; anything else is left alone.
     std::error_code Delete(const std::string& path);
+
+protected:
+    StepLog* StepLogged() const { return m_stepLog; }
+
+private:
+    StepLog* m_stepLog = nullptr;
 };
 
 // The file system of the machine the program runs on (POSIX or Win32, chosen by the build).

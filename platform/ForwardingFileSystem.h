@@ -43,6 +43,8 @@ public:
         return m_inner.ShareBlocks(keptPath, kept, copyPath, copy, size);
     }
 
+    void SetStepLog(StepLog* log) override { m_inner.SetStepLog(log); }
+
 protected:
     FileSystem& Inner() const { return m_inner; }
 

@@ -15,6 +15,7 @@
 
 #include "platform/AsideNames.h"
 #include "platform/FileSystem.h"
+#include "platform/StepJournal.h"
 #include "platform/posix/LongPaths.h"
 
 namespace zwf {
@@ -449,6 +450,8 @@ public:
         const std::string note = NoteOf(hidden);
         if (!note.empty() && (error = WriteNote(held.Get(), note, name)))
             return nullptr;
+        if (StepLog* log = StepLogged())
+            log->WillMoveAside(folder.Path(), hidden);
         if (const int code = RenameToPrivate(held.Get(), name, hidden)) {
             error = {code, std::generic_category()};
             if (!note.empty())

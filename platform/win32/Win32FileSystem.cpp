@@ -8,6 +8,7 @@
 
 #include "platform/AsideNames.h"
 #include "platform/FileSystem.h"
+#include "platform/StepJournal.h"
 #include "platform/win32/EntryKinds.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Utf16.h"
@@ -365,6 +366,8 @@ public:
         const std::string note = NoteOf(hidden);
         if (!note.empty() && (error = WriteNote(folderPath + note, name)))
             return nullptr;
+        if (StepLog* log = StepLogged())
+            log->WillMoveAside(folder.Path(), hidden);
         if (!RenameByHandle(file.Get(), folderPath + hidden)) {
             error = LastError();
             if (!note.empty())

@@ -14,11 +14,13 @@
 
 #include "app/DeletePlan.h"
 #include "app/Layout.h"
+#include "app/Recovery.h"
 #include "app/Run.h"
 #include "catalogue/ScanFolder.h"
 #include "detect/FindDuplicates.h"
 #include "platform/AsideNames.h"
 #include "platform/ForwardingFileSystem.h"
+#include "platform/StepJournal.h"
 #include "platform/headless/HeadlessWindow.h"
 #include "tests/support/TempTree.h"
 
@@ -212,6 +214,45 @@ TEST(CrashPoint, NoKillAtAnyChangeLosesANameOrAContentAndTheNextStartLeavesNoPri
             }
         }
     }
+}
+
+TEST(StepJournal, KeepsAnyFolderAndNameAndDropsALineCutOffOrANameNotPrivate) {
+    const std::string aside = AsideNameFor(std::string(32, 'a'), "mit Leer zeichen\nund\xff");
+    const std::string text = JournalLine("/ordner mit\nZeilen", aside) + JournalLine("/x", "kein-privater-name") +
+                             JournalLine("/y", aside);
+    const std::vector<LoggedStep> steps = ParseJournal(text.substr(0, text.size() - 3));
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].folder, "/ordner mit\nZeilen");
+    EXPECT_EQ(steps[0].privateName, aside);
+}
+
+TEST(StepJournal, TheNextStartTakesTheStepsOfAProcessThatDiedAndLeavesThoseOfOneThatRuns) {
+    const TempTree tree{{"a", "inhalt"}}, state;
+    ::setenv("XDG_STATE_HOME", state.Path().c_str(), 1);
+    auto native = MakeNativeFileSystem();
+    const auto running = OpenStepJournal();  // this process's, written to, so it exists
+    running->WillMoveAside(tree.Path(), AsideNameFor(std::string(32, 'b'), "b"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const auto journal = OpenStepJournal();
+        native->SetStepLog(journal.get());
+        std::error_code error;
+        auto folder = native->OpenFolder(tree.Path(), error);
+        auto aside = native->MoveAside(*folder, "a", error);
+        ::_exit(aside ? 0 : 1);  // killed with the file aside
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_FALSE(tree.Exists("a"));
+
+    const std::vector<Leftover> leftovers = RecoverAbandonedSteps(*native);
+    ASSERT_EQ(leftovers.size(), 1u);
+    EXPECT_EQ(leftovers[0].outcome, Leftover::Outcome::Restored);
+    EXPECT_EQ(tree.Read("a"), "inhalt");
+    EXPECT_TRUE(RecoverAbandonedSteps(*native).empty());  // taken once, and the running one left alone
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(state.FsPath("zwillingsfeger")), {}), 1);
+    ::unsetenv("XDG_STATE_HOME");
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ void Fill(const TempTree& tree) {
 struct Started {
     pid_t pid = -1;
     int out = -1;
-    Started(const std::vector<std::string>& arguments, const std::string& errFile) {
+    // state: the user's state folder for the run, where its journal goes.
+    Started(const std::vector<std::string>& arguments, const std::string& errFile, const std::string& state) {
         int pipeFds[2];
         EXPECT_EQ(::pipe(pipeFds), 0);
         pid = ::fork();
@@ -43,6 +44,7 @@ struct Started {
             const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             ::dup2(err, STDERR_FILENO);
             ::close(pipeFds[0]);
+            ::setenv("XDG_STATE_HOME", state.c_str(), 1);
             std::vector<char*> argv{const_cast<char*>(ZWF_BINARY)};
             for (const std::string& argument : arguments)
                 argv.push_back(const_cast<char*>(argument.c_str()));
@@ -101,7 +103,7 @@ std::map<std::string, bool> Names(const TempTree& tree) {
     return names;
 }
 
-TEST(ZwfEnd, KilledWhileACopyIsAsideTheNextRunPutsItBackOrFinishesIt) {
+TEST(ZwfEnd, KilledWhileACopyIsAsideTheNextStartPutsItBackOrFinishesItWhateverItSearches) {
     const struct {
         std::vector<std::string> action;
         int killAt;  // the n-th move aside
@@ -115,7 +117,7 @@ TEST(ZwfEnd, KilledWhileACopyIsAsideTheNextRunPutsItBackOrFinishesIt) {
         AsideWatch watch(tree.Path());
         std::vector<std::string> arguments = action;
         arguments.push_back(tree.Path());
-        Started run(arguments, scratch.Path("err"));
+        Started run(arguments, scratch.Path("err"), scratch.Path());
         ASSERT_TRUE(watch.WaitFor(killAt)) << where;
         ::kill(run.pid, SIGKILL);
         EXPECT_EQ(run.Wait().second, 128 + SIGKILL) << where;
@@ -123,7 +125,9 @@ TEST(ZwfEnd, KilledWhileACopyIsAsideTheNextRunPutsItBackOrFinishesIt) {
         bool leftAside = false;
         for (const auto& [name, present] : Names(tree))
             leftAside |= name.starts_with(".zwf-");
-        Started next({tree.Path()}, scratch.Path("err"));
+        // The next start, on another folder, finds the step in its journal.
+        scratch.MakeFolder("anderswo");
+        Started next({scratch.Path("anderswo")}, scratch.Path("err"), scratch.Path());
         next.Wait();
         EXPECT_EQ(scratch.Read("err").find("Rest einer unterbrochenen Löschung") != std::string::npos, leftAside)
             << where << ": " << scratch.Read("err");
@@ -146,7 +150,7 @@ TEST(ZwfEnd, ASignalDuringTheDeletesFinishesTheCopyInHandPrintsTheRecordAndExits
         TempTree tree, scratch;
         Fill(tree);
         AsideWatch watch(tree.Path());
-        Started run({"--delete", tree.Path()}, scratch.Path("err"));
+        Started run({"--delete", tree.Path()}, scratch.Path("err"), scratch.Path());
         ASSERT_TRUE(watch.WaitFor(1)) << where;
         ::kill(run.pid, signal);
         const auto [out, status] = run.Wait();
@@ -171,7 +175,7 @@ TEST(ZwfEnd, ASignalDuringTheDeletesFinishesTheCopyInHandPrintsTheRecordAndExits
 TEST(ZwfEnd, ASignalDuringTheSearchEndsItAtOnceWithNothingPrinted) {
     TempTree tree, scratch;
     Fill(tree);
-    Started run({"--delete", tree.Path()}, scratch.Path("err"));
+    Started run({"--delete", tree.Path()}, scratch.Path("err"), scratch.Path());
     ::kill(run.pid, SIGTERM);
     const auto [out, status] = run.Wait();
     EXPECT_EQ(status, 128 + SIGTERM);
