@@ -216,6 +216,44 @@ TEST(CrashPoint, NoKillAtAnyChangeLosesANameOrAContentAndTheNextStartLeavesNoPri
     }
 }
 
+// What a scan does with a file under a private name, by what its folder tells.
+TEST(Leftovers, AScanPutsBackWhatItsNameTellsAndNeverCataloguesWhatItCannotAccountFor) {
+    using Outcome = Leftover::Outcome;
+    const std::string key(32, 'd');
+    const struct {
+        std::string privateName;
+        std::string takenBy;  // the content now under the old name "x", if any
+        Outcome outcome;
+        std::vector<std::string> namesAfter;
+    } kCases[] = {
+        {AsideNameFor(key, "x"), "", Outcome::Restored, {"x", "y"}},
+        {AsideNameFor(key, "x"), "neuer", Outcome::Beside, {"x", "x.zwillingsfeger-gerettet", "y"}},
+        {AsideNameFor(key, "x"), "gleich", Outcome::Removed, {"x", "y"}},
+        {".zwf-" + key, "", Outcome::Unknown, {".zwf-" + key, "y"}},  // as older versions named it
+        {AsideNameFor(key, kLongName), "", Outcome::Unknown, {AsideNameFor(key, kLongName), "y"}},  // its note lost
+    };
+    for (const auto& [privateName, takenBy, outcome, namesAfter] : kCases) {
+        const TempTree tree{{"y", "gleich"}};
+        tree.Write(privateName, "gleich");
+        if (!takenBy.empty())
+            tree.Write("x", takenBy);
+        auto native = MakeNativeFileSystem();
+        Catalogue catalogue('/');
+        const ScanReport report = ScanFolder(catalogue, *native, tree.Path());
+        FindDuplicates(catalogue, *native);
+        ASSERT_EQ(report.leftovers.size(), 1u) << privateName;
+        EXPECT_EQ(report.leftovers[0].outcome, outcome) << privateName;
+        std::vector<std::string> names;
+        for (const auto& [path, content] : Files(tree.FsPath()))
+            names.push_back(path);
+        EXPECT_EQ(names, namesAfter) << privateName;
+        for (const FileEntry& file : catalogue.allFiles)
+            EXPECT_FALSE(IsPrivateName(file.name)) << file.name;
+        // What was put back, or is there under the old name, is a copy of y; a leftover is in no group.
+        EXPECT_EQ(catalogue.groups.size(), outcome == Outcome::Unknown ? 0u : 1u) << privateName;
+    }
+}
+
 TEST(StepJournal, KeepsAnyFolderAndNameAndDropsALineCutOffOrANameNotPrivate) {
     const std::string aside = AsideNameFor(std::string(32, 'a'), "mit Leer zeichen\nund\xff");
     const std::string text = JournalLine("/ordner mit\nZeilen", aside) + JournalLine("/x", "kein-privater-name") +
