@@ -3,6 +3,7 @@
 #include "app/FolderPicker.h"
 #include "app/Layout.h"
 #include "app/MainViews.h"
+#include "app/Recovery.h"
 #include "app/Texts.h"
 #include "catalogue/ScanFolder.h"
 #include "detect/FindDuplicates.h"
@@ -43,8 +44,9 @@ void ShowAgain(Session& session, int mode) {
 // Scans the folder on a thread of its own while this one keeps the window alive and shows each
 // count the scan reports, in order: a listing or an examination that waits long for a disk or a
 // network share then never holds the window. Whatever the scan throws is thrown here, once it
-// has ended.
-void ScanKeepingAlive(Session& session, const std::string& folder, const std::function<void(std::size_t)>& shown) {
+// has ended. Returns what the scan reports.
+ScanReport ScanKeepingAlive(Session& session, const std::string& folder, const std::function<void(std::size_t)>& shown) {
+    ScanReport report;
     std::mutex mutex;
     std::condition_variable reported;
     std::vector<std::size_t> counts;
@@ -52,7 +54,7 @@ void ScanKeepingAlive(Session& session, const std::string& folder, const std::fu
     std::exception_ptr failure;
     std::jthread scanner([&] {
         try {
-            ScanFolder(session.catalogue, session.fileSystem, folder, [&](std::size_t found) {
+            report = ScanFolder(session.catalogue, session.fileSystem, folder, [&](std::size_t found) {
                 std::lock_guard lock(mutex);
                 counts.push_back(found);
                 reported.notify_one();
@@ -80,6 +82,7 @@ void ScanKeepingAlive(Session& session, const std::string& folder, const std::fu
     scanner.join();
     if (failure)
         std::rethrow_exception(failure);
+    return report;
 }
 
 }  // namespace
@@ -92,15 +95,21 @@ void AddFolder(Session& session) {
                                       catalogue.lastFolder)))
         return;
     try {
-        WorkScope work(session.window);
-        ScanKeepingAlive(session, catalogue.lastFolder, [&](std::size_t found) {
-            if (!session.pacer.Due())
-                return;
-            session.window.SetText(ctl::kAllFilesLabel, CountLabel(texts::kAllFiles, before.files + found));
-            session.window.KeepAlive();
-        });
-        // Making the lines of a million files takes a while too.
-        RefreshViews(session.window, catalogue, view::kAllFiles, [&] { KeepAliveIfDue(session); });
+        ScanReport report;
+        {
+            WorkScope work(session.window);
+            report = ScanKeepingAlive(session, catalogue.lastFolder, [&](std::size_t found) {
+                if (!session.pacer.Due())
+                    return;
+                session.window.SetText(ctl::kAllFilesLabel, CountLabel(texts::kAllFiles, before.files + found));
+                session.window.KeepAlive();
+            });
+            // Making the lines of a million files takes a while too.
+            RefreshViews(session.window, catalogue, view::kAllFiles, [&] { KeepAliveIfDue(session); });
+        }
+        // What the scan did to the leftovers of interrupted steps it met, in one message.
+        if (!report.leftovers.empty())
+            session.window.ShowMessage(texts::kWindowTitle, LeftoversText(report.leftovers, catalogue.Separator()));
     } catch (const std::bad_alloc&) {
         // The folder is left out whole, so that adding it again scans it again.
         catalogue.BackTo(std::move(before));

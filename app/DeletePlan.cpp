@@ -251,6 +251,8 @@ std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, Catalogue& catal
     std::vector<DeleteResult> results;
     results.reserve(plan.members.size());
     for (std::size_t k : plan.members) {
+        if (callbacks.stop && callbacks.stop())
+            break;
         std::error_code refused;
         results.push_back(DeleteOne(catalogue, fileSystem, plan, k, callbacks, refused));
         const bool kept = results.back() == DeleteResult::Failed || results.back() == DeleteResult::NotLinkable;

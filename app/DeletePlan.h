@@ -47,13 +47,15 @@ inline bool IsGone(DeleteResult result) {
 
 struct DeleteCallbacks {
     std::function<void()> keepAlive;  // called after each file
+    // Asked before each file: true ends the plan there, its results stopping short.
+    std::function<bool()> stop;
     SearchProgressFn compareProgress;  // hears a fresh comparison of two copies, when one is needed
     // Hears the system's reason for each copy kept as Failed or NotLinkable, with its position in
     // the plan's members.
     std::function<void(std::size_t, std::error_code)> refused;
 };
 
-// One result per planned member, in plan order. Each file is reached through the folders the scan
+// One result per planned member, in plan order, up to where callbacks.stop ended the plan. Each file is reached through the folders the scan
 // entered and moved aside to a private name in its folder, so nothing that happens to its name
 // meanwhile can be what goes; there it must still be what the search read (identity, size and
 // times) before it is removed. With keepLastCopy its times may differ, but another member must be

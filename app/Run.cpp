@@ -4,6 +4,7 @@
 #include "app/DeleteCommands.h"
 #include "app/EnabledState.h"
 #include "app/Layout.h"
+#include "app/Recovery.h"
 #include "app/Session.h"
 #include "app/Texts.h"
 
@@ -58,11 +59,19 @@ private:
 
 int Run(Window& window, FileSystem& fileSystem, const RunOptions& options) {
     Session session(window, fileSystem, options);
+    if (options.recoverAbandonedSteps) {
+        const std::vector<Leftover> leftovers = RecoverAbandonedSteps(fileSystem);
+        if (!leftovers.empty())
+            window.ShowMessage(texts::kWindowTitle, LeftoversText(leftovers, fileSystem.Separator()));
+    }
     HurriedPresses hurried(window);
+    bool ending = false;
     for (;;) {
         const WindowEvent event = window.WaitEvent();
-        if (event.kind == WindowEvent::Kind::Close)
+        if (event.kind == WindowEvent::Kind::Close) {
+            ending = event.ending;
             break;
+        }
         // Settled before anything is dispatched, so they always follow the lists.
         ApplyEnabled(window, EnabledFor(CurrentListState(session.catalogue, window)));
         if (event.kind != WindowEvent::Kind::Control || hurried.Drops(event.control))
@@ -72,7 +81,8 @@ int Run(Window& window, FileSystem& fileSystem, const RunOptions& options) {
             hurried.DeleteEnded();
     }
     window.Close();
-    window.ShowMessage(texts::kCreditsCaption, texts::kCreditsText);
+    if (!ending)  // nobody may be there to dismiss it
+        window.ShowMessage(texts::kCreditsCaption, texts::kCreditsText);
     return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "catalogue/Glob.h"
 #include "catalogue/ListingsAhead.h"
 #include "catalogue/ReadAhead.h"
+#include "platform/AsideNames.h"
 
 namespace zwf {
 
@@ -110,6 +111,10 @@ private:
                 current.asked.pop_front();
             }
             DirEntry& entry = current.entries[current.next++];
+            if (entry.kind == EntryKind::File && IsPrivateName(entry.name)) {
+                Recover(entry.name);  // whatever the filter says; a file it puts back faces it
+                continue;
+            }
             if (LeftOutIn(entry, m_path.size())) {
                 if (ticket)
                     m_listingsAhead->Take(*ticket, {});  // not the case: the same filter asked for it
@@ -132,6 +137,30 @@ private:
                 break;
             }
         }
+    }
+
+    // Finishes or undoes the step that left the private name in the folder on top of the stack,
+    // and catalogues the file under the name it has then, where the filter takes it.
+    void Recover(const std::string& privateName) {
+        std::error_code error;
+        FolderHandle* folder = TopHandle(error);
+        Leftover leftover;
+        if (folder) {
+            leftover = RecoverLeftover(m_fs, *folder, m_path, privateName);
+        } else {
+            leftover = {Leftover::Outcome::Failed, m_path, privateName, {}, {}, error};
+        }
+        if (leftover.outcome == Leftover::Outcome::Gone)
+            return;
+        if (folder && (leftover.outcome == Leftover::Outcome::Restored || leftover.outcome == Leftover::Outcome::Beside)) {
+            const FileStatus status = m_fs.StatIn(*folder, leftover.now);
+            const DirEntry entry{leftover.now, status.kind, status.size, status.identity};
+            if (!status.error && status.kind == EntryKind::File && !LeftOutIn(entry, m_path.size())) {
+                Found(FileEntry{m_stack.back().id, entry.name, entry.size, entry.identity});
+                ++m_report.filesAdded;
+            }
+        }
+        m_report.leftovers.push_back(std::move(leftover));
     }
 
     // The files found are kept in blocks until the scan ends: the catalogue then grows once, in

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Leftovers.h"
 #include "platform/FileSystem.h"
 
 namespace zwf {
@@ -36,6 +37,8 @@ struct ScanReport {
     std::size_t othersSkipped = 0;   // links, FIFOs, sockets, devices
     std::error_code startError;      // the start folder itself could not be read
     std::vector<ScanProblem> problems;  // folders skipped or read only in part, start folder excluded
+    // Files met under the program's private names, and what became of each (Gone ones left out).
+    std::vector<Leftover> leftovers;
 };
 
 // Called now and then during a scan with the number of files found so far by this scan, also while
@@ -46,6 +49,9 @@ using ScanProgressFn = std::function<void(std::size_t filesFound)>;
 // catalogued completely the moment it is met. The files join the catalogue when the scan ends. folder may end in one separator. Each folder
 // below it is opened through its parent, never through a link, and entered only while it is
 // the folder its parent listed; a folder that fails part-way keeps the entries read before.
+// A file under one of the program's private names, left by an interrupted step, is never
+// catalogued as it is: the scan finishes or undoes that step (RecoverLeftover) and catalogues the
+// file under the name it then has, if any.
 ScanReport ScanFolder(Catalogue& catalogue, FileSystem& fileSystem, std::string_view folder,
                       const ScanProgressFn& progress = {}, const ScanFilter& filter = {});
 

@@ -54,10 +54,12 @@ std::string Counted(std::uint64_t n, const char* one, const char* many) {
 
 }  // namespace
 
-int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const Arguments& arguments) {
+int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const Arguments& arguments,
+             const std::function<bool()>& stop) {
     int status = 0;
     std::uint64_t removed = 0, freed = 0;
-    for (std::size_t g = 0; g < catalogue.groups.size(); ++g) {
+    const auto stopped = [&] { return stop && stop(); };
+    for (std::size_t g = 0; g < catalogue.groups.size() && !stopped(); ++g) {
         const DuplicateGroup& group = catalogue.groups[g];
         const std::vector<std::size_t> keep = CopiesToKeep(catalogue, g, arguments.keep);
         std::vector<const GroupMember*> members;
@@ -85,6 +87,8 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
         } else if (arguments.action == Action::Dedupe) {
             const GroupMember& kept = *members[keep.front()];
             for (std::size_t k : others) {
+                if (stopped())
+                    break;
                 const std::string path = catalogue.FullPath(*members[k]);
                 const std::error_code error =
                     fileSystem.ShareBlocks(catalogue.FullPath(kept), catalogue.allFiles[kept.source].identity, path,
@@ -106,6 +110,7 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
             std::vector<std::error_code> refused(plan.members.size());
             DeleteCallbacks callbacks;
             callbacks.refused = [&](std::size_t i, std::error_code error) { refused[i] = error; };
+            callbacks.stop = stopped;
             const std::vector<DeleteResult> results = ExecuteDelete(plan, catalogue, fileSystem, callbacks);
             for (std::size_t i = 0; i < results.size(); ++i) {
                 const std::string path = catalogue.FullPath(*members[plan.members[i]]);

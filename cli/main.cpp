@@ -7,13 +7,16 @@
 #include <system_error>
 #include <vector>
 
+#include "app/Recovery.h"
 #include "catalogue/ScanFolder.h"
 #include "cli/Actions.h"
 #include "cli/Arguments.h"
 #include "cli/Console.h"
 #include "cli/Report.h"
+#include "cli/Signals.h"
 #include "cli/TermProgress.h"
 #include "detect/FindDuplicates.h"
+#include "platform/StepJournal.h"
 
 namespace {
 
@@ -58,12 +61,17 @@ void Complain(const std::string& what, std::error_code error) {
     std::fprintf(stderr, "zwf: %s: %s\n", what.c_str(), Reason(error).c_str());
 }
 
-// Ends with status, or with kExitTrouble, named on stderr, when standard output could not be written.
+// Ends with status, or with kExitTrouble, named on stderr, when standard output could not be
+// written; after a request to end, with 128 plus its signal's number.
 int Finish(int status) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         const std::error_code error(errno != 0 ? errno : EIO, std::generic_category());
         std::fprintf(stderr, "zwf: Ausgabe konnte nicht geschrieben werden: %s\n", Reason(error).c_str());
-        return kExitTrouble;
+        status = kExitTrouble;
+    }
+    if (const int signal = zwf::cli::EndSignal()) {
+        std::fprintf(stderr, "zwf: beendet auf Signal %d hin; was getan ist, steht oben\n", signal);
+        return 128 + signal;
     }
     return status;
 }
@@ -87,10 +95,23 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::string>& folders = arguments.folders;
 
+    // Until the results are printed or acted on, a request to end ends the program at once.
+    zwf::cli::CatchEndSignals(zwf::cli::StderrIsTerminal());
+    const auto journal = zwf::OpenStepJournal();
     auto fileSystem = zwf::MakeNativeFileSystem();
+    fileSystem->SetStepLog(journal.get());
     zwf::Catalogue catalogue(fileSystem->Separator());
     zwf::cli::TermProgress progress(zwf::cli::StderrIsTerminal());
     int status = 0;
+    // Before anything else: the steps of runs that ended in the middle.
+    const auto tell = [&](const zwf::Leftover& leftover) {
+        progress.Clear();
+        std::fprintf(stderr, "zwf: %s\n", zwf::LeftoverText(leftover, fileSystem->Separator(), Reason).c_str());
+        if (leftover.outcome == zwf::Leftover::Outcome::Unknown || leftover.outcome == zwf::Leftover::Outcome::Failed)
+            status = kExitTrouble;
+    };
+    for (const zwf::Leftover& leftover : zwf::RecoverAbandonedSteps(*fileSystem))
+        tell(leftover);
     std::size_t before = 0;
     for (const std::string& given : folders) {
         if (!zwf::TakeAddedFolder(catalogue, *fileSystem, given))
@@ -104,6 +125,8 @@ int main(int argc, char** argv) {
             Complain(given, report.startError);
             status = kExitTrouble;
         }
+        for (const zwf::Leftover& leftover : report.leftovers)
+            tell(leftover);
         for (const zwf::ScanProblem& problem : report.problems) {
             progress.Clear();
             Complain(problem.folder, problem.error);
@@ -118,8 +141,11 @@ int main(int argc, char** argv) {
         status = kExitTrouble;
     }
 
+    // From here on a request to end lets the copy in hand finish its step and the record be printed.
+    zwf::cli::EndAtOnce(false);
     if (arguments.action != zwf::cli::Action::None) {
-        status = std::max(status, zwf::cli::CarryOut(stdout, catalogue, *fileSystem, arguments));
+        status = std::max(status, zwf::cli::CarryOut(stdout, catalogue, *fileSystem, arguments,
+                                                     [] { return zwf::cli::EndSignal() != 0; }));
         return Finish(status);
     }
     switch (arguments.format) {

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "platform/AsideNames.h"
+#include "platform/StepJournal.h"
 
 namespace zwf {
 
@@ -38,16 +39,84 @@ const std::error_category& FsCategory() {
     return category;
 }
 
-std::string PrivateAsideName() {
+namespace {
+
+constexpr std::string_view kPrivatePrefix = ".zwf-";
+constexpr std::size_t kKeyDigits = 32;
+constexpr std::string_view kNoteSuffix = ".name";
+constexpr std::size_t kLongestName = 255;
+
+// The length of the longest start of text no longer than most bytes that ends between UTF-8
+// characters.
+std::size_t CutPoint(std::string_view text, std::size_t most) {
+    std::size_t keep = std::min(text.size(), most);
+    while (keep > 0 && keep < text.size() && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80)
+        --keep;
+    return keep;
+}
+
+bool IsKey(std::string_view text) {
+    return text.size() == kKeyDigits &&
+           text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+}  // namespace
+
+bool FitsAsideName(const std::string& name) {
+    return kPrivatePrefix.size() + kKeyDigits + 1 + name.size() <= kLongestName;
+}
+
+std::string AsideNameFor(std::string_view key, const std::string& name) {
+    std::string hidden(kPrivatePrefix);
+    hidden += key;
+    if (FitsAsideName(name))
+        return hidden + '-' + name;
+    hidden.push_back('~');
+    return hidden + name.substr(0, CutPoint(name, kLongestName - hidden.size()));
+}
+
+std::string PrivateAsideName(const std::string& name) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::random_device random;
-    std::string name = ".zwf-";
+    std::string key;
     for (int word = 0; word < 4; ++word) {
         std::uint32_t bits = random();
         for (int digit = 0; digit < 8; ++digit, bits >>= 4)
-            name.push_back(kDigits[bits & 0xF]);
+            key.push_back(kDigits[bits & 0xF]);
     }
-    return name;
+    return AsideNameFor(key, name);
+}
+
+std::optional<AsideName> ParseAsideName(std::string_view name) {
+    if (!name.starts_with(kPrivatePrefix))
+        return std::nullopt;
+    name.remove_prefix(kPrivatePrefix.size());
+    if (name.size() < kKeyDigits || !IsKey(name.substr(0, kKeyDigits)))
+        return std::nullopt;
+    AsideName parsed{std::string(name.substr(0, kKeyDigits)), {}, false};
+    const std::string_view rest = name.substr(kKeyDigits);
+    if (rest.empty())
+        return parsed;  // moved aside by a version that kept no old name
+    if (rest.size() > 1 && rest[0] == '-') {
+        parsed.oldName = rest.substr(1);
+        return parsed;
+    }
+    if (rest[0] == '~') {
+        parsed.cut = true;
+        return parsed;
+    }
+    return std::nullopt;
+}
+
+std::string NoteName(std::string_view key) {
+    return std::string(kPrivatePrefix) + std::string(key) + std::string(kNoteSuffix);
+}
+
+bool IsPrivateName(std::string_view name) {
+    if (ParseAsideName(name))
+        return true;
+    return name.size() == kPrivatePrefix.size() + kKeyDigits + kNoteSuffix.size() && name.starts_with(kPrivatePrefix) &&
+           name.ends_with(kNoteSuffix) && IsKey(name.substr(kPrivatePrefix.size(), kKeyDigits));
 }
 
 std::string PutBackName(const std::string& name, int attempt) {
@@ -58,11 +127,7 @@ std::string PutBackName(const std::string& name, int attempt) {
         tail += '-';
         tail += std::to_string(attempt);
     }
-    constexpr std::size_t kLongestName = 255;
-    std::size_t keep = std::min(name.size(), kLongestName - tail.size());
-    while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
-        --keep;  // not inside a character
-    return name.substr(0, keep) + tail;
+    return name.substr(0, CutPoint(name, kLongestName - tail.size())) + tail;
 }
 
 FileStatus MovedStatus(FileStatus now, const FileStatus& beforeMove) {
@@ -85,6 +150,60 @@ std::string PutBackUnderFreeName(const std::string& name,
             return {};
     }
     return {};
+}
+
+namespace {
+
+std::string Hex(std::string_view text) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (const unsigned char c : text) {
+        hex.push_back(kDigits[c >> 4]);
+        hex.push_back(kDigits[c & 0xF]);
+    }
+    return hex;
+}
+
+std::optional<std::string> FromHex(std::string_view hex) {
+    if (hex.size() % 2 != 0)
+        return std::nullopt;
+    std::string text;
+    for (std::size_t at = 0; at < hex.size(); at += 2) {
+        int value = 0;
+        for (const char c : hex.substr(at, 2)) {
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (digit < 0)
+                return std::nullopt;
+            value = value * 16 + digit;
+        }
+        text.push_back(static_cast<char>(value));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string JournalLine(const std::string& folder, const std::string& privateName) {
+    return Hex(folder) + ' ' + Hex(privateName) + '\n';
+}
+
+std::vector<LoggedStep> ParseJournal(std::string_view text) {
+    std::vector<LoggedStep> steps;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos)
+            break;  // a line cut off as the process ended: its rename never came
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        const std::size_t space = line.find(' ');
+        if (space == std::string_view::npos)
+            continue;
+        std::optional<std::string> folder = FromHex(line.substr(0, space));
+        std::optional<std::string> name = FromHex(line.substr(space + 1));
+        if (folder && name && IsPrivateName(*name))
+            steps.push_back({std::move(*folder), std::move(*name)});
+    }
+    return steps;
 }
 
 bool SameFile(const FileStatus& now, const FileStatus& expected) {

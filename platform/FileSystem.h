@@ -12,6 +12,8 @@
 
 namespace zwf {
 
+class StepLog;
+
 // Which file on disk a name leads to: device and inode on POSIX, volume serial and
 // file index on Windows. Two records with equal identity are the same file.
 struct FileIdentity {
@@ -230,8 +232,30 @@ public:
     // whatever takes the old name. A missing name gives std::errc::no_such_file_or_directory;
     // a folder, link, FIFO or device is not moved (or is put back at once) and gives
     // FsError::Changed.
+    //
+    // A move aside survives any interruption, and travels with its folder. The private name is
+    // PrivateAsideName(name) (platform/AsideNames.h): it carries the old name itself, so the
+    // rename that hides the file is the same step that records where it came from; a process
+    // killed at any instant leaves either the old name or a private name that tells it, in the
+    // folder itself, whichever machine opens the folder next. Where the old name does not fit
+    // into 255 bytes, the private name carries its start, and the full name is first written
+    // into a note beside it (NoteName of its key) and flushed to the disk, with the folder, before
+    // the rename; the note goes when the file is removed or put back. Nothing else is needed to
+    // undo the step: whatever it was to do, a file found under a private name is put back, unless
+    // its old name holds the same bytes again (a link made, or a copy saved there), in which case
+    // it is a proven copy and goes (RecoverLeftover, catalogue/Leftovers.h).
     virtual std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
                                                  std::error_code& error) = 0;
+    // Takes the regular file left under privateName inside folder by an interrupted move aside as
+    // moved aside from name: opened there (never through a link) and from then on what MoveAside
+    // gives, so it is removed or put back like any other (dropped undecided, it goes back). A
+    // missing name gives std::errc::no_such_file_or_directory; anything but a regular file
+    // FsError::Changed. A system that cannot move files aside gives std::errc::not_supported.
+    virtual std::unique_ptr<AsideFile> AdoptAside(FolderHandle& /*folder*/, const std::string& /*privateName*/,
+                                                  const std::string& /*name*/, std::error_code& error) {
+        error = std::make_error_code(std::errc::not_supported);
+        return nullptr;
+    }
     // Removes the file name inside folder, only while it is still the file expected (SameFile:
     // a regular file of the same size, times and identity); otherwise nothing is removed and
     // FsError::Changed is returned, for a folder or link as well. A file already gone gives
@@ -269,11 +293,21 @@ public:
                                                      std::error_code& error);
     virtual bool OpensReadsInFolders() const { return false; }
 
+    // From now on each file about to be moved aside is first written down in log (StepJournal.h),
+    // where the next start of the program looks; nothing is written down while it is null.
+    virtual void SetStepLog(StepLog* log) { m_stepLog = log; }
+
     // Conveniences over the calls above, by full path.
     FolderListing ListFolder(const std::string& folder);
     FileStatus Stat(const std::string& path);
     // Removes the file at path if it is a regular file; anything else is left alone.
     std::error_code Delete(const std::string& path);
+
+protected:
+    StepLog* StepLogged() const { return m_stepLog; }
+
+private:
+    StepLog* m_stepLog = nullptr;
 };
 
 // The file system of the machine the program runs on (POSIX or Win32, chosen by the build).

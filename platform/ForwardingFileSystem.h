@@ -28,6 +28,10 @@ public:
                                          std::error_code& error) override {
         return m_inner.MoveAside(folder, name, error);
     }
+    std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName,
+                                          const std::string& name, std::error_code& error) override {
+        return m_inner.AdoptAside(folder, privateName, name, error);
+    }
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         return m_inner.OpenRead(path, error);
     }
@@ -38,6 +42,8 @@ public:
                                 const FileIdentity& copy, std::uint64_t size) override {
         return m_inner.ShareBlocks(keptPath, kept, copyPath, copy, size);
     }
+
+    void SetStepLog(StepLog* log) override { m_inner.SetStepLog(log); }
 
 protected:
     FileSystem& Inner() const { return m_inner; }

@@ -26,6 +26,9 @@ struct WindowEvent {
     Kind kind = Kind::Other;
     int control = -1;  // the control's id for Kind::Control
     Action action = Action::None;
+    // Kind::Close: the program is asked to end from outside (a signal, the end of the session),
+    // where nobody may be left to dismiss a message.
+    bool ending = false;
 };
 
 // The main window as the application sees it: controls addressed by their ids (ControlIds.h).

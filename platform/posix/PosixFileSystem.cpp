@@ -3,6 +3,7 @@
 #include <climits>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 
 #include "platform/AsideNames.h"
 #include "platform/FileSystem.h"
+#include "platform/StepJournal.h"
 #include "platform/posix/LongPaths.h"
 
 namespace zwf {
@@ -160,6 +162,37 @@ int RenameNoReplace(int folderFd, const std::string& from, const std::string& to
     return ::renameat(folderFd, from.c_str(), folderFd, to.c_str()) == 0 ? 0 : errno;
 }
 
+// Writes the note that holds the full old name of a file about to be moved aside under a cut
+// name, and flushes it and the folder to the disk, so the note is there before the move is.
+std::error_code WriteNote(int folderFd, const std::string& note, const std::string& name) {
+    UniqueFd fd(::openat(folderFd, note.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (fd.Get() < 0)
+        return LastError();
+    for (std::size_t done = 0; done < name.size();) {
+        const ssize_t wrote = ::write(fd.Get(), name.data() + done, name.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            const std::error_code error = wrote < 0 ? LastError() : std::make_error_code(std::errc::io_error);
+            ::unlinkat(folderFd, note.c_str(), 0);
+            return error;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    if (::fsync(fd.Get()) != 0 || ::fsync(folderFd) != 0) {
+        const std::error_code error = LastError();
+        ::unlinkat(folderFd, note.c_str(), 0);
+        return error;
+    }
+    return {};
+}
+
+// The note a private name needs, or "".
+std::string NoteOf(const std::string& hidden) {
+    const std::optional<AsideName> parsed = ParseAsideName(hidden);
+    return parsed && parsed->cut ? NoteName(parsed->key) : std::string();
+}
+
 class PosixAside final : public AsideFile {
 public:
     // folderFd is this file's own descriptor of the folder; before, the file as the name showed it
@@ -201,8 +234,11 @@ public:
         if (::unlinkat(m_folder.Get(), m_hidden.c_str(), 0) != 0)
             return LastError();
         m_aside = false;
+        DropNote();
         return {};
     }
+    // Leaves whatever lies under the private name where it is when dropped.
+    void Disown() { m_aside = false; }
 
     std::string PutBack(std::error_code& error) override {
         std::string name = PutBackUnderFreeName(
@@ -214,10 +250,17 @@ public:
             error);
         // Back, or nothing left under the private name.
         m_aside = error && error != std::errc::no_such_file_or_directory;
+        if (!m_aside)
+            DropNote();
         return name;
     }
 
 private:
+    void DropNote() {
+        if (const std::string note = NoteOf(m_hidden); !note.empty())
+            ::unlinkat(m_folder.Get(), note.c_str(), 0);
+    }
+
     UniqueFd m_folder;
     std::string m_name, m_hidden;
     FileStatus m_before;
@@ -418,15 +461,42 @@ public:
             error = LastError();
         if (error)
             return nullptr;
-        std::string hidden = PrivateAsideName();
+        std::string hidden = PrivateAsideName(name);
+        const std::string note = NoteOf(hidden);
+        if (!note.empty() && (error = WriteNote(held.Get(), note, name)))
+            return nullptr;
+        if (StepLog* log = StepLogged())
+            log->WillMoveAside(folder.Path(), hidden);
         if (const int code = RenameToPrivate(held.Get(), name, hidden)) {
             error = {code, std::generic_category()};
+            if (!note.empty())
+                ::unlinkat(held.Get(), note.c_str(), 0);
             return nullptr;
         }
         auto aside = std::make_unique<PosixAside>(held.Release(), name, std::move(hidden), now);
         error = aside->Open();
         if (error)
             return nullptr;  // dropped, it is put back
+        return aside;
+    }
+
+    std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName,
+                                          const std::string& name, std::error_code& error) override {
+        const FileStatus now = StatIn(folder, privateName);
+        error = now.error;
+        if (!error && now.kind != EntryKind::File)
+            error = make_error_code(FsError::Changed);
+        UniqueFd held(error ? -1 : ::fcntl(FdOf(folder), F_DUPFD_CLOEXEC, 0));
+        if (!error && held.Get() < 0)
+            error = LastError();
+        if (error)
+            return nullptr;
+        auto aside = std::make_unique<PosixAside>(held.Release(), name, privateName, now);
+        error = aside->Open();
+        if (error) {
+            aside->Disown();  // not the file examined: nothing is moved
+            return nullptr;
+        }
         return aside;
     }
 

@@ -201,6 +201,20 @@ void QtWindow::QueueCloseRequest() {
         Queue({WindowEvent::Kind::Close, -1, WindowEvent::Action::None});
 }
 
+void QtWindow::RequestEnd() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+    for (WindowEvent& event : m_events) {
+        if (event.kind == WindowEvent::Kind::Close) {
+            event.ending = true;
+            return;
+        }
+    }
+    WindowEvent event{WindowEvent::Kind::Close, -1, WindowEvent::Action::None};
+    event.ending = true;
+    Queue(event);
+}
+
 WindowEvent QtWindow::WaitEvent() {
     if (!m_widget)
         return {WindowEvent::Kind::Close, -1, WindowEvent::Action::None};

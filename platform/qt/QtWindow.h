@@ -57,6 +57,11 @@ public:
     std::chrono::milliseconds DoubleClickTime() override;
     void Close() override;
 
+    // Asks the program to end, as the close box does (work in hand ends first), for a reason that
+    // may leave nobody to answer a message: a dialog or message box open now is closed, and the
+    // request tells Run to show no credits.
+    void RequestEnd();
+
     // Replaces the folder dialog, so that tests and scripted sessions can answer it.
     using FolderChooser = std::function<std::string(std::string_view title, std::string_view initialFolder)>;
     void SetFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }

@@ -9,6 +9,8 @@
 #include "app/Run.h"
 #include "app/Texts.h"
 #include "platform/FileSystem.h"
+#include "platform/StepJournal.h"
+#include "platform/qt/EndSignals.h"
 #include "platform/qt/QtTranslations.h"
 #include "platform/qt/QtWindow.h"
 
@@ -40,7 +42,12 @@ int main(int argc, char* argv[]) {
     zwf::qt::QtWindow window(zwf::texts::kWindowTitle, zwf::kControls, QSize(zwf::kClientWidth, zwf::kClientHeight));
     if (!window.IsOpen() || window.Widget()->windowHandle() == nullptr)
         return EXIT_FAILURE;  // no window, so no credits either
+    zwf::qt::EndOnSignals(window);
 
+    const auto journal = zwf::OpenStepJournal();
     auto fileSystem = zwf::MakeNativeFileSystem();
-    return zwf::Run(window, *fileSystem);
+    fileSystem->SetStepLog(journal.get());
+    zwf::RunOptions options;
+    options.recoverAbandonedSteps = true;
+    return zwf::Run(window, *fileSystem, options);
 }

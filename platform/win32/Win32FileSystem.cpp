@@ -8,6 +8,7 @@
 
 #include "platform/AsideNames.h"
 #include "platform/FileSystem.h"
+#include "platform/StepJournal.h"
 #include "platform/win32/EntryKinds.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Utf16.h"
@@ -152,6 +153,30 @@ bool RenameByHandle(HANDLE handle, const std::string& target) {
     return ::SetFileInformationByHandle(handle, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
 }
 
+// The note a private name needs, or "".
+std::string NoteOf(const std::string& hidden) {
+    const std::optional<AsideName> parsed = ParseAsideName(hidden);
+    return parsed && parsed->cut ? NoteName(parsed->key) : std::string();
+}
+
+// Writes the note that holds the full old name of a file about to be moved aside under a cut
+// name, flushed to the disk, so the note is there before the move is.
+std::error_code WriteNote(const std::string& notePath, const std::string& name) {
+    const std::wstring path = NativePath(notePath);
+    UniqueHandle note(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!note.IsValid())
+        return LastError();
+    DWORD wrote = 0;
+    const bool written = ::WriteFile(note.Get(), name.data(), static_cast<DWORD>(name.size()), &wrote, nullptr) &&
+                         wrote == name.size() && ::FlushFileBuffers(note.Get());
+    const std::error_code error = written ? std::error_code{} : LastError();
+    note.Reset();
+    if (!written)
+        ::DeleteFileW(path.c_str());
+    return error;
+}
+
 // A file moved aside through the one handle it was opened with. Nobody else may write, rename or
 // remove it while that handle is open (no sharing but reads), so what is read is what goes.
 class Win32Aside final : public AsideFile {
@@ -175,6 +200,7 @@ public:
             return LastError();
         m_aside = false;
         m_file.Reset();  // the file goes as its last handle closes
+        DropNote();
         return {};
     }
 
@@ -195,10 +221,17 @@ public:
             },
             error);
         m_aside = static_cast<bool>(error);
+        if (!m_aside)
+            DropNote();
         return name;
     }
 
 private:
+    void DropNote() {
+        if (const std::string note = NoteOf(m_hidden); !note.empty())
+            ::DeleteFileW(NativePath(m_folder + note).c_str());
+    }
+
     UniqueHandle m_file;
     HandleReader m_reader;
     std::string m_folder;  // with its trailing separator
@@ -336,13 +369,42 @@ public:
         if (error)
             return nullptr;
         std::string folderPath = Inside(folder, "");
-        std::string hidden = PrivateAsideName();
+        std::string hidden = PrivateAsideName(name);
+        const std::string note = NoteOf(hidden);
+        if (!note.empty() && (error = WriteNote(folderPath + note, name)))
+            return nullptr;
+        if (StepLog* log = StepLogged())
+            log->WillMoveAside(folder.Path(), hidden);
         if (!RenameByHandle(file.Get(), folderPath + hidden)) {
             error = LastError();
+            if (!note.empty())
+                ::DeleteFileW(NativePath(folderPath + note).c_str());
             return nullptr;
         }
         error.clear();
         return std::make_unique<Win32Aside>(std::move(file), std::move(folderPath), name, std::move(hidden), before);
+    }
+
+    std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName,
+                                          const std::string& name, std::error_code& error) override {
+        const std::wstring path = NativePath(Inside(folder, privateName));
+        constexpr DWORD kFlags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN;
+        UniqueHandle file(::CreateFileW(path.c_str(), DELETE | GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        kFlags, nullptr));
+        if (!file.IsValid() && ::GetLastError() == ERROR_ACCESS_DENIED)
+            file = UniqueHandle(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, kFlags, nullptr));
+        if (!file.IsValid()) {
+            error = LastError();
+            return nullptr;
+        }
+        const FileStatus now = StatusOf(file.Get());
+        error = now.error;
+        if (!error && now.kind != EntryKind::File)
+            error = make_error_code(FsError::Changed);
+        if (error)
+            return nullptr;
+        return std::make_unique<Win32Aside>(std::move(file), Inside(folder, ""), name, privateName, now);
     }
 
     std::error_code LinkIn(FolderHandle& folder, const std::string& name, const std::string& targetPath) override {

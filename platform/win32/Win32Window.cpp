@@ -139,6 +139,7 @@ private:
     bool m_busy = false;                 // inside BeginWork/EndWork
     bool m_modal = false;                // a dialog of ours is open
     bool m_closeDeferred = false;        // a close request came while busy
+    bool m_ending = false;               // the session ends: the close request came from it
     bool m_turnOwed = true;              // after start and after each control event (see Window)
     std::chrono::steady_clock::time_point m_nextPaint{};  // while busy
     std::vector<HWND> m_paintingHeld;                     // list boxes given lines since the last look
@@ -195,6 +196,23 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // The window stays until the program closes it.
         Report({WindowEvent::Kind::Close, -1, WindowEvent::Action::None});
         return 0;
+    case WM_QUERYENDSESSION:
+        // The session waits for the work in hand (a delete), named why; the program ends as
+        // soon as that work is done, and the session's end goes on without it.
+        if (m_busy) {
+            m_ending = true;
+            m_closeDeferred = true;
+            ::ShutdownBlockReasonCreate(m_window, L"Zwillingsfeger beendet erst die Arbeit, die gerade läuft.");
+            return FALSE;
+        }
+        return TRUE;
+    case WM_ENDSESSION:
+        // Nothing is in hand (the question above answered so): the program may end at any time now.
+        if (wParam) {
+            m_ending = true;
+            m_closeDeferred = true;
+        }
+        return 0;
     case WM_NCDESTROY:
         ::SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
         m_window = nullptr;
@@ -235,8 +253,11 @@ void Win32Window::Report(WindowEvent event) {
 }
 
 WindowEvent Win32Window::WaitEvent() {
-    if (!m_window || std::exchange(m_closeDeferred, false))
-        return {WindowEvent::Kind::Close, -1, WindowEvent::Action::None};
+    if (!m_window || std::exchange(m_closeDeferred, false)) {
+        WindowEvent close{WindowEvent::Kind::Close, -1, WindowEvent::Action::None};
+        close.ending = m_ending;  // no credits: nobody may be there to dismiss them
+        return close;
+    }
     if (std::exchange(m_turnOwed, false))
         return {};
     // Cleared before the wait: messages sent to the window are handled inside it, and a click

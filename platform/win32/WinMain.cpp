@@ -5,6 +5,7 @@
 #include "app/Run.h"
 #include "app/Texts.h"
 #include "platform/FileSystem.h"
+#include "platform/StepJournal.h"
 #include "platform/win32/Win32Window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -12,6 +13,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     auto window = zwf::MakeWin32Window(zwf::texts::kWindowTitle, zwf::kControls);
     if (!window)
         return 0;  // no window, no credits
+    const auto journal = zwf::OpenStepJournal();
     auto fileSystem = zwf::MakeNativeFileSystem();
-    return zwf::Run(*window, *fileSystem);
+    fileSystem->SetStepLog(journal.get());
+    zwf::RunOptions options;
+    options.recoverAbandonedSteps = true;
+    return zwf::Run(*window, *fileSystem, options);
 }

@@ -31,10 +31,12 @@
 #include <initializer_list>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/AsideNames.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempTree.h"
 
@@ -407,6 +409,47 @@ TYPED_TEST_P(FileSystemContract, AFileMovedAsideIsHeldApartFromItsName) {
     EXPECT_THAT(NamesIn(fs, tree.Path()), ElementsAre("Sub", "a.txt", rescued));
 }
 
+// While a file is aside, its folder alone tells its old name: in the private name, or, for a
+// name too long for that, in a note beside it that goes with the step. A file left under such a
+// name is taken back as moved aside.
+TYPED_TEST_P(FileSystemContract, AFileAsideLeavesItsOldNameInItsFolderAndCanBeTakenBack) {
+    FileSystem& fs = *this->native;
+    for (const std::string& name : {std::string("kurz"), std::string(230, 'l')}) {
+        TempTree tree{{name, "inhalt"}};
+        std::error_code error;
+        auto folder = fs.OpenFolder(tree.Path(), error);
+        ASSERT_TRUE(folder) << error.message();
+        {
+            auto aside = fs.MoveAside(*folder, name, error);
+            ASSERT_TRUE(aside) << error.message();
+            const std::vector<std::string> names = NamesIn(fs, tree.Path());
+            ASSERT_EQ(names.size(), FitsAsideName(name) ? 1u : 2u);
+            const auto found = std::find_if(names.begin(), names.end(),
+                                            [](const std::string& each) { return ParseAsideName(each).has_value(); });
+            ASSERT_NE(found, names.end());
+            const std::optional<AsideName> parsed = ParseAsideName(*found);
+            EXPECT_EQ(parsed->cut ? tree.Read(NoteName(parsed->key)) : parsed->oldName, name);
+            EXPECT_FALSE(aside->Remove());
+        }
+        EXPECT_TRUE(NamesIn(fs, tree.Path()).empty()) << "no note is left";
+
+        const std::string key(32, '7');
+        tree.Write(AsideNameFor(key, name), "zurück");
+        if (!FitsAsideName(name))
+            tree.Write(NoteName(key), name);
+        {
+            auto adopted = fs.AdoptAside(*folder, AsideNameFor(key, name), name, error);
+            ASSERT_TRUE(adopted) << error.message();
+            EXPECT_EQ(ReadAll(adopted->File()), "zurück");
+            EXPECT_EQ(adopted->PutBack(error), name);
+        }
+        EXPECT_EQ(NamesIn(fs, tree.Path()), std::vector<std::string>{name});
+        EXPECT_EQ(tree.Read(name), "zurück");
+        EXPECT_FALSE(fs.AdoptAside(*folder, AsideNameFor(key, name), name, error));
+        EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+    }
+}
+
 // A second name made for a file leads to that file, and never replaces a name taken.
 TYPED_TEST_P(FileSystemContract, LinkInMakesASecondNameAndReplacesNothing) {
     TempTree tree{{"a.txt", "abc"}, {"b.txt", "xyz"}};
@@ -548,7 +591,9 @@ REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, KnowsItsSeparatorAndItsRoots,
                             PathsLongerThanTheSystemTakesAtOnceWorkForEveryCall, OpenReadNeverCreatesAndRefusesFolders,
                             AnOpenedFileStaysTheFileReadWhenItsNameIsTaken,
                             DeleteRemovesARegularFileOnlyAndReportsOneAlreadyGone, DeleteInRemovesOnlyTheFileExpected,
-                            AFileMovedAsideIsHeldApartFromItsName, LinkInMakesASecondNameAndReplacesNothing,
+                            AFileMovedAsideIsHeldApartFromItsName,
+                            AFileAsideLeavesItsOldNameInItsFolderAndCanBeTakenBack,
+                            LinkInMakesASecondNameAndReplacesNothing,
                             OpenSubfolderEntersOnlyTheFolderListed, AHeldFolderStaysTheFolderWorkedIn,
                             LinksAreListedAndExaminedAsLinksNeverAsWhatTheyLeadTo,
                             OpenSubfolderRefusesALinkAndOpenFolderFollowsOne, OpenReadOfALinkNeverPassesForTheLink);
