@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
+#include <pty.h>
 #include <string>
 #include <sys/inotify.h>
 #include <sys/wait.h>
@@ -167,6 +168,53 @@ TEST(ZwfEnd, ASignalDuringTheDeletesFinishesTheCopyInHandPrintsTheRecordAndExits
         EXPECT_LT(gone, 3u) << where << ": no copy after it is started";
         EXPECT_NE(out.find(std::to_string(gone) + (gone == 1 ? " Kopie" : " Kopien") + " gelöscht"), std::string::npos)
             << where << ": " << out;
+        for (const auto& [name, present] : Names(tree))
+            EXPECT_FALSE(name.starts_with(".zwf-")) << where << ": " << name;
+    }
+}
+
+// On a real terminal: Ctrl-C typed, or the terminal closed (a hang-up), while a copy lies aside.
+TEST(ZwfEnd, CtrlCOrAClosedTerminalFinishesTheCopyInHandAndLeavesNoPrivateName) {
+    for (const bool closeTerminal : {false, true}) {
+        const std::string where = closeTerminal ? "terminal closed" : "Ctrl-C";
+        TempTree tree, scratch;
+        Fill(tree);
+        AsideWatch watch(tree.Path());
+        int terminal = -1;
+        const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+        if (pid == 0) {
+            ::setenv("XDG_STATE_HOME", scratch.Path().c_str(), 1);
+            const std::string folder = tree.Path();
+            ::execl(ZWF_BINARY, ZWF_BINARY, "--delete", folder.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(watch.WaitFor(1)) << where;
+        std::string shown;
+        if (closeTerminal) {
+            ::close(terminal);
+        } else {
+            ASSERT_EQ(::write(terminal, "\x03", 1), 1);
+            char buffer[4096];
+            for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+                shown.append(buffer, static_cast<std::size_t>(got));
+            ::close(terminal);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status)) << where << ": ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + (closeTerminal ? SIGHUP : SIGINT)) << where;
+        std::size_t gone = 0;
+        for (const char* name : {"b", "c", "d"}) {
+            gone += tree.Exists(name) ? 0 : 1;
+            if (!closeTerminal) {
+                EXPECT_EQ(shown.find("gelöscht: " + tree.Path(name)) != std::string::npos, !tree.Exists(name))
+                    << where << ": " << name << "\n" << shown;
+            }
+        }
+        EXPECT_GE(gone, 1u) << where << ": the copy in hand finishes";
+        EXPECT_LT(gone, 3u) << where << ": no copy after it is started";
+        EXPECT_TRUE(tree.Exists("a") && tree.Exists("einzeln")) << where;
         for (const auto& [name, present] : Names(tree))
             EXPECT_FALSE(name.starts_with(".zwf-")) << where << ": " << name;
     }
