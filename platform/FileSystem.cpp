@@ -97,8 +97,10 @@ std::optional<AsideName> ParseAsideName(std::string_view name) {
     const std::string_view rest = name.substr(kKeyDigits);
     if (rest.empty())
         return parsed;  // moved aside by a version that kept no old name
-    if (rest.size() > 1 && rest[0] == '-') {
-        parsed.oldName = rest.substr(1);
+    if (rest[0] == '-') {
+        // No file is ever moved aside from "", "." or "..": such a name tells no origin.
+        if (const std::string_view old = rest.substr(1); !old.empty() && old != "." && old != "..")
+            parsed.oldName = old;
         return parsed;
     }
     if (rest[0] == '~') {

@@ -231,6 +231,9 @@ TEST(Leftovers, AScanPutsBackWhatItsNameTellsAndNeverCataloguesWhatItCannotAccou
         {AsideNameFor(key, "x"), "gleich", Outcome::Removed, {"x", "y"}},
         {".zwf-" + key, "", Outcome::Unknown, {".zwf-" + key, "y"}},  // as older versions named it
         {AsideNameFor(key, kLongName), "", Outcome::Unknown, {AsideNameFor(key, kLongName), "y"}},  // its note lost
+        // Names no move aside makes: they tell no origin, and are never a copy either.
+        {".zwf-" + key + "-", "", Outcome::Unknown, {".zwf-" + key + "-", "y"}},
+        {".zwf-" + key + "-..", "", Outcome::Unknown, {".zwf-" + key + "-..", "y"}},
     };
     for (const auto& [privateName, takenBy, outcome, namesAfter] : kCases) {
         const TempTree tree{{"y", "gleich"}};
