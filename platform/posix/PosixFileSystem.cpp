@@ -44,6 +44,7 @@ public:
     ~UniqueFd() { if (m_fd >= 0) ::close(m_fd); }
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
     int Get() const { return m_fd; }
     int Release() { int fd = m_fd; m_fd = -1; return fd; }
 
@@ -449,16 +450,24 @@ public:
         return StatusOf(info);
     }
 
-    std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
-                                         std::error_code& error) override {
-        // Only a regular file is moved: a folder or a link standing there now stays where it is.
-        const FileStatus now = StatIn(folder, name);
+    // A descriptor of folder of its own, for a file aside there to outlive the handle, while name
+    // in it is a regular file (now: what it is); FsError::Changed for anything else.
+    UniqueFd HoldFolderOfFile(FolderHandle& folder, const std::string& name, FileStatus& now, std::error_code& error) {
+        now = StatIn(folder, name);
         error = now.error;
         if (!error && now.kind != EntryKind::File)
             error = make_error_code(FsError::Changed);
         UniqueFd held(error ? -1 : ::fcntl(FdOf(folder), F_DUPFD_CLOEXEC, 0));
         if (!error && held.Get() < 0)
             error = LastError();
+        return held;
+    }
+
+    std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
+                                         std::error_code& error) override {
+        // Only a regular file is moved: a folder or a link standing there now stays where it is.
+        FileStatus now;
+        UniqueFd held = HoldFolderOfFile(folder, name, now, error);
         if (error)
             return nullptr;
         std::string hidden = PrivateAsideName(name);
@@ -482,13 +491,8 @@ public:
 
     std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName,
                                           const std::string& name, std::error_code& error) override {
-        const FileStatus now = StatIn(folder, privateName);
-        error = now.error;
-        if (!error && now.kind != EntryKind::File)
-            error = make_error_code(FsError::Changed);
-        UniqueFd held(error ? -1 : ::fcntl(FdOf(folder), F_DUPFD_CLOEXEC, 0));
-        if (!error && held.Get() < 0)
-            error = LastError();
+        FileStatus now;
+        UniqueFd held = HoldFolderOfFile(folder, privateName, now, error);
         if (error)
             return nullptr;
         auto aside = std::make_unique<PosixAside>(held.Release(), name, privateName, now);
