@@ -346,11 +346,11 @@ public:
         return StatusOf(file.Get());
     }
 
-    std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
-                                         std::error_code& error) override {
-        // One handle from the check to the end: others may only read meanwhile, and a link is
-        // opened itself (a folder too, to be refused by its kind). A file that may not be read is
-        // still examined and moved, never read.
+    // Opens the regular file name inside folder to be moved or removed, with one handle from the
+    // check to the end: others may only read meanwhile, and a link is opened itself (a folder too,
+    // to be refused by its kind: FsError::Changed). A file that may not be read is still examined
+    // and moved, never read. status: what the file is.
+    UniqueHandle OpenToMove(FolderHandle& folder, const std::string& name, FileStatus& status, std::error_code& error) {
         const std::wstring path = NativePath(Inside(folder, name));
         constexpr DWORD kFlags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN;
         UniqueHandle file(::CreateFileW(path.c_str(), DELETE | GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -360,12 +360,19 @@ public:
                                               OPEN_EXISTING, kFlags, nullptr));
         if (!file.IsValid()) {
             error = LastError();
-            return nullptr;
+            return file;
         }
-        const FileStatus before = StatusOf(file.Get());
-        error = before.error;
-        if (!error && before.kind != EntryKind::File)
+        status = StatusOf(file.Get());
+        error = status.error;
+        if (!error && status.kind != EntryKind::File)
             error = make_error_code(FsError::Changed);
+        return file;
+    }
+
+    std::unique_ptr<AsideFile> MoveAside(FolderHandle& folder, const std::string& name,
+                                         std::error_code& error) override {
+        FileStatus before;
+        UniqueHandle file = OpenToMove(folder, name, before, error);
         if (error)
             return nullptr;
         std::string folderPath = Inside(folder, "");
@@ -387,21 +394,8 @@ public:
 
     std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName,
                                           const std::string& name, std::error_code& error) override {
-        const std::wstring path = NativePath(Inside(folder, privateName));
-        constexpr DWORD kFlags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN;
-        UniqueHandle file(::CreateFileW(path.c_str(), DELETE | GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        kFlags, nullptr));
-        if (!file.IsValid() && ::GetLastError() == ERROR_ACCESS_DENIED)
-            file = UniqueHandle(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                              OPEN_EXISTING, kFlags, nullptr));
-        if (!file.IsValid()) {
-            error = LastError();
-            return nullptr;
-        }
-        const FileStatus now = StatusOf(file.Get());
-        error = now.error;
-        if (!error && now.kind != EntryKind::File)
-            error = make_error_code(FsError::Changed);
+        FileStatus now;
+        UniqueHandle file = OpenToMove(folder, privateName, now, error);
         if (error)
             return nullptr;
         return std::make_unique<Win32Aside>(std::move(file), Inside(folder, ""), name, privateName, now);
