@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Hex.h"
+
 namespace zwf::cli {
 
 namespace {
@@ -67,17 +69,6 @@ bool IsUtf8(std::string_view text) {
         i += length;
     }
     return true;
-}
-
-std::string Hex(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (char c : bytes) {
-        hex += kDigits[static_cast<unsigned char>(c) >> 4];
-        hex += kDigits[static_cast<unsigned char>(c) & 0xF];
-    }
-    return hex;
 }
 
 std::string JsonString(std::string_view text) {
@@ -194,7 +185,7 @@ void PrintJson(std::FILE* out, const Catalogue& catalogue) {
                     Put(out, "null");
                 } else {
                     Put(out, "\"");
-                    Put(out, Hex(paths[k]));
+                    Put(out, HexOf(paths[k]));
                     Put(out, "\"");
                 }
             }

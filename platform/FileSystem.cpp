@@ -4,6 +4,7 @@
 #include <random>
 
 #include "platform/AsideNames.h"
+#include "platform/Hex.h"
 #include "platform/StepJournal.h"
 
 namespace zwf {
@@ -76,15 +77,12 @@ std::string AsideNameFor(std::string_view key, const std::string& name) {
 }
 
 std::string PrivateAsideName(const std::string& name) {
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::random_device random;
-    std::string key;
-    for (int word = 0; word < 4; ++word) {
-        std::uint32_t bits = random();
-        for (int digit = 0; digit < 8; ++digit, bits >>= 4)
-            key.push_back(kDigits[bits & 0xF]);
-    }
-    return AsideNameFor(key, name);
+    std::string bits;  // 128 of them
+    for (int word = 0; word < 4; ++word)
+        for (std::uint32_t value = random(), byte = 0; byte < 4; ++byte, value >>= 8)
+            bits.push_back(static_cast<char>(value & 0xFF));
+    return AsideNameFor(HexOf(bits), name);
 }
 
 std::optional<AsideName> ParseAsideName(std::string_view name) {
@@ -154,39 +152,9 @@ std::string PutBackUnderFreeName(const std::string& name,
     return {};
 }
 
-namespace {
-
-std::string Hex(std::string_view text) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (const unsigned char c : text) {
-        hex.push_back(kDigits[c >> 4]);
-        hex.push_back(kDigits[c & 0xF]);
-    }
-    return hex;
-}
-
-std::optional<std::string> FromHex(std::string_view hex) {
-    if (hex.size() % 2 != 0)
-        return std::nullopt;
-    std::string text;
-    for (std::size_t at = 0; at < hex.size(); at += 2) {
-        int value = 0;
-        for (const char c : hex.substr(at, 2)) {
-            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-            if (digit < 0)
-                return std::nullopt;
-            value = value * 16 + digit;
-        }
-        text.push_back(static_cast<char>(value));
-    }
-    return text;
-}
-
-}  // namespace
 
 std::string JournalLine(const std::string& folder, const std::string& privateName) {
-    return Hex(folder) + ' ' + Hex(privateName) + '\n';
+    return HexOf(folder) + ' ' + HexOf(privateName) + '\n';
 }
 
 std::vector<LoggedStep> ParseJournal(std::string_view text) {
