@@ -1,6 +1,7 @@
 #include "cli/Arguments.h"
 
 #include <charconv>
+#include <getopt.h>
 #include <limits>
 
 namespace zwf::cli {
@@ -31,22 +32,56 @@ bool ParseSize(std::string_view text, std::uint64_t& size) {
 
 namespace {
 
-// An option that takes a value: "--name VALUE", "--name=VALUE", or the short "-s VALUE".
-bool TakesValue(const std::vector<std::string>& arguments, std::size_t& i, std::string_view shortName,
-                std::string_view longName, std::string& value, std::string& error) {
-    const std::string& argument = arguments[i];
-    if (argument.size() > longName.size() && argument.starts_with(longName) && argument[longName.size()] == '=') {
-        value = argument.substr(longName.size() + 1);
-        return true;
+// The values getopt_long returns for the long options that have no short letter.
+enum LongOnly : int { kJson = 256, kMaxSize, kExclude, kDelete, kLink, kDedupe, kKeep };
+
+constexpr option kLongOptions[] = {
+    {"null", no_argument, nullptr, '0'},
+    {"summary", no_argument, nullptr, 'm'},
+    {"json", no_argument, nullptr, kJson},
+    {"size", no_argument, nullptr, 'S'},
+    {"omit-first", no_argument, nullptr, 'f'},
+    {"min-size", required_argument, nullptr, 's'},
+    {"max-size", required_argument, nullptr, kMaxSize},
+    {"exclude", required_argument, nullptr, kExclude},
+    {"one-file-system", no_argument, nullptr, 'x'},
+    {"recurse", no_argument, nullptr, 'r'},
+    {"delete", no_argument, nullptr, kDelete},
+    {"link", no_argument, nullptr, kLink},
+    {"dedupe", no_argument, nullptr, kDedupe},
+    {"keep", required_argument, nullptr, kKeep},
+    {"dry-run", no_argument, nullptr, 'n'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+// "-": every folder is handed back in its place, whatever POSIXLY_CORRECT says, so options may
+// follow folders as they may precede them. ":": a missing value is told apart from an unknown
+// option, and getopt itself prints nothing (zwf's messages are its own, in German).
+constexpr const char* kShortOptions = "-:0mSfs:xrnhV";
+
+// What is wrong with the option getopt_long stopped at (`error` is what it returned), named as the
+// user wrote it: "--max-size" without any "=value", or "-s" for a short one, bundled as in "-Ss" too.
+std::string OptionError(int error, const char* argument, int letter) {
+    const std::string_view written = argument ? argument : "";
+    const std::string longName(written.starts_with("--") ? written.substr(0, written.find('=')) : "");
+    const std::string shortName = letter > 0 && letter < 256 ? std::string{'-', static_cast<char>(letter)} : "";
+    if (error == ':')  // getopt has moved past the option whose value is missing
+        return (longName.empty() ? shortName : longName) + " braucht einen Wert";
+    if (letter == 0) {
+        std::string meant;  // the long options an abbreviation may stand for
+        for (const option& known : kLongOptions)
+            if (known.name && longName.size() > 2 && std::string_view(known.name).starts_with(longName.substr(2)))
+                meant += (meant.empty() ? "" : ", ") + std::string("--") + known.name;
+        if (meant.find(',') != std::string::npos)
+            return "mehrdeutige Option: " + longName + " (" + meant + ")";
+        return "unbekannte Option: " + (longName.empty() ? std::string(written) : longName);
     }
-    if (argument != longName && (shortName.empty() || argument != shortName))
-        return false;
-    if (i + 1 >= arguments.size()) {
-        error = argument + " braucht einen Wert";
-        return true;
-    }
-    value = arguments[++i];
-    return true;
+    // A long option, perhaps abbreviated, given a value it does not take.
+    for (const option& known : kLongOptions)
+        if (known.name && known.val == letter && longName.size() > 2 && std::string_view(known.name).starts_with(longName.substr(2)))
+            return longName + " nimmt keinen Wert";
+    return "unbekannte Option: " + (shortName.empty() ? longName : shortName);
 }
 
 }  // namespace
@@ -56,41 +91,43 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     bool summary = false;
     bool json = false;
     bool null = false;
-    bool optionsEnded = false;
     bool keepGiven = false;
-    for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
-        const std::string& argument = arguments[i];
-        std::string value;
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
-            parsed.folders.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "-m" || argument == "--summary") {
-            summary = true;
-        } else if (argument == "--json") {
-            json = true;
-        } else if (argument == "-0" || argument == "--null") {
-            null = true;
-        } else if (argument == "-S" || argument == "--size") {
-            parsed.list.showSize = true;
-        } else if (argument == "-f" || argument == "--omit-first") {
-            parsed.list.omitFirst = true;
-        } else if (argument == "-x" || argument == "--one-file-system") {
-            parsed.filter.oneFileSystem = true;
-        } else if (TakesValue(arguments, i, "-s", "--min-size", value, parsed.error)) {
-            if (parsed.error.empty() && !ParseSize(value, parsed.filter.minSize))
+    // getopt_long wants C strings it may reorder, after a program name.
+    std::vector<std::string> owned{"zwf"};
+    owned.insert(owned.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : owned)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(owned.size());
+    optind = 0;  // starts afresh, also when called a second time
+    opterr = 0;
+    for (int option; parsed.error.empty() &&
+                     (option = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr)) != -1;) {
+        const std::string value = optarg ? optarg : "";
+        switch (option) {
+        case 1: parsed.folders.push_back(value); break;
+        case 'm': summary = true; break;
+        case kJson: json = true; break;
+        case '0': null = true; break;
+        case 'S': parsed.list.showSize = true; break;
+        case 'f': parsed.list.omitFirst = true; break;
+        case 'x': parsed.filter.oneFileSystem = true; break;
+        case 'r': break;  // every folder is searched with all its subfolders anyway
+        case 's':
+        case kMaxSize:
+            if (!ParseSize(value, option == 's' ? parsed.filter.minSize : parsed.filter.maxSize))
                 parsed.error = "keine Größe: " + value;
-        } else if (TakesValue(arguments, i, "", "--max-size", value, parsed.error)) {
-            if (parsed.error.empty() && !ParseSize(value, parsed.filter.maxSize))
-                parsed.error = "keine Größe: " + value;
-        } else if (TakesValue(arguments, i, "", "--exclude", value, parsed.error)) {
-            if (parsed.error.empty() && value.empty())
+            break;
+        case kExclude:
+            if (value.empty())
                 parsed.error = "--exclude braucht ein Muster";
             parsed.filter.excludes.push_back(value);
-        } else if (argument == "--delete" || argument == "--link" || argument == "--dedupe") {
-            const Action action = argument == "--delete" ? Action::Delete
-                                  : argument == "--link" ? Action::Link
-                                                         : Action::Dedupe;
+            break;
+        case kDelete:
+        case kLink:
+        case kDedupe: {
+            const Action action = option == kDelete ? Action::Delete : option == kLink ? Action::Link : Action::Dedupe;
             if (parsed.action != Action::None && parsed.action != action)
                 parsed.error = "--delete, --link und --dedupe schließen einander aus";
 #ifdef _WIN32
@@ -98,22 +135,23 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
                 parsed.error = "--dedupe gibt es unter Windows nicht: Windows teilt keine Blöcke zwischen Dateien";
 #endif
             parsed.action = action;
-        } else if (argument == "-n" || argument == "--dry-run") {
-            parsed.dryRun = true;
-        } else if (TakesValue(arguments, i, "", "--keep", value, parsed.error)) {
+            break;
+        }
+        case 'n': parsed.dryRun = true; break;
+        case kKeep:
             keepGiven = true;
-            if (parsed.error.empty() && !ParseKeepRule(value, parsed.keep))
+            if (!ParseKeepRule(value, parsed.keep))
                 parsed.error = "keine Regel für --keep: " + value + " (first, newest, oldest, in:ORDNER)";
-        } else if (argument == "-h" || argument == "--help") {
-            parsed.help = true;
-        } else if (argument == "-V" || argument == "--version") {
-            parsed.version = true;
-        } else {
-            parsed.error = "unbekannte Option: " + argument;
+            break;
+        case 'h': parsed.help = true; break;
+        case 'V': parsed.version = true; break;
+        default: parsed.error = OptionError(option, argv[optind - 1], optopt); break;
         }
     }
     if (!parsed.error.empty())
         return parsed;
+    for (int i = optind; i < argc; ++i)  // the folders after "--"
+        parsed.folders.emplace_back(argv[i]);
     if (int{summary} + int{json} + int{null} > 1)
         parsed.error = "--null, --summary und --json schließen einander aus";
     else if (parsed.list.showSize && (summary || json || null))

@@ -29,8 +29,28 @@ for option in $listed; do
   grep -qxF -- "$option" <<<"$in_manual" || { echo "zwf(1) lacks $option, which zwf --help lists" >&2; status=1; }
   grep -qxF -- "$option" <<<"$in_readme" || { echo "README.md lacks $option, which zwf --help lists" >&2; status=1; }
 done
+# A spelling of listed options as getopt takes them: short ones bundled (-Sf), a short one with its
+# value attached (-s1K), or an unambiguous abbreviation of a long one (--min).
+spelled_from_listed() {
+  local word=$1 rest letter long count
+  if [[ $word == --?* ]]; then
+    count=$(grep -c -- "^$word" <<<"$listed" || true)
+    [ "$count" -eq 1 ]
+    return
+  fi
+  rest=${word#-}
+  while [ -n "$rest" ]; do
+    letter=${rest:0:1}
+    grep -qxF -- "-$letter" <<<"$listed" || return 1
+    rest=${rest:1}
+    # a letter that takes a value (shown with one by --help) ends the bundle
+    printf '%s\n' "$help" | grep -qE -- "^ +-$letter, --[^ ]+ [^ -]" && return 0
+  done
+  return 0
+}
 for option in $in_manual; do
-  grep -qxF -- "$option" <<<"$listed" || { echo "zwf(1) names $option, which zwf --help does not list" >&2; status=1; }
+  grep -qxF -- "$option" <<<"$listed" || spelled_from_listed "$option" ||
+    { echo "zwf(1) names $option, which zwf --help does not list" >&2; status=1; }
 done
 [ $status -eq 0 ] && echo "zwf --help, zwf(1) and README.md name the same options: $(echo $listed)"
 exit $status

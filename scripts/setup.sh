@@ -26,6 +26,8 @@ test_set=(
   bindfs fuse3                                     # a second view of a folder, for the delete tests
   btrfs-progs                                      # a btrfs image, for zwf --dedupe's tests
   python3                                          # the check of the documents' examples
+  trash-cli                                        # a trash client nobody here wrote, for zwf --trash
+  jdupes fdupes                                    # peers whose lists zwf --from reads
 )
 test_wishes=(wine32:i386)                          # the 32-bit Wine, for the 32-bit program
 package_set=(

@@ -188,6 +188,49 @@ TEST_F(Zwf, UsageErrorsExitWithTwo) {
     EXPECT_NE(help.out.find("ORDNER"), std::string::npos);
 }
 
+// Options are taken as getopt-style tools take them: each spelling gives the output of the plain
+// one; a wrong one is named on stderr as the user wrote it.
+TEST_F(Zwf, OptionsMayBeBundledAbbreviatedAndPlacedAfterTheFolders) {
+    const struct {
+        std::string plain, other;
+    } same[] = {
+        {"-S -f " + A + " " + B, "-Sf " + A + " " + B},
+        {"-S -f " + A + " " + B, "-rfS " + A + " " + B},
+        {"-s 5 " + A + " " + B, "-s5 " + A + " " + B},
+        {"-s 5 " + A + " " + B, "--min-size=5 " + A + " " + B},
+        {"-s 5 " + A + " " + B, A + " --min 5 " + B},
+        {"-m " + A, A + " -m --recurse"},
+        {"--delete -n " + A, "-n --del " + A},
+    };
+    for (const auto& c : same) {
+        SCOPED_TRACE(c.other);
+        const Outcome plain = RunZwf(scratch, c.plain);
+        const Outcome other = RunZwf(scratch, c.other);
+        EXPECT_EQ(plain.status, 0) << plain.err;
+        EXPECT_EQ(other.status, 0) << other.err;
+        EXPECT_EQ(other.out, plain.out);
+        EXPECT_NE(plain.out, "");
+    }
+    const struct {
+        std::string arguments, error;
+    } wrong[] = {
+        {"-Sq " + A, "unbekannte Option: -q"},
+        {"--json -qS " + A, "unbekannte Option: -q"},
+        {"--gibts-nicht=1 " + A, "unbekannte Option: --gibts-nicht"},
+        {"--json=1 " + A, "--json nimmt keinen Wert"},
+        {A + " -fs", "-s braucht einen Wert"},
+        {A + " --max-size", "--max-size braucht einen Wert"},
+        {"--d " + A, "mehrdeutige Option: --d (--delete, --dedupe, --dry-run)"},
+        {"-- -S", "-S: Datei oder Ordner nicht gefunden"},
+    };
+    for (const auto& c : wrong) {
+        const Outcome run = RunZwf(scratch, c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments;
+        EXPECT_EQ(run.out, "") << c.arguments;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "zwf: " + c.error) << c.arguments;
+    }
+}
+
 // Filters and list options, each case one command line and its whole output.
 TEST_F(Zwf, FiltersAndListOptionsShapeTheGroupsPrinted) {
     const std::string same = tree.Path("A/a.txt") + "\n" + tree.Path("A/sub/kopie.txt") + "\n" + tree.Path("B/a.txt");
