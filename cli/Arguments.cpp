@@ -87,15 +87,19 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             if (parsed.error.empty() && value.empty())
                 parsed.error = "--exclude braucht ein Muster";
             parsed.filter.excludes.push_back(value);
-        } else if (argument == "--delete" || argument == "--link" || argument == "--dedupe") {
+        } else if (argument == "--delete" || argument == "--link" || argument == "--dedupe" || argument == "--trash") {
             const Action action = argument == "--delete" ? Action::Delete
                                   : argument == "--link" ? Action::Link
+                                  : argument == "--trash" ? Action::Trash
                                                          : Action::Dedupe;
             if (parsed.action != Action::None && parsed.action != action)
-                parsed.error = "--delete, --link und --dedupe schließen einander aus";
+                parsed.error = "--delete, --link, --dedupe und --trash schließen einander aus";
 #ifdef _WIN32
             if (action == Action::Dedupe)
                 parsed.error = "--dedupe gibt es unter Windows nicht: Windows teilt keine Blöcke zwischen Dateien";
+            if (action == Action::Trash)
+                parsed.error = "--trash gibt es unter Windows nicht: zwf legt Kopien nur in den Papierkorb der "
+                               "Linux-Desktops (freedesktop.org)";
 #endif
             parsed.action = action;
         } else if (argument == "-n" || argument == "--dry-run") {
@@ -104,6 +108,10 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             keepGiven = true;
             if (parsed.error.empty() && !ParseKeepRule(value, parsed.keep))
                 parsed.error = "keine Regel für --keep: " + value + " (first, newest, oldest, in:ORDNER)";
+        } else if (TakesValue(arguments, i, "", "--from", value, parsed.error)) {
+            if (parsed.error.empty() && value.empty())
+                parsed.error = "--from braucht eine Datei (oder - für die Standardeingabe)";
+            parsed.fromList = value;
         } else if (argument == "-h" || argument == "--help") {
             parsed.help = true;
         } else if (argument == "-V" || argument == "--version") {
@@ -121,12 +129,14 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     else if (parsed.list.omitFirst && (summary || json))
         parsed.error = "--omit-first gilt nicht mit --summary und --json";
     else if (parsed.action != Action::None && (summary || json || null || parsed.list.showSize || parsed.list.omitFirst))
-        parsed.error = "--delete, --link und --dedupe geben ihre eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
-    else if (parsed.action == Action::None && (keepGiven || parsed.dryRun))
-        parsed.error = "--keep und --dry-run gelten nur mit --delete, --link oder --dedupe";
+        parsed.error = "--delete, --link, --dedupe und --trash geben ihre eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
+    else if (parsed.action == Action::None && (keepGiven || parsed.dryRun || !parsed.fromList.empty()))
+        parsed.error = "--keep, --dry-run und --from gelten nur mit --delete, --link, --dedupe oder --trash";
+    else if (!parsed.fromList.empty() && !parsed.folders.empty())
+        parsed.error = "--from liest die Gruppen aus einer Datei: dazu kein Ordner";
     else if (parsed.filter.minSize > parsed.filter.maxSize)
         parsed.error = "--min-size ist größer als --max-size";
-    else if (parsed.folders.empty() && !parsed.help && !parsed.version)
+    else if (parsed.folders.empty() && parsed.fromList.empty() && !parsed.help && !parsed.version)
         parsed.error = "kein Ordner angegeben";
     parsed.format = json ? Format::Json : summary ? Format::Summary : null ? Format::Null : Format::Plain;
     return parsed;

@@ -133,7 +133,8 @@ void AllButFirst(FileSystem& fileSystem, const std::string& root, bool link) {
         std::vector<std::size_t> others;
         for (std::size_t k = 1; k < catalogue.groups[g].memberCount; ++k)
             others.push_back(k);
-        ExecuteDelete(link ? PlanLinkToKept(g, others, 0) : PlanDeleteKeeping(g, others, 0), catalogue, fileSystem);
+        ExecutePlan(PlanKeeping(link ? CopyAction::LinkToChosen : CopyAction::RemoveKeepingChosen, g, others, 0), catalogue,
+                    fileSystem);
     }
 }
 

@@ -468,9 +468,10 @@ TEST_F(Zwf, DeleteRacingAProgramSavingOverTheCopyNeverLosesASave) {
 
 // A group with no copy below the folder to keep is left alone and named.
 TEST_F(Zwf, AGroupWithNoCopyInTheFolderToKeepIsLeftAlone) {
-    const Outcome run = RunZwf(scratch, "--delete --keep in:" + Quoted(tree.Path("A")) + " " + B);
+    const Outcome run = RunZwf(scratch, "--delete --keep in:" + Quoted(tree.Path("A/sub")) + " " + A + " " + B);
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(tree.Exists("B/big2"));
+    EXPECT_FALSE(tree.Exists("B/a.txt"));
     EXPECT_NE(run.err.find("bleibt, wie sie ist"), std::string::npos) << run.err;
 }
 

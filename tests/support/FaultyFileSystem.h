@@ -182,6 +182,9 @@ private:
             }
             return m_inner->PutBack(error);
         }
+        std::error_code MoveToTrash(const std::string& originalPath) override {
+            return m_inner->MoveToTrash(originalPath);
+        }
 
     private:
         class Reader final : public ReadableFile {
