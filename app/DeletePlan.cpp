@@ -163,11 +163,10 @@ DeleteResult LinkToPartner(FileSystem& fileSystem, AsideFile& aside, Copy& copy,
     return removed == DeleteResult::Deleted ? DeleteResult::Linked : removed;
 }
 
-// The moved file goes into the trash on its own file system as the file at originalPath; where no
-// trash there takes it, it goes back.
-DeleteResult Trash(FileSystem& fileSystem, AsideFile& aside, Copy& copy, const FileStatus& moved,
-                   const std::string& originalPath) {
-    const std::error_code error = aside.MoveToTrash(originalPath);
+// The moved file goes into the trash on its own file system; where no trash there takes it, it
+// goes back.
+DeleteResult Trash(FileSystem& fileSystem, AsideFile& aside, Copy& copy, const FileStatus& moved) {
+    const std::error_code error = aside.MoveToTrash();
     if (!error)
         return DeleteResult::Trashed;
     copy.refused = error;
@@ -231,7 +230,7 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
         if (plan.action == CopyAction::LinkToChosen)
             return LinkToPartner(fileSystem, *aside, marked, moved, catalogue.FullPath(*other), proven);
         if (plan.action == CopyAction::TrashKeepingChosen)
-            return Trash(fileSystem, *aside, marked, moved, catalogue.FullPath(*marked.member));
+            return Trash(fileSystem, *aside, marked, moved);
         return Remove(fileSystem, *aside, marked, moved);
     }
     return PutBack(fileSystem, *aside, marked, moved, noCopy);

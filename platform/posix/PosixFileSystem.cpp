@@ -17,6 +17,7 @@
 #include "platform/FileSystem.h"
 #include "platform/StepJournal.h"
 #include "platform/posix/LongPaths.h"
+#include "platform/posix/PosixTrash.h"
 
 namespace zwf {
 
@@ -206,8 +207,8 @@ class PosixAside final : public AsideFile {
 public:
     // folderFd is this file's own descriptor of the folder; before, the file as the name showed it
     // just before the move.
-    PosixAside(int folderFd, std::string name, std::string hidden, const FileStatus& before)
-        : m_folder(folderFd), m_name(std::move(name)), m_hidden(std::move(hidden)), m_before(before) {}
+    PosixAside(int folderFd, std::string name, std::string hidden, const FileStatus& before, StepLog* log)
+        : m_folder(folderFd), m_name(std::move(name)), m_hidden(std::move(hidden)), m_before(before), m_log(log) {}
     ~PosixAside() override {
         if (m_aside) {
             std::error_code ignored;
@@ -246,6 +247,13 @@ public:
         DropNote();
         return {};
     }
+    std::error_code MoveToTrash() override {
+        if (const std::error_code error = MoveIntoTrash(m_folder.Get(), m_hidden, m_name, m_log))
+            return error;
+        m_aside = false;
+        DropNote();
+        return {};
+    }
     // Leaves whatever lies under the private name where it is when dropped.
     void Disown() { m_aside = false; }
 
@@ -274,6 +282,7 @@ private:
     std::string m_name, m_hidden;
     FileStatus m_before;
     std::unique_ptr<ReadableFile> m_file;
+    StepLog* m_log;
     bool m_aside = true;
 };
 
@@ -490,7 +499,7 @@ public:
                 ::unlinkat(held.Get(), note.c_str(), 0);
             return nullptr;
         }
-        auto aside = std::make_unique<PosixAside>(held.Release(), name, std::move(hidden), now);
+        auto aside = std::make_unique<PosixAside>(held.Release(), name, std::move(hidden), now, StepLogged());
         error = aside->Open();
         if (error)
             return nullptr;  // dropped, it is put back
@@ -503,7 +512,7 @@ public:
         UniqueFd held = HoldFolderOfFile(folder, privateName, now, error);
         if (error)
             return nullptr;
-        auto aside = std::make_unique<PosixAside>(held.Release(), name, privateName, now);
+        auto aside = std::make_unique<PosixAside>(held.Release(), name, privateName, now, StepLogged());
         error = aside->Open();
         if (error) {
             aside->Disown();  // not the file examined: nothing is moved

@@ -63,6 +63,14 @@ public:
             WriteAll(m_fd, JournalLine(folder, privateName));  // one write: whole, or not at all
     }
 
+    void WillWriteTrashRecord(const std::string& infoFolder, const std::string& name,
+                              const std::string& record) override {
+        if (m_fd < 0 && !m_failed)
+            Open();
+        if (m_fd >= 0)
+            WriteAll(m_fd, TrashRecordLine(infoFolder, name, record));
+    }
+
 private:
     void Open() {
         m_failed = true;

@@ -182,8 +182,8 @@ private:
             }
             return m_inner->PutBack(error);
         }
-        std::error_code MoveToTrash(const std::string& originalPath) override {
-            return m_inner->MoveToTrash(originalPath);
+        std::error_code MoveToTrash() override {
+            return m_inner->MoveToTrash();
         }
 
     private:
