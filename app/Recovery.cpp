@@ -35,14 +35,15 @@ std::optional<std::string> ReadSmall(FileSystem& fileSystem, FolderHandle& folde
 
 // A trash record made by a move into the trash that never came: its file is not in the trash
 // (the file itself was aside, and goes back with its own step). Only the record this program
-// wrote goes, and only while its file is missing; one whose file is there is a finished move.
+// wrote goes (whole, or the part written when the process ended), and only while its file is
+// missing; one whose file is there is a finished move.
 void DropOrphanRecord(FileSystem& fileSystem, const LoggedStep& step) {
     std::error_code error;
     std::unique_ptr<FolderHandle> info = fileSystem.OpenFolder(step.folder, error);
     if (!info)
         return;
     const FileStatus record = fileSystem.StatIn(*info, step.privateName);
-    if (record.error || record.kind != EntryKind::File || record.size != step.record.size())
+    if (record.error || record.kind != EntryKind::File || record.size > step.record.size())
         return;
     const std::size_t cut = step.folder.find_last_of(fileSystem.Separator());
     if (cut == std::string::npos)
@@ -51,7 +52,8 @@ void DropOrphanRecord(FileSystem& fileSystem, const LoggedStep& step) {
     const std::string name = step.privateName.substr(0, step.privateName.size() - std::string_view(".trashinfo").size());
     if (!files || fileSystem.StatIn(*files, name).error != std::errc::no_such_file_or_directory)
         return;
-    if (ReadSmall(fileSystem, *info, step.privateName, step.record.size()) == step.record)
+    const std::optional<std::string> written = ReadSmall(fileSystem, *info, step.privateName, step.record.size());
+    if (written && step.record.starts_with(*written))
         fileSystem.DeleteIn(*info, step.privateName, record);
 }
 
