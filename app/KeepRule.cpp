@@ -1,5 +1,7 @@
 #include "app/KeepRule.h"
 
+#include <algorithm>
+
 namespace zwf {
 
 bool ParseKeepRule(std::string_view text, KeepRule& rule) {
@@ -21,13 +23,13 @@ std::vector<std::size_t> CopiesToKeep(const Catalogue& catalogue, std::size_t g,
     if (rule.kind == KeepRule::Kind::InFolder) {
         const auto below = [&](FolderId folder) {
             for (; folder != kNoParent; folder = catalogue.folders.Parent(folder))
-                if (catalogue.folders.Identity(folder) == rule.identity)
+                if (std::ranges::find(rule.identities, catalogue.folders.Identity(folder)) != rule.identities.end())
                     return true;
             return false;
         };
         std::size_t position = 0;
         for (const GroupMember& member : catalogue.Members(group)) {
-            if (rule.identity.Known() && below(member.folder))
+            if (below(member.folder))
                 keep.push_back(position);
             ++position;
         }

@@ -4,7 +4,6 @@
 #include <map>
 #include <optional>
 
-#include "cli/KeepFolder.h"
 #include "platform/Hex.h"
 
 #ifdef _WIN32
@@ -288,29 +287,16 @@ std::vector<std::string> CatalogueFromList(Catalogue& catalogue, FileSystem& fil
                                            const ReasonFn& reason) {
     std::vector<std::string> problems = listed.problems;
     const char separator = fileSystem.Separator();
-    std::map<std::string, std::optional<FolderId>> reached;  // canonical folder text, as interned
-    // Interns the canonical folder and each folder above it, each with the identity it has now:
-    // the root ("" on POSIX, "C:" on Windows), then one name after another.
+    std::map<std::string, FolderId> reached;  // each folder as listed, reached once
+    // The folder as written, added to the catalogue as a searched folder is: links on its way
+    // followed, its identity recorded.
     const auto intern = [&](const std::string& folder, std::error_code& error) -> std::optional<FolderId> {
-        std::optional<FolderId> parent;
-        for (std::size_t from = 0;;) {
-            const std::size_t cut = folder.find(separator, from);
-            const std::string prefix = folder.substr(0, cut);
-            auto known = reached.find(prefix);
-            if (known == reached.end()) {
-                const std::unique_ptr<FolderHandle> handle = fileSystem.OpenFolder(prefix, error);
-                if (!handle)
-                    return std::nullopt;
-                const std::string name = prefix.substr(from);
-                const FolderId id = parent ? catalogue.folders.Intern(*parent, name, handle->Identity())
-                                           : catalogue.folders.Intern(name, handle->Identity());
-                known = reached.emplace(prefix, id).first;
-            }
-            parent = known->second;
-            if (cut == std::string::npos)
-                return parent;
-            from = cut + 1;
-        }
+        if (const auto known = reached.find(folder); known != reached.end())
+            return known->second;
+        const std::unique_ptr<FolderHandle> handle = fileSystem.OpenFolder(folder, error);
+        if (!handle)
+            return std::nullopt;
+        return reached.emplace(folder, catalogue.folders.Intern(folder, handle->Identity())).first->second;
     };
     for (const std::vector<std::string>& group : listed.groups) {
         std::vector<std::size_t> sources;
@@ -321,15 +307,16 @@ std::vector<std::string> CatalogueFromList(Catalogue& catalogue, FileSystem& fil
                 --cut;
             const std::string name = path.substr(cut);
             std::string folder = cut == 0 ? std::string(".") : path.substr(0, cut);
+            while (!folder.empty() && IsSeparator(folder.back(), separator) && !fileSystem.IsRoot(folder))
+                folder.pop_back();
+            if (folder.size() == 1 && IsSeparator(folder[0], separator))
+                folder.clear();  // the POSIX root
             if (name.empty() || name == "." || name == "..") {
                 problems.push_back(path + ": kein Pfad einer Datei");
                 continue;
             }
             std::error_code error;
-            const std::string canonical = CanonicalPath(folder, error);
-            std::optional<FolderId> id;
-            if (!error)
-                id = intern(canonical, error);
+            const std::optional<FolderId> id = intern(folder, error);
             std::unique_ptr<FolderHandle> handle = id ? fileSystem.OpenFolder(catalogue.Path(*id), error) : nullptr;
             const FileStatus now = handle ? fileSystem.StatIn(*handle, name) : FileStatus{};
             if (!handle || now.error) {

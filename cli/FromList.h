@@ -25,9 +25,10 @@ ListedGroups ParseGroupList(std::string_view text);
 // Reads the whole of file ("-": standard input) into text; false with error set when it cannot.
 bool ReadWhole(const std::string& file, std::string& text, std::error_code& error);
 
-// Puts each listed group into the catalogue as a group of the files its paths name now, each file
-// reached through its folders as they are (links on the way followed once, here), with its size,
-// identity and times as they are now, so every action proves it afresh against the copy kept.
+// Puts each listed group into the catalogue as a group of the files its paths name now, each one's
+// folder added as written (as a searched folder is: links on its way followed, here only), with
+// its size, identity and times as they are now, so every action proves it afresh against the copy
+// kept.
 // What cannot be a member (a path to no regular file, one of another size than the group's first,
 // a group left with fewer than two) is named in the lines returned, with reason's words for the
 // system's reasons, and left out.

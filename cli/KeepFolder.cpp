@@ -29,18 +29,6 @@ bool IsAtOrBelow(const std::filesystem::path& folder, const std::filesystem::pat
 
 }  // namespace
 
-std::string CanonicalPath(const std::string& path, std::error_code& error) {
-    const std::filesystem::path canonical = std::filesystem::canonical(AsPath(path), error);
-    if (error)
-        return {};
-    std::string text = AsText(canonical.lexically_normal());
-    if (text.size() > 1 && (text.back() == '/' || text.back() == '\\'))
-        text.pop_back();  // a root: "/" and "C:\" in catalogue form
-    if (text == "/")
-        text.clear();
-    return text;
-}
-
 std::string ResolveKeepFolder(KeepRule& rule, const std::vector<std::string>& searched, bool fromList,
                               FileSystem& fileSystem) {
     if (rule.kind != KeepRule::Kind::InFolder)
@@ -63,8 +51,23 @@ std::string ResolveKeepFolder(KeepRule& rule, const std::vector<std::string>& se
     const std::unique_ptr<FolderHandle> handle = fileSystem.OpenFolder(text, error);
     if (!handle)
         return named + "kein Ordner";
-    rule.identity = handle->Identity();
+    rule.identities = {handle->Identity()};
+    rule.folder = AsText(folder);  // from here on the folder itself, for AddFoldersBelow
     return {};
+}
+
+void AddFoldersBelow(KeepRule& rule, const Catalogue& catalogue) {
+    if (rule.kind != KeepRule::Kind::InFolder)
+        return;
+    std::error_code error;
+    const std::filesystem::path folder = AsPath(rule.folder);
+    for (FolderId id = 0; id < catalogue.folders.Count(); ++id) {
+        if (catalogue.folders.Parent(id) != kNoParent)
+            continue;
+        const std::filesystem::path added = std::filesystem::canonical(AsPath(catalogue.Path(id).empty() ? std::string(1, catalogue.Separator()) : catalogue.Path(id)), error);
+        if (!error && IsAtOrBelow(added, folder))
+            rule.identities.push_back(catalogue.folders.Identity(id));
+    }
 }
 
 }  // namespace zwf::cli

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/KeepRule.h"
+#include "catalogue/Catalogue.h"
 #include "platform/FileSystem.h"
 
 namespace zwf::cli {
@@ -15,8 +16,9 @@ namespace zwf::cli {
 std::string ResolveKeepFolder(KeepRule& rule, const std::vector<std::string>& searched, bool fromList,
                               FileSystem& fileSystem);
 
-// path made absolute with every link on its way followed and every "." and ".." taken out, in the
-// catalogue's form (UTF-8 on Windows); "" with error set when it leads nowhere.
-std::string CanonicalPath(const std::string& path, std::error_code& error);
+// Once the catalogue holds its added folders (searched or from a list): each of them that lies at
+// or below the rule's folder counts as that folder, so the copies below it stay however the
+// folders were written.
+void AddFoldersBelow(KeepRule& rule, const Catalogue& catalogue);
 
 }  // namespace zwf::cli

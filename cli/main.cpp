@@ -177,6 +177,7 @@ int main(int argc, char** argv) {
     // From here on a request to end lets the copy in hand finish its step and the record be printed.
     zwf::cli::EndAtOnce(false);
     if (arguments.action != zwf::cli::Action::None) {
+        zwf::cli::AddFoldersBelow(arguments.keep, catalogue);
         status = std::max(status, zwf::cli::CarryOut(stdout, catalogue, *fileSystem, arguments,
                                                      [] { return zwf::cli::EndSignal() != 0; }));
         return Finish(status);

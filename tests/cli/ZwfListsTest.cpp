@@ -127,6 +127,12 @@ TEST(KeepIn, EverySpellingOfAFolderMeansItAndAnyOtherIsAUsageError) {
         EXPECT_EQ(run.out, "") << wrong;
         EXPECT_TRUE(run.err.starts_with("zwf: --keep in:" + wrong + ": ")) << run.err;
     }
+    // From a list, the folders as listed count the same way.
+    scratch.Write("liste", "T/b\n" + tree.Path("T/sub/tief/c") + "\nverweis/a\n");
+    const Outcome listed = RunZwf(scratch, "--delete -n --keep in:T/sub --from " + Quoted(scratch.Path("liste")), inTree);
+    EXPECT_EQ(listed.out, "behalten: " + tree.Path("T/sub/tief/c") +
+                              "\nbehalten: verweis/a\nlöschen: T/b\n\n1 Kopie zu löschen, 6 Bytes freizugeben; nichts geändert\n")
+        << listed.err;
     EXPECT_TRUE(tree.Exists("T/b"));
 }
 
