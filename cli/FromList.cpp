@@ -1,6 +1,8 @@
 #include "cli/FromList.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -262,7 +264,11 @@ ListedGroups ParseGroupList(std::string_view text) {
 bool ReadWhole(const std::string& file, std::string& text, std::error_code& error) {
     std::FILE* in = stdin;
     if (file != "-") {
+#ifdef _WIN32
+        in = ::_wfopen(std::filesystem::path(std::u8string(file.begin(), file.end())).c_str(), L"rb");
+#else
         in = std::fopen(file.c_str(), "rb");
+#endif
         if (!in) {
             error = {errno, std::generic_category()};
             return false;

@@ -23,6 +23,7 @@
 
 namespace {
 
+using zwf::cli::kExitSignalled;
 using zwf::cli::kExitTrouble;
 
 // Why something failed, in German like the rest of the output: the common reasons in words of
@@ -74,7 +75,7 @@ int Finish(int status) {
     }
     if (const int signal = zwf::cli::EndSignal()) {
         std::fprintf(stderr, "zwf: beendet auf Signal %d hin; was getan ist, steht oben\n", signal);
-        return 128 + signal;
+        return kExitSignalled + signal;
     }
     return status;
 }

@@ -370,12 +370,19 @@ TEST_F(Zwf, ARefusalIsNamedWithItsReason) {
 // afterwards and their contents are what they were.
 TEST_F(Zwf, DedupeSharesBlocksWhereTheFileSystemCanAndIsRefusedElsewhere) {
     const std::string before = Fingerprint(tree);
+    const Outcome planned = RunZwf(scratch, "--dedupe -n " + A + " " + B);
     const Outcome refused = RunZwf(scratch, "--dedupe " + A + " " + B);
     if (refused.status == 0)
         GTEST_SKIP() << "the temporary folder's file system shares blocks itself";
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("nicht geteilt: dieses Dateisystem kann keine Blöcke teilen"), std::string::npos)
         << refused.err;
+    // The plan tells each copy the run refuses, for the same reason, and counts none of them.
+    EXPECT_EQ(planned.status, 2);
+    for (const char* copy : {"A/sub/kopie.txt", "B/a.txt", "B/big2"})
+        EXPECT_NE(planned.err.find(tree.Path(copy) + ": nicht zu teilen: dieses Dateisystem kann keine Blöcke teilen"),
+                  std::string::npos) << planned.err;
+    EXPECT_NE(planned.out.find("0 Kopien zu teilen"), std::string::npos) << planned.out;
     EXPECT_EQ(Fingerprint(tree), before);
 
     const std::string image = scratch.Path("btrfs.img"), mount = scratch.Path("btrfs");
@@ -397,11 +404,14 @@ TEST_F(Zwf, DedupeSharesBlocksWhereTheFileSystemCanAndIsRefusedElsewhere) {
         return RunCommand(scratch, "btrfs filesystem du -s --raw " + Quoted(mount) + " | tail -n 1 | awk '{print $2}'").out;
     };
     const std::string exclusiveBefore = exclusive();
+    const Outcome plan = RunZwf(scratch, "--dedupe -n " + Quoted(mount));
     const Outcome shared = RunZwf(scratch, "--dedupe " + Quoted(mount));
     const std::string exclusiveAfter = exclusive();
     const Outcome same = RunCommand(scratch, "cmp " + Quoted(mount + "/eins") + " " + Quoted(mount + "/drei") +
                                                  " && cmp " + Quoted(mount + "/eins") + " " + Quoted(mount + "/zwei"));
     std::system(("umount " + Quoted(mount)).c_str());
+    EXPECT_EQ(plan.status, 0) << plan.err;
+    EXPECT_NE(plan.out.find("2 Kopien zu teilen"), std::string::npos) << plan.out;
     EXPECT_EQ(shared.status, 0) << shared.err;
     EXPECT_NE(shared.out.find("2 Kopien geteilt"), std::string::npos) << shared.out;
     EXPECT_EQ(same.status, 0) << "contents changed";
