@@ -134,6 +134,9 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
         parsed.error = "--keep, --dry-run und --from gelten nur mit --delete, --link, --dedupe oder --trash";
     else if (!parsed.fromList.empty() && !parsed.folders.empty())
         parsed.error = "--from liest die Gruppen aus einer Datei: dazu kein Ordner";
+    else if (!parsed.fromList.empty() && (parsed.filter.minSize != 0 || parsed.filter.maxSize != UINT64_MAX ||
+                                          !parsed.filter.excludes.empty() || parsed.filter.oneFileSystem))
+        parsed.error = "--from liest die Gruppen aus einer Datei: dazu keine Filter (-s, --max-size, --exclude, -x)";
     else if (parsed.filter.minSize > parsed.filter.maxSize)
         parsed.error = "--min-size ist größer als --max-size";
     else if (parsed.folders.empty() && parsed.fromList.empty() && !parsed.help && !parsed.version)

@@ -103,6 +103,14 @@ TEST_F(FromList, AnEditedOrStaleListActsOnlyOnWhatIsProvenACopyNow) {
         for (const std::string& named : c.named)
             EXPECT_NE(run.err.find("zwf: " + tree.Path(named)), std::string::npos) << named;
     }
+    // Nothing is searched: folders and filters beside --from, or no action, are usage errors.
+    for (const char* wrong : {"--delete --from liste ORDNER", "--delete -s 1K --from liste", "--from liste",
+                              "--delete --from nirgends", "--delete --from kaputt.json"}) {
+        scratch.Write("kaputt.json", "{\"groups\": [{\"paths\": [\"a\", 3");
+        const Outcome run = RunZwf(scratch, wrong, "cd " + Quoted(scratch.Path()) + " && ");
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_EQ(run.out, "") << wrong;
+    }
 }
 
 // Every spelling of one folder means that folder; a folder neither searched nor below a searched
