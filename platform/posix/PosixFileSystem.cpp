@@ -18,6 +18,7 @@
 #include "platform/StepJournal.h"
 #include "platform/posix/LongPaths.h"
 #include "platform/posix/PosixTrash.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace zwf {
 
@@ -38,28 +39,6 @@ long BlocksRead() {
     return ::getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_inblock : 0;
 #endif
 }
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-    ~UniqueFd() { if (m_fd >= 0) ::close(m_fd); }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            if (m_fd >= 0)
-                ::close(m_fd);
-            m_fd = other.Release();
-        }
-        return *this;
-    }
-    int Get() const { return m_fd; }
-    int Release() { int fd = m_fd; m_fd = -1; return fd; }
-
-private:
-    int m_fd;
-};
 
 EntryKind KindOf(mode_t mode) {
     if (S_ISREG(mode))

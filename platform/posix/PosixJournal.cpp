@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/StepJournal.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace zwf {
 
@@ -31,18 +32,6 @@ bool MakeFolders(const std::string& folder) {
         const std::string part = folder.substr(0, cut);
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
-    }
-    return true;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
     }
     return true;
 }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/StepJournal.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace zwf {
 
@@ -18,50 +19,34 @@ namespace {
 
 std::error_code Error(int code) { return {code, std::generic_category()}; }
 
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() { if (m_fd >= 0) ::close(m_fd); }
-    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd = -1;
-};
-
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW;
 
 // The folder name inside parent, made (only for its owner) where missing; never through a link, and
 // only one of the caller's own.
-Fd OwnFolder(int parent, const char* name, std::error_code& error) {
+UniqueFd OwnFolder(int parent, const char* name, std::error_code& error) {
     if (::mkdirat(parent, name, 0700) != 0 && errno != EEXIST) {
         error = Error(errno);
-        return Fd();
+        return UniqueFd();
     }
-    Fd folder(::openat(parent, name, kFolderFlags));
+    UniqueFd folder(::openat(parent, name, kFolderFlags));
     struct stat info {};
     if (folder.Get() < 0 || ::fstat(folder.Get(), &info) != 0) {
         error = Error(errno == ELOOP ? EACCES : errno);
-        return Fd();
+        return UniqueFd();
     }
     if (info.st_uid != ::geteuid()) {
         error = Error(EACCES);
-        return Fd();
+        return UniqueFd();
     }
     return folder;
 }
 
 struct Trash {
-    Fd files, info;
+    UniqueFd files, info;
 };
 
 // files/ and info/ of the trash folder.
-Trash Within(Fd trash, std::error_code& error) {
+Trash Within(UniqueFd trash, std::error_code& error) {
     Trash within;
     if (trash.Get() < 0)
         return within;
@@ -72,7 +57,7 @@ Trash Within(Fd trash, std::error_code& error) {
 }
 
 // The home trash's folder, made where missing, when it is on the file system device.
-Fd HomeTrash(dev_t device, std::error_code& error) {
+UniqueFd HomeTrash(dev_t device, std::error_code& error) {
     const char* data = std::getenv("XDG_DATA_HOME");
     std::string folder;
     if (data && *data == '/') {
@@ -80,7 +65,7 @@ Fd HomeTrash(dev_t device, std::error_code& error) {
     } else {
         const char* home = std::getenv("HOME");
         if (!home || *home != '/')
-            return Fd();
+            return UniqueFd();
         folder = std::string(home) + "/.local/share";
     }
     // The nearest folder on the way that is there tells the file system.
@@ -89,32 +74,32 @@ Fd HomeTrash(dev_t device, std::error_code& error) {
     while (::stat(probe.c_str(), &info) != 0) {
         const std::size_t cut = probe.rfind('/');
         if (cut == 0 || cut == std::string::npos)
-            return Fd();
+            return UniqueFd();
         probe.resize(cut);
     }
     if (info.st_dev != device)
-        return Fd();
+        return UniqueFd();
     for (std::size_t cut = 1; (cut = folder.find('/', cut + 1)) != std::string::npos;)
         ::mkdir(folder.substr(0, cut).c_str(), 0700);
     ::mkdir(folder.c_str(), 0700);
-    Fd parent(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd parent(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (parent.Get() < 0) {
         error = Error(errno);
-        return Fd();
+        return UniqueFd();
     }
     return OwnFolder(parent.Get(), "Trash", error);
 }
 
 // The top folder of the mount that holds the folder: the last one up on the same file system,
 // or the one the system marks as a mount's root.
-Fd TopFolder(int folderFd, std::error_code& error) {
-    Fd folder(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0));
+UniqueFd TopFolder(int folderFd, std::error_code& error) {
+    UniqueFd folder(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0));
     while (folder.Get() >= 0) {
         struct statx here {};
         if (::statx(folder.Get(), "", AT_EMPTY_PATH, STATX_INO, &here) == 0 &&
             (here.stx_attributes_mask & here.stx_attributes & STATX_ATTR_MOUNT_ROOT))
             return folder;
-        Fd parent(::openat(folder.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        UniqueFd parent(::openat(folder.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         struct stat own {}, above {};
         if (parent.Get() < 0 || ::fstat(folder.Get(), &own) != 0 || ::fstat(parent.Get(), &above) != 0)
             break;
@@ -123,20 +108,20 @@ Fd TopFolder(int folderFd, std::error_code& error) {
         folder = std::move(parent);
     }
     error = Error(errno ? errno : EIO);
-    return Fd();
+    return UniqueFd();
 }
 
 // The mount's trash: $topdir/.Trash/$uid where $topdir/.Trash is safe to share, else
 // $topdir/.Trash-$uid.
 Trash MountTrash(int folderFd, std::error_code& error) {
-    const Fd top = TopFolder(folderFd, error);
+    const UniqueFd top = TopFolder(folderFd, error);
     if (top.Get() < 0)
         return {};
     const std::string uid = std::to_string(::geteuid());
     struct stat shared {};
     if (::fstatat(top.Get(), ".Trash", &shared, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(shared.st_mode) &&
         (shared.st_mode & S_ISVTX)) {
-        Fd folder(::openat(top.Get(), ".Trash", kFolderFlags));
+        UniqueFd folder(::openat(top.Get(), ".Trash", kFolderFlags));
         std::error_code ignored;
         Trash trash = folder.Get() < 0 ? Trash{} : Within(OwnFolder(folder.Get(), uid.c_str(), ignored), ignored);
         if (!ignored && trash.info.Get() >= 0)
@@ -179,18 +164,6 @@ std::string PathOf(int fd) {
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     const ssize_t length = ::readlink(link, path, sizeof path);
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
 }
 
 // Renames without replacing; where the file system has no such rename, a link that cannot replace
@@ -238,7 +211,7 @@ std::error_code MoveIntoTrash(int folderFd, const std::string& hidden, const std
         const std::string info = trashed + ".trashinfo";
         if (log)
             log->WillWriteTrashRecord(infoFolder, info, record);
-        Fd written(::openat(trash.info.Get(), info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+        UniqueFd written(::openat(trash.info.Get(), info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (written.Get() < 0 && errno == EEXIST)
             continue;
         if (written.Get() < 0)
