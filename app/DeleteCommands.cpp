@@ -10,7 +10,7 @@ namespace zwf {
 
 namespace {
 
-std::vector<DeleteResult> Execute(Session& session, const DeletePlan& plan) {
+std::vector<DeleteResult> Execute(Session& session, const ActionPlan& plan) {
     WorkScope work(session.window);
     ProgressBar bar(session.window);  // shown only if a copy has to be compared afresh
     DeleteCallbacks callbacks;
@@ -22,7 +22,7 @@ std::vector<DeleteResult> Execute(Session& session, const DeletePlan& plan) {
         bar.Report(done, total);
         callbacks.keepAlive();
     };
-    return ExecuteDelete(plan, session.catalogue, session.fileSystem, callbacks);
+    return ExecutePlan(plan, session.catalogue, session.fileSystem, callbacks);
 }
 
 // After a line went, the selection stays on its place, or moves up when that was the last line.
@@ -47,7 +47,7 @@ void DeleteMarked(Session& session) {
     Window& window = session.window;
     const int g = window.SelectedLine(ctl::kGroupList);
     const int k = window.SelectedLine(ctl::kMemberList);
-    const std::optional<DeletePlan> plan = PlanDeleteMarked(session.catalogue, g, k);
+    const std::optional<ActionPlan> plan = PlanDeleteMarked(session.catalogue, g, k);
     if (!plan || !IsGone(Execute(session, *plan).front()))
         return;
 
@@ -62,7 +62,7 @@ void DeleteMarked(Session& session) {
 void DeleteGroup(Session& session) {
     Window& window = session.window;
     const int g = window.SelectedLine(ctl::kGroupList);
-    const std::optional<DeletePlan> plan = PlanDeleteGroup(session.catalogue, g);
+    const std::optional<ActionPlan> plan = PlanDeleteGroup(session.catalogue, g);
     if (!plan)
         return;
     const std::vector<DeleteResult> results = Execute(session, *plan);

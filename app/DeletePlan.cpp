@@ -163,10 +163,40 @@ DeleteResult LinkToPartner(FileSystem& fileSystem, AsideFile& aside, Copy& copy,
     return removed == DeleteResult::Deleted ? DeleteResult::Linked : removed;
 }
 
+// The moved file goes into the trash on its own file system; where no trash there takes it, it
+// goes back.
+DeleteResult Trash(FileSystem& fileSystem, AsideFile& aside, Copy& copy, const FileStatus& moved) {
+    const std::error_code error = aside.MoveToTrash();
+    if (!error)
+        return DeleteResult::Trashed;
+    copy.refused = error;
+    return PutBack(fileSystem, aside, copy, moved, DeleteResult::NotTrashed);
+}
+
+// The system compares the copy with the chosen one and lets it share its blocks, in one step, while
+// both are the files catalogued.
+DeleteResult Share(const Catalogue& catalogue, FileSystem& fileSystem, const DuplicateGroup& group,
+                   const ActionPlan& plan, Copy& copy) {
+    const GroupMember& kept = *std::next(group.firstMember, static_cast<std::ptrdiff_t>(plan.chosen));
+    if (!copy.AsCatalogued())
+        return NotAsSearched(copy);
+    const std::error_code error =
+        fileSystem.ShareBlocks(catalogue.FullPath(kept), catalogue.allFiles.at(kept.source).identity,
+                               catalogue.FullPath(*copy.member), copy.entry->identity, copy.entry->size);
+    if (!error)
+        return DeleteResult::Shared;
+    if (IsMissing(error))
+        return DeleteResult::AlreadyGone;
+    if (error == FsError::Changed)
+        return DeleteResult::Changed;
+    copy.refused = error;
+    return DeleteResult::NotShared;
+}
+
 // The marked copy goes only while another copy is proven to stay.
 DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSystem, const DuplicateGroup& group,
-                                std::size_t k, const DeletePlan& plan, Copy& marked, const DeleteCallbacks& callbacks) {
-    const std::optional<std::size_t> partner = plan.partner;
+                                std::size_t k, const ActionPlan& plan, Copy& marked, const DeleteCallbacks& callbacks) {
+    const bool onlyChosen = KeepsChosen(plan.action);
     if (!marked.AsCatalogued())
         return NotAsSearched(marked);
     const DeleteResult noCopy = marked.AsSearched() ? DeleteResult::LastCopy : DeleteResult::Changed;
@@ -174,7 +204,7 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
     std::vector<GroupMember*> others;
     auto member = group.firstMember;
     for (std::size_t position = 0; position < group.memberCount; ++position, ++member) {
-        if (position == k || (partner && position != *partner))
+        if (position == k || (onlyChosen && position != plan.chosen))
             continue;
         const Copy other = Look(catalogue, fileSystem, *member);
         const bool markedUnderAnotherName = other.now.identity.Known() && other.now.identity == marked.now.identity;
@@ -197,57 +227,61 @@ DeleteResult DeleteKeepingACopy(const Catalogue& catalogue, FileSystem& fileSyst
         FileIdentity proven;
         if (!ProvenCopy(catalogue, fileSystem, *other, aside->File(), moved, read, callbacks, proven))
             continue;
-        if (plan.link)
+        if (plan.action == CopyAction::LinkToChosen)
             return LinkToPartner(fileSystem, *aside, marked, moved, catalogue.FullPath(*other), proven);
+        if (plan.action == CopyAction::TrashKeepingChosen)
+            return Trash(fileSystem, *aside, marked, moved);
         return Remove(fileSystem, *aside, marked, moved);
     }
     return PutBack(fileSystem, *aside, marked, moved, noCopy);
 }
 
-DeleteResult DeleteOne(Catalogue& catalogue, FileSystem& fileSystem, const DeletePlan& plan, std::size_t k,
+DeleteResult DeleteOne(Catalogue& catalogue, FileSystem& fileSystem, const ActionPlan& plan, std::size_t k,
                        const DeleteCallbacks& callbacks, std::error_code& refused) {
     const DuplicateGroup& group = catalogue.groups.at(plan.group);
     GroupMember& member = *std::next(group.firstMember, static_cast<std::ptrdiff_t>(k));
     Copy marked = Look(catalogue, fileSystem, member);
-    const DeleteResult result = plan.keepLastCopy
-                                    ? DeleteKeepingACopy(catalogue, fileSystem, group, k, plan, marked, callbacks)
-                                    : DeleteAsSearched(fileSystem, marked);
+    DeleteResult result = DeleteResult::Changed;
+    switch (plan.action) {
+    case CopyAction::RemoveEach: result = DeleteAsSearched(fileSystem, marked); break;
+    case CopyAction::ShareWithChosen: result = Share(catalogue, fileSystem, group, plan, marked); break;
+    case CopyAction::RemoveKeepingOne:
+    case CopyAction::RemoveKeepingChosen:
+    case CopyAction::LinkToChosen:
+    case CopyAction::TrashKeepingChosen:
+        result = DeleteKeepingACopy(catalogue, fileSystem, group, k, plan, marked, callbacks);
+        break;
+    }
     refused = marked.refused;
     return result;
 }
 
 }  // namespace
 
-std::optional<DeletePlan> PlanDeleteMarked(const Catalogue& catalogue, int g, int k) {
+std::optional<ActionPlan> PlanDeleteMarked(const Catalogue& catalogue, int g, int k) {
     const DuplicateGroup* group = GroupAt(catalogue, g);
     if (!group || k < 0 || static_cast<std::size_t>(k) >= group->memberCount)
         return std::nullopt;
-    return DeletePlan{static_cast<std::size_t>(g), {static_cast<std::size_t>(k)}, true, std::nullopt, false};
+    return ActionPlan{CopyAction::RemoveKeepingOne, static_cast<std::size_t>(g), {static_cast<std::size_t>(k)}, 0};
 }
 
-std::optional<DeletePlan> PlanDeleteGroup(const Catalogue& catalogue, int g) {
+std::optional<ActionPlan> PlanDeleteGroup(const Catalogue& catalogue, int g) {
     const DuplicateGroup* group = GroupAt(catalogue, g);
     if (!group)
         return std::nullopt;
-    DeletePlan plan{static_cast<std::size_t>(g), std::vector<std::size_t>(group->memberCount), false, std::nullopt, false};
+    ActionPlan plan{CopyAction::RemoveEach, static_cast<std::size_t>(g), std::vector<std::size_t>(group->memberCount), 0};
     std::iota(plan.members.begin(), plan.members.end(), std::size_t{0});
     return plan;
 }
 
-DeletePlan PlanDeleteKeeping(std::size_t g, std::vector<std::size_t> members, std::size_t keep) {
+ActionPlan PlanKeeping(CopyAction action, std::size_t g, std::vector<std::size_t> members, std::size_t keep) {
     std::sort(members.begin(), members.end());
     std::erase(members, keep);
-    return DeletePlan{g, std::move(members), true, keep, false};
+    return ActionPlan{action, g, std::move(members), keep};
 }
 
-DeletePlan PlanLinkToKept(std::size_t g, std::vector<std::size_t> members, std::size_t keep) {
-    DeletePlan plan = PlanDeleteKeeping(g, std::move(members), keep);
-    plan.link = true;
-    return plan;
-}
-
-std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, Catalogue& catalogue, FileSystem& fileSystem,
-                                        const DeleteCallbacks& callbacks) {
+std::vector<DeleteResult> ExecutePlan(const ActionPlan& plan, Catalogue& catalogue, FileSystem& fileSystem,
+                                      const DeleteCallbacks& callbacks) {
     std::vector<DeleteResult> results;
     results.reserve(plan.members.size());
     for (std::size_t k : plan.members) {
@@ -255,13 +289,32 @@ std::vector<DeleteResult> ExecuteDelete(const DeletePlan& plan, Catalogue& catal
             break;
         std::error_code refused;
         results.push_back(DeleteOne(catalogue, fileSystem, plan, k, callbacks, refused));
-        const bool kept = results.back() == DeleteResult::Failed || results.back() == DeleteResult::NotLinkable;
-        if (kept && callbacks.refused)
+        if (IsRefused(results.back()) && callbacks.refused)
             callbacks.refused(results.size() - 1, refused);
         if (callbacks.keepAlive)
             callbacks.keepAlive();
     }
     return results;
+}
+
+std::vector<std::error_code> RefusalsAhead(const ActionPlan& plan, const Catalogue& catalogue, FileSystem& fileSystem) {
+    std::vector<std::error_code> refusals(plan.members.size());
+    if (plan.action != CopyAction::ShareWithChosen)
+        return refusals;
+    const DuplicateGroup& group = catalogue.groups.at(plan.group);
+    const auto at = [&](std::size_t k) -> const GroupMember& {
+        return *std::next(group.firstMember, static_cast<std::ptrdiff_t>(k));
+    };
+    const GroupMember& kept = at(plan.chosen);
+    for (std::size_t i = 0; i < plan.members.size(); ++i) {
+        const GroupMember& copy = at(plan.members[i]);
+        const std::error_code error =
+            fileSystem.CanShareBlocks(catalogue.FullPath(kept), catalogue.allFiles.at(kept.source).identity,
+                                      catalogue.FullPath(copy), catalogue.allFiles.at(copy.source).identity);
+        if (error && !IsMissing(error) && error != FsError::Changed)
+            refusals[i] = error;
+    }
+    return refusals;
 }
 
 }  // namespace zwf

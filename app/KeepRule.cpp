@@ -1,5 +1,7 @@
 #include "app/KeepRule.h"
 
+#include <algorithm>
+
 namespace zwf {
 
 bool ParseKeepRule(std::string_view text, KeepRule& rule) {
@@ -19,13 +21,15 @@ std::vector<std::size_t> CopiesToKeep(const Catalogue& catalogue, std::size_t g,
     const DuplicateGroup& group = catalogue.groups.at(g);
     std::vector<std::size_t> keep;
     if (rule.kind == KeepRule::Kind::InFolder) {
-        std::string below = rule.folder;
-        while (below.size() > 1 && below.back() == catalogue.Separator())
-            below.pop_back();
-        below.push_back(catalogue.Separator());
+        const auto below = [&](FolderId folder) {
+            for (; folder != kNoParent; folder = catalogue.folders.Parent(folder))
+                if (std::ranges::find(rule.identities, catalogue.folders.Identity(folder)) != rule.identities.end())
+                    return true;
+            return false;
+        };
         std::size_t position = 0;
         for (const GroupMember& member : catalogue.Members(group)) {
-            if (catalogue.FullPath(member).starts_with(below))
+            if (below(member.folder))
                 keep.push_back(position);
             ++position;
         }

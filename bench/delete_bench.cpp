@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     std::size_t deleted = 0;
     for (std::size_t g = 0; g < catalogue.groups.size(); ++g) {
         auto plan = zwf::PlanDeleteMarked(catalogue, static_cast<int>(g), 1);
-        for (zwf::DeleteResult result : zwf::ExecuteDelete(*plan, catalogue, *fileSystem, {}))
+        for (zwf::DeleteResult result : zwf::ExecutePlan(*plan, catalogue, *fileSystem, {}))
             deleted += result == zwf::DeleteResult::Deleted;
     }
     const auto end = std::chrono::steady_clock::now();

@@ -6,6 +6,7 @@
 
 #include "app/DeletePlan.h"
 #include "app/Refusals.h"
+#include "cli/ExitStatus.h"
 #include "cli/Report.h"
 
 namespace zwf::cli {
@@ -16,26 +17,11 @@ void Line(std::FILE* out, std::string_view what, const std::string& path) {
     std::fprintf(out, "%.*s: %s\n", static_cast<int>(what.size()), what.data(), path.c_str());
 }
 
-// Why a copy planned to go is still there; refused is the system's reason, where it refused.
-std::string_view WhyKept(DeleteResult result, std::error_code refused) {
-    switch (result) {
-    case DeleteResult::Changed: return "seit der Suche verändert";
-    case DeleteResult::LastCopy: return "die behaltene Kopie ist nicht mehr da oder nicht mehr gleich";
-    case DeleteResult::KeptBeside:
-        return "seit der Suche verändert, und eine andere Datei hat inzwischen ihren Namen: "
-               "sie liegt daneben als NAME.zwillingsfeger-gerettet";
-    case DeleteResult::Failed: return WhyRefused(refused);
-    case DeleteResult::NotLinkable: return WhyRefused(refused, true);
-    default: return "";
-    }
-}
-
-// What is done to a copy: as planned, and as done.
-const char* const* Verbs(Action action) {
-    static constexpr const char* kDelete[] = {"löschen", "gelöscht"};
-    static constexpr const char* kLink[] = {"verknüpfen", "verknüpft"};
-    static constexpr const char* kShare[] = {"teilen", "geteilt"};
-    return action == Action::Link ? kLink : action == Action::Dedupe ? kShare : kDelete;
+// A copy kept against the plan, named on stderr after what stdout holds so far.
+void Complain(std::FILE* out, const std::string& path, std::string_view what, std::string_view why) {
+    std::fflush(out);
+    std::fprintf(stderr, "zwf: %s: %.*s: %.*s\n", path.c_str(), static_cast<int>(what.size()), what.data(),
+                 static_cast<int>(why.size()), why.data());
 }
 
 std::string WhyNotShared(std::error_code error) {
@@ -43,9 +29,52 @@ std::string WhyNotShared(std::error_code error) {
         return "dieses Dateisystem kann keine Blöcke teilen (das können btrfs und XFS mit reflink)";
     if (error == std::errc::cross_device_link)
         return "liegt auf einem anderen Dateisystem als die behaltene Kopie";
-    if (error == FsError::Changed)
-        return "seit der Suche verändert";
     return std::string(WhyRefused(error));
+}
+
+std::string WhyNotTrashed(std::error_code error) {
+    if (error == std::errc::cross_device_link)
+        return "kein Papierkorb auf ihrem Dateisystem nimmt sie auf; sie liegt wieder unter ihrem Namen";
+    return "kein Papierkorb auf ihrem Dateisystem (" + std::string(WhyRefused(error)) +
+           "); sie liegt wieder unter ihrem Namen";
+}
+
+// Why a copy planned to be acted on is as it was; refused is the system's reason, where it refused.
+std::string WhyKept(DeleteResult result, std::error_code refused) {
+    switch (result) {
+    case DeleteResult::Changed: return "seit der Suche verändert";
+    case DeleteResult::LastCopy: return "die behaltene Kopie ist nicht mehr da oder nicht mehr gleich";
+    case DeleteResult::KeptBeside:
+        return "seit der Suche verändert, und eine andere Datei hat inzwischen ihren Namen: "
+               "sie liegt daneben als NAME.zwillingsfeger-gerettet";
+    case DeleteResult::Failed: return std::string(WhyRefused(refused));
+    case DeleteResult::NotLinkable: return std::string(WhyRefused(refused, true));
+    case DeleteResult::NotShared: return WhyNotShared(refused);
+    case DeleteResult::NotTrashed: return WhyNotTrashed(refused);
+    default: return "";
+    }
+}
+
+// How each action is told: the line of a copy planned and done, and the closing count.
+struct Words {
+    CopyAction action;
+    const char* planned;  // "löschen: PATH"
+    const char* done;     // "gelöscht: PATH"; "nicht gelöscht" names a copy kept
+    const char* toDo;     // "3 Kopien zu löschen, ..."
+    bool frees;           // the bytes are free once done
+};
+
+Words WordsFor(Action action) {
+    switch (action) {
+    case Action::Link: return {CopyAction::LinkToChosen, "verknüpfen", "verknüpft", "zu verknüpfen", true};
+    case Action::Dedupe: return {CopyAction::ShareWithChosen, "teilen", "geteilt", "zu teilen", true};
+    case Action::Trash:
+        return {CopyAction::TrashKeepingChosen, "in den Papierkorb legen", "in den Papierkorb",
+                "in den Papierkorb zu legen", false};
+    case Action::Delete:
+    case Action::None: break;
+    }
+    return {CopyAction::RemoveKeepingChosen, "löschen", "gelöscht", "zu löschen", true};
 }
 
 std::string Counted(std::uint64_t n, const char* one, const char* many) {
@@ -56,8 +85,9 @@ std::string Counted(std::uint64_t n, const char* one, const char* many) {
 
 int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const Arguments& arguments,
              const std::function<bool()>& stop) {
-    int status = 0;
-    std::uint64_t removed = 0, freed = 0;
+    const Words words = WordsFor(arguments.action);
+    int status = kExitDone;
+    std::uint64_t done = 0, bytes = 0;
     const auto stopped = [&] { return stop && stop(); };
     for (std::size_t g = 0; g < catalogue.groups.size() && !stopped(); ++g) {
         const DuplicateGroup& group = catalogue.groups[g];
@@ -78,65 +108,50 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
             else
                 others.push_back(k);
         }
-        const char* const* verbs = Verbs(arguments.action);
+        const ActionPlan plan = PlanKeeping(words.action, g, others, keep.front());
         if (arguments.dryRun) {
-            for (std::size_t k : others)
-                Line(out, verbs[0], catalogue.FullPath(*members[k]));
-            removed += others.size();
-            freed += others.size() * group.size;
-        } else if (arguments.action == Action::Dedupe) {
-            const GroupMember& kept = *members[keep.front()];
-            for (std::size_t k : others) {
-                if (stopped())
-                    break;
-                const std::string path = catalogue.FullPath(*members[k]);
-                const std::error_code error =
-                    fileSystem.ShareBlocks(catalogue.FullPath(kept), catalogue.allFiles[kept.source].identity, path,
-                                           catalogue.allFiles[members[k]->source].identity, group.size);
-                if (!error) {
-                    Line(out, verbs[1], path);
-                    ++removed;
-                    freed += group.size;
-                } else {
-                    std::fflush(out);
-                    std::fprintf(stderr, "zwf: %s: nicht geteilt: %s\n", path.c_str(), WhyNotShared(error).c_str());
-                    status = 2;
-                }
-            }
-        } else {
-            const bool link = arguments.action == Action::Link;
-            const DeletePlan plan =
-                link ? PlanLinkToKept(g, others, keep.front()) : PlanDeleteKeeping(g, others, keep.front());
-            std::vector<std::error_code> refused(plan.members.size());
-            DeleteCallbacks callbacks;
-            callbacks.refused = [&](std::size_t i, std::error_code error) { refused[i] = error; };
-            callbacks.stop = stopped;
-            const std::vector<DeleteResult> results = ExecuteDelete(plan, catalogue, fileSystem, callbacks);
-            for (std::size_t i = 0; i < results.size(); ++i) {
+            const std::vector<std::error_code> refusals = RefusalsAhead(plan, catalogue, fileSystem);
+            for (std::size_t i = 0; i < plan.members.size(); ++i) {
                 const std::string path = catalogue.FullPath(*members[plan.members[i]]);
-                if (IsGone(results[i])) {
-                    Line(out, verbs[1], path);
-                    ++removed;
-                    freed += results[i] == DeleteResult::AlreadyGone ? 0 : group.size;
-                } else {
-                    std::fflush(out);
-                    const std::string_view why = WhyKept(results[i], refused[i]);
-                    std::fprintf(stderr, "zwf: %s: nicht %s: %.*s\n", path.c_str(), verbs[1], static_cast<int>(why.size()),
-                                 why.data());
-                    status = 2;
+                if (refusals[i]) {
+                    Complain(out, path, std::string("nicht ") + words.toDo, WhyKept(DeleteResult::NotShared, refusals[i]));
+                    status = kExitTrouble;
+                    continue;
                 }
+                Line(out, words.planned, path);
+                ++done;
+                bytes += group.size;
+            }
+            std::fputs("\n", out);
+            continue;
+        }
+        std::vector<std::error_code> refused(plan.members.size());
+        DeleteCallbacks callbacks;
+        callbacks.refused = [&](std::size_t i, std::error_code error) { refused[i] = error; };
+        callbacks.stop = stopped;
+        const std::vector<DeleteResult> results = ExecutePlan(plan, catalogue, fileSystem, callbacks);
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            const std::string path = catalogue.FullPath(*members[plan.members[i]]);
+            if (IsDone(results[i])) {
+                Line(out, words.done, path);
+                ++done;
+                bytes += results[i] == DeleteResult::AlreadyGone ? 0 : group.size;
+            } else {
+                Complain(out, path, std::string("nicht ") + words.done, WhyKept(results[i], refused[i]));
+                status = kExitTrouble;
             }
         }
         std::fputs("\n", out);
     }
-    const std::string bytes = Counted(freed, "Byte", "Bytes") + (freed >= 1024 ? " (" + ReadableSize(freed) + ")" : "");
-    const char* const* verbs = Verbs(arguments.action);
+    const std::string size = Counted(bytes, "Byte", "Bytes") + (bytes >= 1024 ? " (" + ReadableSize(bytes) + ")" : "");
+    const std::string copies = Counted(done, "Kopie", "Kopien");
     if (arguments.dryRun)
-        std::fprintf(out, "%s zu %s, %s freizugeben; nichts geändert\n", Counted(removed, "Kopie", "Kopien").c_str(),
-                     verbs[0], bytes.c_str());
+        std::fprintf(out, "%s %s, %s%s; nichts geändert\n", copies.c_str(), words.toDo, size.c_str(),
+                     words.frees ? " freizugeben" : "");
+    else if (words.frees)
+        std::fprintf(out, "%s %s, %s freigegeben\n", copies.c_str(), words.done, size.c_str());
     else
-        std::fprintf(out, "%s %s, %s freigegeben\n", Counted(removed, "Kopie", "Kopien").c_str(), verbs[1],
-                     bytes.c_str());
+        std::fprintf(out, "%s %s gelegt, %s\n", copies.c_str(), words.done, size.c_str());
     return status;
 }
 

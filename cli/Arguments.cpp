@@ -33,7 +33,7 @@ bool ParseSize(std::string_view text, std::uint64_t& size) {
 namespace {
 
 // The values getopt_long returns for the long options that have no short letter.
-enum LongOnly : int { kJson = 256, kMaxSize, kExclude, kDelete, kLink, kDedupe, kKeep };
+enum LongOnly : int { kJson = 256, kMaxSize, kExclude, kDelete, kLink, kDedupe, kTrash, kKeep, kFrom };
 
 constexpr option kLongOptions[] = {
     {"null", no_argument, nullptr, '0'},
@@ -49,7 +49,9 @@ constexpr option kLongOptions[] = {
     {"delete", no_argument, nullptr, kDelete},
     {"link", no_argument, nullptr, kLink},
     {"dedupe", no_argument, nullptr, kDedupe},
+    {"trash", no_argument, nullptr, kTrash},
     {"keep", required_argument, nullptr, kKeep},
+    {"from", required_argument, nullptr, kFrom},
     {"dry-run", no_argument, nullptr, 'n'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -126,13 +128,20 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             break;
         case kDelete:
         case kLink:
-        case kDedupe: {
-            const Action action = option == kDelete ? Action::Delete : option == kLink ? Action::Link : Action::Dedupe;
+        case kDedupe:
+        case kTrash: {
+            const Action action = option == kDelete ? Action::Delete
+                                  : option == kLink ? Action::Link
+                                  : option == kTrash ? Action::Trash
+                                                     : Action::Dedupe;
             if (parsed.action != Action::None && parsed.action != action)
-                parsed.error = "--delete, --link und --dedupe schließen einander aus";
+                parsed.error = "--delete, --link, --dedupe und --trash schließen einander aus";
 #ifdef _WIN32
             if (action == Action::Dedupe)
                 parsed.error = "--dedupe gibt es unter Windows nicht: Windows teilt keine Blöcke zwischen Dateien";
+            if (action == Action::Trash)
+                parsed.error = "--trash gibt es unter Windows nicht: zwf legt Kopien nur in den Papierkorb der "
+                               "Linux-Desktops (freedesktop.org)";
 #endif
             parsed.action = action;
             break;
@@ -142,6 +151,11 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             keepGiven = true;
             if (!ParseKeepRule(value, parsed.keep))
                 parsed.error = "keine Regel für --keep: " + value + " (first, newest, oldest, in:ORDNER)";
+            break;
+        case kFrom:
+            if (value.empty())
+                parsed.error = "--from braucht eine Datei (oder - für die Standardeingabe)";
+            parsed.fromList = value;
             break;
         case 'h': parsed.help = true; break;
         case 'V': parsed.version = true; break;
@@ -159,12 +173,17 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     else if (parsed.list.omitFirst && (summary || json))
         parsed.error = "--omit-first gilt nicht mit --summary und --json";
     else if (parsed.action != Action::None && (summary || json || null || parsed.list.showSize || parsed.list.omitFirst))
-        parsed.error = "--delete, --link und --dedupe geben ihre eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
-    else if (parsed.action == Action::None && (keepGiven || parsed.dryRun))
-        parsed.error = "--keep und --dry-run gelten nur mit --delete, --link oder --dedupe";
+        parsed.error = "--delete, --link, --dedupe und --trash geben ihre eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
+    else if (parsed.action == Action::None && (keepGiven || parsed.dryRun || !parsed.fromList.empty()))
+        parsed.error = "--keep, --dry-run und --from gelten nur mit --delete, --link, --dedupe oder --trash";
+    else if (!parsed.fromList.empty() && !parsed.folders.empty())
+        parsed.error = "--from liest die Gruppen aus einer Datei: dazu kein Ordner";
+    else if (!parsed.fromList.empty() && (parsed.filter.minSize != 0 || parsed.filter.maxSize != UINT64_MAX ||
+                                          !parsed.filter.excludes.empty() || parsed.filter.oneFileSystem))
+        parsed.error = "--from liest die Gruppen aus einer Datei: dazu keine Filter (-s, --max-size, --exclude, -x)";
     else if (parsed.filter.minSize > parsed.filter.maxSize)
         parsed.error = "--min-size ist größer als --max-size";
-    else if (parsed.folders.empty() && !parsed.help && !parsed.version)
+    else if (parsed.folders.empty() && parsed.fromList.empty() && !parsed.help && !parsed.version)
         parsed.error = "kein Ordner angegeben";
     parsed.format = json ? Format::Json : summary ? Format::Summary : null ? Format::Null : Format::Plain;
     return parsed;

@@ -17,9 +17,9 @@ struct ListOptions {
 };
 
 // What zwf does to the copies: nothing, removes every copy but the ones the rule keeps, makes
-// each such copy's name a second name (a hard link) of the first copy kept, or lets each share
-// the blocks of the first copy kept.
-enum class Action { None, Delete, Link, Dedupe };
+// each such copy's name a second name (a hard link) of the first copy kept, lets each share
+// the blocks of the first copy kept, or moves each into the desktop's trash.
+enum class Action { None, Delete, Link, Dedupe, Trash };
 
 struct Arguments {
     Format format = Format::Plain;
@@ -27,6 +27,7 @@ struct Arguments {
     Action action = Action::None;
     KeepRule keep;
     bool dryRun = false;  // the action only planned and printed
+    std::string fromList;  // --from: the file the groups are read from ("-": standard input), or ""
     ScanFilter filter;
     std::vector<std::string> folders;
     bool help = false;
@@ -44,7 +45,8 @@ bool ParseSize(std::string_view text, std::uint64_t& size);
 inline constexpr const char* kSynopsis =
     "Aufruf: zwf [-0 | -m | --summary | --json] [-S] [-f] [-s GRÖSSE] [--max-size GRÖSSE]\n"
     "            [--exclude MUSTER]... [-x] [-r] [--] ORDNER...\n"
-    "        zwf --delete | --link | --dedupe [--keep REGEL] [-n] [FILTER]... [--] ORDNER...\n"
+    "        zwf --delete | --link | --dedupe | --trash [--keep REGEL] [-n] [FILTER]... [--] ORDNER...\n"
+    "        zwf --delete | --link | --dedupe | --trash [--keep REGEL] [-n] --from DATEI\n"
     "        zwf -h | --help\n"
     "        zwf -V | --version\n";
 
@@ -52,7 +54,7 @@ inline constexpr const char* kSynopsis =
 // apart (-s 1K); long ones take it apart or after "=" (--min-size=1K).
 inline constexpr const char* kUsage =
     "Findet Dateien mit gleichem Inhalt unterhalb der Ordner und gibt sie aus.\n"
-    "Ändert Dateien nur mit --delete, --link oder --dedupe.\n"
+    "Ändert Dateien nur mit --delete, --link, --dedupe oder --trash.\n"
     "\n"
     "  -0, --null             jeden Pfad mit einem NUL-Zeichen abschließen, jede Gruppe\n"
     "                         mit einem weiteren\n"
@@ -80,11 +82,19 @@ inline constexpr const char* kUsage =
     "      --dedupe           jede Kopie teilt die Blöcke der behaltenen; der Kern\n"
     "                         vergleicht und teilt in einem Schritt (Linux: btrfs, XFS\n"
     "                         mit reflink)\n"
+    "      --trash            wie --delete, doch jede Kopie kommt in den Papierkorb auf\n"
+    "                         ihrem Dateisystem (freedesktop.org), aus dem sie sich\n"
+    "                         wiederherstellen lässt\n"
     "      --keep REGEL       welche Kopie bleibt: first (die erste, Voreinstellung),\n"
-    "                         newest, oldest, oder in:ORDNER (alle Kopien unter ORDNER;\n"
-    "                         eine Gruppe ohne eine solche bleibt, wie sie ist)\n"
-    "  -n, --dry-run          nur zeigen, was --delete, --link oder --dedupe täte; nichts\n"
-    "                         ändern\n"
+    "                         newest, oldest, oder in:ORDNER (alle Kopien unter ORDNER,\n"
+    "                         einem der durchsuchten Ordner oder einem darunter; eine\n"
+    "                         Gruppe ohne eine solche bleibt, wie sie ist)\n"
+    "      --from DATEI       die Gruppen aus DATEI lesen (- für die Standardeingabe)\n"
+    "                         statt zu suchen: die Ausgabe von zwf (als Liste, mit -0\n"
+    "                         oder --json) oder von fdupes und jdupes; jede Kopie wird\n"
+    "                         erst Byte für Byte mit der behaltenen verglichen\n"
+    "  -n, --dry-run          nur zeigen, was --delete, --link, --dedupe oder --trash\n"
+    "                         täte; nichts ändern\n"
     "  -h, --help             diese Hilfe\n"
     "  -V, --version          Versionsnummer ausgeben\n"
     "      --                 alles Folgende ist ein Ordner, auch wenn es mit - beginnt\n"
@@ -98,8 +108,9 @@ inline constexpr const char* kUsage =
     "Exit-Status:\n"
     "  0  gesucht und ausgegeben, ob gleiche Dateien gefunden wurden oder nicht; oder die Hilfe\n"
     "     oder die Versionsnummer ausgegeben\n"
-    "  2  eine Kopie blieb bei --delete, --link oder --dedupe, wie sie war (verändert, die\n"
-    "     behaltene fehlt, anderes Dateisystem, verweigert);\n"
+    "  2  eine Kopie blieb bei --delete, --link, --dedupe oder --trash, wie sie war (verändert,\n"
+    "     die behaltene fehlt, anderes Dateisystem, verweigert); ein Eintrag von --from ist\n"
+    "     kein Pfad, keine reguläre Datei oder allein in seiner Gruppe;\n"
     "     falscher Aufruf; ein Ordner existiert nicht oder ließ sich nicht oder nur zum Teil\n"
     "     lesen; eine Datei, deren Größe eine andere teilt, ließ sich nicht so lesen, wie sie\n"
     "     katalogisiert wurde (nicht lesbar, ersetzt oder beim Lesen verändert); oder die\n"

@@ -2,6 +2,7 @@
 #include <initializer_list>
 #include <unistd.h>
 
+#include "cli/ExitStatus.h"
 #include "cli/Signals.h"
 
 namespace zwf::cli {
@@ -19,7 +20,7 @@ void OnEndSignal(int number) {
             static constexpr char kBlank[] = "\r                                                            \r";
             [[maybe_unused]] const ssize_t wrote = ::write(STDERR_FILENO, kBlank, sizeof kBlank - 1);
         }
-        ::_exit(128 + number);
+        ::_exit(kExitSignalled + number);
     }
     if (g_signal == 0)
         g_signal = number;

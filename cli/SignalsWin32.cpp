@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "cli/ExitStatus.h"
 #include "cli/Signals.h"
 
 namespace zwf::cli {
@@ -21,7 +22,7 @@ BOOL WINAPI OnControl(DWORD event) {
     if (g_atOnce) {
         if (g_clearLine)
             std::fputs("\r                                                            \r", stderr);
-        ::ExitProcess(128 + kInterrupt);
+        ::ExitProcess(kExitSignalled + kInterrupt);
     }
     int none = 0;
     g_signal.compare_exchange_strong(none, kInterrupt);
@@ -38,7 +39,7 @@ void CatchEndSignals(bool clearProgressLine) {
 void EndAtOnce(bool atOnce) {
     g_atOnce = atOnce;
     if (atOnce && g_signal != 0)
-        ::ExitProcess(128 + g_signal);
+        ::ExitProcess(kExitSignalled + g_signal);
 }
 
 int EndSignal() { return g_signal; }

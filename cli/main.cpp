@@ -12,6 +12,9 @@
 #include "cli/Actions.h"
 #include "cli/Arguments.h"
 #include "cli/Console.h"
+#include "cli/ExitStatus.h"
+#include "cli/FromList.h"
+#include "cli/KeepFolder.h"
 #include "cli/Report.h"
 #include "cli/Signals.h"
 #include "cli/TermProgress.h"
@@ -20,7 +23,8 @@
 
 namespace {
 
-constexpr int kExitTrouble = 2;
+using zwf::cli::kExitSignalled;
+using zwf::cli::kExitTrouble;
 
 // Why something failed, in German like the rest of the output: the common reasons in words of
 // their own (the C library's are English here, whatever the locale, since zwf never sets one),
@@ -71,15 +75,35 @@ int Finish(int status) {
     }
     if (const int signal = zwf::cli::EndSignal()) {
         std::fprintf(stderr, "zwf: beendet auf Signal %d hin; was getan ist, steht oben\n", signal);
-        return 128 + signal;
+        return kExitSignalled + signal;
     }
     return status;
+}
+
+// The groups of the list --from names, catalogued as they are now; what could not be taken is named.
+bool CatalogueList(zwf::Catalogue& catalogue, zwf::FileSystem& fileSystem, const std::string& list, int& status) {
+    std::string text;
+    std::error_code error;
+    if (!zwf::cli::ReadWhole(list, text, error)) {
+        Complain(list == "-" ? "--from -" : list, error);
+        return false;
+    }
+    const zwf::cli::ListedGroups listed = zwf::cli::ParseGroupList(text);
+    if (!listed.error.empty()) {
+        std::fprintf(stderr, "zwf: %s: %s\n", list.c_str(), listed.error.c_str());
+        return false;
+    }
+    for (const std::string& problem : zwf::cli::CatalogueFromList(catalogue, fileSystem, listed, Reason)) {
+        std::fprintf(stderr, "zwf: %s\n", problem.c_str());
+        status = kExitTrouble;
+    }
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const zwf::cli::Arguments arguments = zwf::cli::ParseArguments(zwf::cli::Utf8Arguments(argc, argv));
+    zwf::cli::Arguments arguments = zwf::cli::ParseArguments(zwf::cli::Utf8Arguments(argc, argv));
     if (!arguments.error.empty()) {
         std::fprintf(stderr, "zwf: %s\n%s", arguments.error.c_str(), zwf::cli::kSynopsis);
         return kExitTrouble;
@@ -87,22 +111,28 @@ int main(int argc, char** argv) {
     if (arguments.help) {
         std::fputs(zwf::cli::kSynopsis, stdout);
         std::fputs(zwf::cli::kUsage, stdout);
-        return Finish(0);
+        return Finish(zwf::cli::kExitDone);
     }
     if (arguments.version) {
         std::fputs("zwf " ZWF_VERSION "\n", stdout);
-        return Finish(0);
+        return Finish(zwf::cli::kExitDone);
     }
     const std::vector<std::string>& folders = arguments.folders;
+    auto fileSystem = zwf::MakeNativeFileSystem();
+    const bool fromList = !arguments.fromList.empty();
+    if (const std::string wrong = zwf::cli::ResolveKeepFolder(arguments.keep, folders, fromList, *fileSystem);
+        !wrong.empty()) {
+        std::fprintf(stderr, "zwf: %s\n%s", wrong.c_str(), zwf::cli::kSynopsis);
+        return kExitTrouble;
+    }
 
     // Until the results are printed or acted on, a request to end ends the program at once.
     zwf::cli::CatchEndSignals(zwf::cli::StderrIsTerminal());
     const auto journal = zwf::OpenStepJournal();
-    auto fileSystem = zwf::MakeNativeFileSystem();
     fileSystem->SetStepLog(journal.get());
     zwf::Catalogue catalogue(fileSystem->Separator());
     zwf::cli::TermProgress progress(zwf::cli::StderrIsTerminal());
-    int status = 0;
+    int status = zwf::cli::kExitDone;
     // Before anything else: the steps of runs that ended in the middle.
     const auto tell = [&](const zwf::Leftover& leftover) {
         progress.Clear();
@@ -112,6 +142,8 @@ int main(int argc, char** argv) {
     };
     for (const zwf::Leftover& leftover : zwf::RecoverAbandonedSteps(*fileSystem))
         tell(leftover);
+    if (fromList && !CatalogueList(catalogue, *fileSystem, arguments.fromList, status))
+        return Finish(kExitTrouble);
     std::size_t before = 0;
     for (const std::string& given : folders) {
         if (!zwf::TakeAddedFolder(catalogue, *fileSystem, given))
@@ -133,17 +165,20 @@ int main(int argc, char** argv) {
             status = kExitTrouble;
         }
     }
-    const zwf::SearchReport search = zwf::FindDuplicates(
-        catalogue, *fileSystem, [&](std::uint64_t done, std::uint64_t total) { progress.Compared(done, total); });
-    progress.Clear();
-    for (const zwf::UnreadFile& unread : search.unread) {
-        Complain(catalogue.FullPath(catalogue.allFiles[unread.file]), unread.error);
-        status = kExitTrouble;
+    if (!fromList) {
+        const zwf::SearchReport search = zwf::FindDuplicates(
+            catalogue, *fileSystem, [&](std::uint64_t done, std::uint64_t total) { progress.Compared(done, total); });
+        progress.Clear();
+        for (const zwf::UnreadFile& unread : search.unread) {
+            Complain(catalogue.FullPath(catalogue.allFiles[unread.file]), unread.error);
+            status = kExitTrouble;
+        }
     }
 
     // From here on a request to end lets the copy in hand finish its step and the record be printed.
     zwf::cli::EndAtOnce(false);
     if (arguments.action != zwf::cli::Action::None) {
+        zwf::cli::AddFoldersBelow(arguments.keep, catalogue);
         status = std::max(status, zwf::cli::CarryOut(stdout, catalogue, *fileSystem, arguments,
                                                      [] { return zwf::cli::EndSignal() != 0; }));
         return Finish(status);

@@ -157,21 +157,38 @@ std::string JournalLine(const std::string& folder, const std::string& privateNam
     return HexOf(folder) + ' ' + HexOf(privateName) + '\n';
 }
 
+// A line of its own kind: a word no hex text can be first.
+std::string TrashRecordLine(const std::string& infoFolder, const std::string& name, const std::string& record) {
+    return "papierkorb " + HexOf(infoFolder) + ' ' + HexOf(name) + ' ' + HexOf(record) + '\n';
+}
+
 std::vector<LoggedStep> ParseJournal(std::string_view text) {
     std::vector<LoggedStep> steps;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         if (end == std::string_view::npos)
             break;  // a line cut off as the process ended: its rename never came
-        const std::string_view line = text.substr(0, end);
+        std::string_view line = text.substr(0, end);
         text.remove_prefix(end + 1);
+        if (line.starts_with("papierkorb ")) {
+            line.remove_prefix(11);
+            const std::size_t first = line.find(' '), second = line.find(' ', first + 1);
+            if (second == std::string_view::npos)
+                continue;
+            std::optional<std::string> folder = FromHex(line.substr(0, first));
+            std::optional<std::string> name = FromHex(line.substr(first + 1, second - first - 1));
+            std::optional<std::string> record = FromHex(line.substr(second + 1));
+            if (folder && name && record && !record->empty() && name->ends_with(".trashinfo"))
+                steps.push_back({std::move(*folder), std::move(*name), std::move(*record)});
+            continue;
+        }
         const std::size_t space = line.find(' ');
         if (space == std::string_view::npos)
             continue;
         std::optional<std::string> folder = FromHex(line.substr(0, space));
         std::optional<std::string> name = FromHex(line.substr(space + 1));
         if (folder && name && IsPrivateName(*name))
-            steps.push_back({std::move(*folder), std::move(*name)});
+            steps.push_back({std::move(*folder), std::move(*name), {}});
     }
     return steps;
 }

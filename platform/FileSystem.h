@@ -148,6 +148,16 @@ public:
     // taken too). Returns the name it has now; "" with error set when it could not be put back (a
     // file already gone from its private name gives std::errc::no_such_file_or_directory).
     virtual std::string PutBack(std::error_code& error) = 0;
+    // Moves the moved file into the desktop's trash on its own file system, recorded as the file
+    // that stood under its old name in its folder (by the full path the folder has now), from where
+    // it can be restored. What a trash takes first
+    // (its record of the file) is written down in the step log before it is written, so an
+    // interruption at any instant leaves the file either aside (put back at the next start) or in
+    // the trash with its record, and no record without its file. When no trash on the file's own
+    // file system takes it, it is still aside: put it back.
+    virtual std::error_code MoveToTrash() {
+        return std::make_error_code(std::errc::not_supported);
+    }
 };
 
 // Everything the engine and the commands need of the file system. What every implementation
@@ -279,6 +289,14 @@ public:
     virtual std::error_code ShareBlocks(const std::string& /*keptPath*/, const FileIdentity& /*kept*/,
                                         const std::string& /*copyPath*/, const FileIdentity& /*copy*/,
                                         std::uint64_t /*size*/) {
+        return std::make_error_code(std::errc::not_supported);
+    }
+
+    // Whether ShareBlocks of the two would be tried at all, asked without changing anything: the
+    // reasons ShareBlocks gives before it compares (no sharing of blocks on this file system, two
+    // file systems, no right to share the copy's blocks); FsError::Changed as it does.
+    virtual std::error_code CanShareBlocks(const std::string& /*keptPath*/, const FileIdentity& /*kept*/,
+                                           const std::string& /*copyPath*/, const FileIdentity& /*copy*/) {
         return std::make_error_code(std::errc::not_supported);
     }
 

@@ -42,6 +42,10 @@ public:
                                 const FileIdentity& copy, std::uint64_t size) override {
         return m_inner.ShareBlocks(keptPath, kept, copyPath, copy, size);
     }
+    std::error_code CanShareBlocks(const std::string& keptPath, const FileIdentity& kept, const std::string& copyPath,
+                                   const FileIdentity& copy) override {
+        return m_inner.CanShareBlocks(keptPath, kept, copyPath, copy);
+    }
 
     void SetStepLog(StepLog* log) override { m_inner.SetStepLog(log); }
 

@@ -17,11 +17,19 @@ public:
     virtual ~StepLog() = default;
     // Called just before the file is renamed to privateName inside folder.
     virtual void WillMoveAside(const std::string& folder, const std::string& privateName) = 0;
+    // Called just before a trash's record of a file, name inside the trash's info folder, is made
+    // with the text record; the file follows into the trash's files folder under the name without
+    // ".trashinfo". A record left without its file is the trace of a move that never came.
+    virtual void WillWriteTrashRecord(const std::string& /*infoFolder*/, const std::string& /*name*/,
+                                      const std::string& /*record*/) {}
 };
 
+// One step written down: a file moved aside (folder and privateName), or, where record is not
+// empty, the trash record privateName inside the trash's info folder.
 struct LoggedStep {
     std::string folder;
     std::string privateName;
+    std::string record;
 };
 
 // This process's journal in the user's state folder ($XDG_STATE_HOME/zwillingsfeger, by default
@@ -34,8 +42,9 @@ std::unique_ptr<StepLog> OpenStepJournal();
 // such journal is removed once read. The journals of running processes are left alone.
 std::vector<LoggedStep> TakeAbandonedSteps();
 
-// One entry as a line, and back: both texts in hex, so any name fits.
+// One entry as a line, and back: the texts in hex, so any name fits.
 std::string JournalLine(const std::string& folder, const std::string& privateName);
+std::string TrashRecordLine(const std::string& infoFolder, const std::string& name, const std::string& record);
 std::vector<LoggedStep> ParseJournal(std::string_view text);
 
 }  // namespace zwf

@@ -28,6 +28,7 @@ test_set=(
   python3                                          # the check of the documents' examples
   trash-cli                                        # a trash client nobody here wrote, for zwf --trash
   jdupes fdupes                                    # peers whose lists zwf --from reads
+  strace                                           # zwf killed before each call that changes a disk
 )
 test_wishes=(wine32:i386)                          # the 32-bit Wine, for the 32-bit program
 package_set=(

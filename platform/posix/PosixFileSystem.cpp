@@ -17,6 +17,8 @@
 #include "platform/FileSystem.h"
 #include "platform/StepJournal.h"
 #include "platform/posix/LongPaths.h"
+#include "platform/posix/PosixTrash.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace zwf {
 
@@ -37,20 +39,6 @@ long BlocksRead() {
     return ::getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_inblock : 0;
 #endif
 }
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-    ~UniqueFd() { if (m_fd >= 0) ::close(m_fd); }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
-    int Get() const { return m_fd; }
-    int Release() { int fd = m_fd; m_fd = -1; return fd; }
-
-private:
-    int m_fd;
-};
 
 EntryKind KindOf(mode_t mode) {
     if (S_ISREG(mode))
@@ -198,8 +186,8 @@ class PosixAside final : public AsideFile {
 public:
     // folderFd is this file's own descriptor of the folder; before, the file as the name showed it
     // just before the move.
-    PosixAside(int folderFd, std::string name, std::string hidden, const FileStatus& before)
-        : m_folder(folderFd), m_name(std::move(name)), m_hidden(std::move(hidden)), m_before(before) {}
+    PosixAside(int folderFd, std::string name, std::string hidden, const FileStatus& before, StepLog* log)
+        : m_folder(folderFd), m_name(std::move(name)), m_hidden(std::move(hidden)), m_before(before), m_log(log) {}
     ~PosixAside() override {
         if (m_aside) {
             std::error_code ignored;
@@ -238,6 +226,13 @@ public:
         DropNote();
         return {};
     }
+    std::error_code MoveToTrash() override {
+        if (const std::error_code error = MoveIntoTrash(m_folder.Get(), m_hidden, m_name, m_log))
+            return error;
+        m_aside = false;
+        DropNote();
+        return {};
+    }
     // Leaves whatever lies under the private name where it is when dropped.
     void Disown() { m_aside = false; }
 
@@ -266,6 +261,7 @@ private:
     std::string m_name, m_hidden;
     FileStatus m_before;
     std::unique_ptr<ReadableFile> m_file;
+    StepLog* m_log;
     bool m_aside = true;
 };
 
@@ -482,7 +478,7 @@ public:
                 ::unlinkat(held.Get(), note.c_str(), 0);
             return nullptr;
         }
-        auto aside = std::make_unique<PosixAside>(held.Release(), name, std::move(hidden), now);
+        auto aside = std::make_unique<PosixAside>(held.Release(), name, std::move(hidden), now, StepLogged());
         error = aside->Open();
         if (error)
             return nullptr;  // dropped, it is put back
@@ -495,7 +491,7 @@ public:
         UniqueFd held = HoldFolderOfFile(folder, privateName, now, error);
         if (error)
             return nullptr;
-        auto aside = std::make_unique<PosixAside>(held.Release(), name, privateName, now);
+        auto aside = std::make_unique<PosixAside>(held.Release(), name, privateName, now, StepLogged());
         error = aside->Open();
         if (error) {
             aside->Disown();  // not the file examined: nothing is moved
@@ -514,48 +510,31 @@ public:
 
     std::error_code ShareBlocks(const std::string& keptPath, const FileIdentity& kept, const std::string& copyPath,
                                 const FileIdentity& copy, std::uint64_t size) override {
-        constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
-        UniqueFd source(OpenPath(keptPath, kFlags));
-        if (source.Get() < 0)
-            return LastError();
-        UniqueFd target(OpenPath(copyPath, kFlags));
-        if (target.Get() < 0)
-            return LastError();
-        for (const auto& [fd, identity] : {std::pair{source.Get(), kept}, std::pair{target.Get(), copy}}) {
-            const FileStatus now = StatusOfFd(fd);
-            if (now.error)
-                return now.error;
-            if (now.kind != EntryKind::File || now.size != size || !now.identity.Matches(identity))
-                return make_error_code(FsError::Changed);
-        }
+        UniqueFd source, target;
+        if (const std::error_code error = OpenPair(keptPath, kept, copyPath, copy, &size, source, target))
+            return error;
         // One range at a time, as large as file systems take in one call.
         constexpr std::uint64_t kMostPerCall = 16 * 1024 * 1024;
-        // The request for one copy: the range, then the copy's entry right behind it.
-        alignas(file_dedupe_range) std::byte request[sizeof(file_dedupe_range) + sizeof(file_dedupe_range_info)];
-        auto* range = reinterpret_cast<file_dedupe_range*>(request);
         for (std::uint64_t offset = 0; offset < size;) {
-            std::fill(std::begin(request), std::end(request), std::byte{0});
-            range->src_offset = offset;
-            range->src_length = std::min(size - offset, kMostPerCall);
-            range->dest_count = 1;
-            file_dedupe_range_info& info = range->info[0];
-            info.dest_fd = target.Get();
-            info.dest_offset = offset;
-            if (::ioctl(source.Get(), FIDEDUPERANGE, range) != 0) {
-                const int code = errno;
-                const bool unsupported = code == EOPNOTSUPP || code == EINVAL || code == ENOTTY || code == ENOSYS;
-                return unsupported ? std::make_error_code(std::errc::not_supported)
-                                   : std::error_code(code, std::generic_category());
-            }
-            if (info.status == FILE_DEDUPE_RANGE_DIFFERS)
-                return make_error_code(FsError::Changed);
-            if (info.status < 0)
-                return {-info.status, std::generic_category()};
-            if (info.bytes_deduped == 0)
+            std::uint64_t shared = 0;
+            if (const std::error_code error =
+                    Dedupe(source.Get(), target.Get(), offset, std::min(size - offset, kMostPerCall), shared))
+                return error;
+            if (shared == 0)
                 return std::make_error_code(std::errc::not_supported);
-            offset += info.bytes_deduped;
+            offset += shared;
         }
         return {};
+    }
+
+    // A request to share no bytes: the system checks all it checks before it compares, and stops.
+    std::error_code CanShareBlocks(const std::string& keptPath, const FileIdentity& kept, const std::string& copyPath,
+                                   const FileIdentity& copy) override {
+        UniqueFd source, target;
+        if (const std::error_code error = OpenPair(keptPath, kept, copyPath, copy, nullptr, source, target))
+            return error;
+        std::uint64_t shared = 0;
+        return Dedupe(source.Get(), target.Get(), 0, 0, shared);
     }
 
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
@@ -569,6 +548,54 @@ public:
     }
 
 private:
+    // Opens the two files ShareBlocks takes: regular files of the identities (and size) given.
+    std::error_code OpenPair(const std::string& keptPath, const FileIdentity& kept, const std::string& copyPath,
+                                    const FileIdentity& copy, const std::uint64_t* size, UniqueFd& source,
+                                    UniqueFd& target) {
+        constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+        source = UniqueFd(OpenPath(keptPath, kFlags));
+        if (source.Get() < 0)
+            return LastError();
+        target = UniqueFd(OpenPath(copyPath, kFlags));
+        if (target.Get() < 0)
+            return LastError();
+        for (const auto& [fd, identity] : {std::pair{source.Get(), kept}, std::pair{target.Get(), copy}}) {
+            const FileStatus now = StatusOfFd(fd);
+            if (now.error)
+                return now.error;
+            if (now.kind != EntryKind::File || (size && now.size != *size) || !now.identity.Matches(identity))
+                return make_error_code(FsError::Changed);
+        }
+        return {};
+    }
+
+    // One FIDEDUPERANGE request for length bytes at offset of both files; shared tells how many
+    // the system shared.
+    static std::error_code Dedupe(int source, int target, std::uint64_t offset, std::uint64_t length,
+                                  std::uint64_t& shared) {
+        // The request for one copy: the range, then the copy's entry right behind it.
+        alignas(file_dedupe_range) std::byte request[sizeof(file_dedupe_range) + sizeof(file_dedupe_range_info)]{};
+        auto* range = reinterpret_cast<file_dedupe_range*>(request);
+        range->src_offset = offset;
+        range->src_length = length;
+        range->dest_count = 1;
+        file_dedupe_range_info& info = range->info[0];
+        info.dest_fd = target;
+        info.dest_offset = offset;
+        if (::ioctl(source, FIDEDUPERANGE, range) != 0) {
+            const int code = errno;
+            const bool unsupported = code == EOPNOTSUPP || code == EINVAL || code == ENOTTY || code == ENOSYS;
+            return unsupported ? std::make_error_code(std::errc::not_supported)
+                               : std::error_code(code, std::generic_category());
+        }
+        if (info.status == FILE_DEDUPE_RANGE_DIFFERS)
+            return make_error_code(FsError::Changed);
+        if (info.status < 0)
+            return {-info.status, std::generic_category()};
+        shared = info.bytes_deduped;
+        return {};
+    }
+
     // O_NONBLOCK: a FIFO put where a file was must not hang the open; O_NOFOLLOW: nor a link.
     static constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/StepJournal.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace zwf {
 
@@ -35,18 +36,6 @@ bool MakeFolders(const std::string& folder) {
     return true;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
-
 class PosixJournal final : public StepLog {
 public:
     ~PosixJournal() override {
@@ -61,6 +50,14 @@ public:
             Open();
         if (m_fd >= 0)
             WriteAll(m_fd, JournalLine(folder, privateName));  // one write: whole, or not at all
+    }
+
+    void WillWriteTrashRecord(const std::string& infoFolder, const std::string& name,
+                              const std::string& record) override {
+        if (m_fd < 0 && !m_failed)
+            Open();
+        if (m_fd >= 0)
+            WriteAll(m_fd, TrashRecordLine(infoFolder, name, record));
     }
 
 private:

@@ -133,7 +133,8 @@ void AllButFirst(FileSystem& fileSystem, const std::string& root, bool link) {
         std::vector<std::size_t> others;
         for (std::size_t k = 1; k < catalogue.groups[g].memberCount; ++k)
             others.push_back(k);
-        ExecuteDelete(link ? PlanLinkToKept(g, others, 0) : PlanDeleteKeeping(g, others, 0), catalogue, fileSystem);
+        ExecutePlan(PlanKeeping(link ? CopyAction::LinkToChosen : CopyAction::RemoveKeepingChosen, g, others, 0), catalogue,
+                    fileSystem);
     }
 }
 
@@ -294,6 +295,40 @@ TEST(StepJournal, TheNextStartTakesTheStepsOfAProcessThatDiedAndLeavesThoseOfOne
     EXPECT_TRUE(RecoverAbandonedSteps(*native).empty());  // taken once, and the running one left alone
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(state.FsPath("zwillingsfeger")), {}), 1);
     ::unsetenv("XDG_STATE_HOME");
+}
+
+// A trash record written down before it was made: the next start removes it only while it is the
+// record this program wrote (whole or in part) and its file never came into the trash.
+TEST(StepJournal, ARecordLeftWithoutItsFileGoesAndNoOtherRecordDoes) {
+    const std::string record = "[Trash Info]\nPath=/a/b\nDeletionDate=2026-12-09T18:00:00\n";
+    const struct {
+        std::string written;  // what info/b.trashinfo holds
+        bool fileThere;       // files/b
+        bool gone;
+    } kCases[] = {
+        {record, false, true},
+        {record.substr(0, 20), false, true},  // the process ended while writing it
+        {"", false, true},
+        {"[Trash Info]\nPath=/a/c\nDeletionDate=2026-12-09T18:00:00\n", false, false},  // another's, as long
+        {record + "mehr", false, false},
+        {record, true, false},  // the move came: a record of the trash
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.written);
+        const TempTree trash{{"info/b.trashinfo", c.written}}, state;
+        if (c.fileThere)
+            trash.Write("files/b", "inhalt");
+        else
+            trash.MakeFolder("files");
+        state.Write("zwillingsfeger/schritte-1", TrashRecordLine(trash.Path("info"), "b.trashinfo", record) +
+                                                      JournalLine(trash.Path(), AsideNameFor(std::string(32, 'c'), "x")));
+        ::setenv("XDG_STATE_HOME", state.Path().c_str(), 1);
+        auto native = MakeNativeFileSystem();
+        RecoverAbandonedSteps(*native);
+        ::unsetenv("XDG_STATE_HOME");
+        EXPECT_EQ(trash.Exists("info/b.trashinfo"), !c.gone);
+        EXPECT_EQ(trash.Exists("files/b"), c.fileThere);
+    }
 }
 
 }  // namespace

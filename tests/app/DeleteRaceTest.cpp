@@ -72,7 +72,7 @@ struct Searched {
     }
     // Deletes copy k of the first group as "Lösche markierte Datei" does.
     DeleteResult DeleteMarked(int k) {
-        return ExecuteDelete(*PlanDeleteMarked(catalogue, 0, k), catalogue, *fileSystem).front();
+        return ExecutePlan(*PlanDeleteMarked(catalogue, 0, k), catalogue, *fileSystem).front();
     }
 };
 
@@ -174,8 +174,8 @@ TEST(DeleteRace, OnlyTheCopyChosenToStayProvesTheOthers) {
     Searched searched({tree.Path()});
     ASSERT_EQ(searched.catalogue.groups.size(), 1u);
     tree.Write("c", "anders");  // the copy to stay, rewritten with the same size
-    const DeletePlan plan = PlanDeleteKeeping(0, {0}, 2);
-    EXPECT_EQ(ExecuteDelete(plan, searched.catalogue, *searched.fileSystem).front(), DeleteResult::LastCopy);
+    const ActionPlan plan = PlanKeeping(CopyAction::RemoveKeepingChosen, 0, {0}, 2);
+    EXPECT_EQ(ExecutePlan(plan, searched.catalogue, *searched.fileSystem).front(), DeleteResult::LastCopy);
     EXPECT_EQ(tree.Read("a"), "gleich");
 }
 

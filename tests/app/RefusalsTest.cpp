@@ -58,7 +58,7 @@ TEST(Refusals, ADeleteHandsOnTheSystemsReasonForTheCopyRefused) {
         DeleteCallbacks callbacks;
         callbacks.refused = [&](std::size_t i, std::error_code why) { heard.emplace_back(i, why); };
         const std::vector<DeleteResult> results =
-            ExecuteDelete(PlanDeleteKeeping(0, {1, 2}, 0), catalogue, fileSystem, callbacks);
+            ExecutePlan(PlanKeeping(CopyAction::RemoveKeepingChosen, 0, {1, 2}, 0), catalogue, fileSystem, callbacks);
         EXPECT_THAT(results, ::testing::ElementsAre(DeleteResult::Failed, DeleteResult::Deleted));
         EXPECT_THAT(heard, ::testing::ElementsAre(std::pair{std::size_t{0}, std::make_error_code(error)}));
     }

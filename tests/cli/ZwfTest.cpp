@@ -10,43 +10,17 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "tests/cli/ZwfRun.h"
 #include "tests/support/TempTree.h"
 
 namespace zwf {
 namespace {
 
+using test::Outcome;
+using test::Quoted;
+using test::RunCommand;
+using test::RunZwf;
 using test::TempTree;
-
-struct Outcome {
-    std::string out;
-    std::string err;
-    int status = -1;
-};
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-// Runs a shell command, its standard error sent to a file in scratch.
-Outcome RunCommand(const TempTree& scratch, const std::string& command) {
-    const std::string errFile = scratch.Path("stderr.txt");
-    Outcome outcome;
-    std::FILE* pipe = ::popen((command + " 2>" + Quoted(errFile)).c_str(), "r");
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        outcome.out.append(buffer, got);
-    const int raw = ::pclose(pipe);
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.err = scratch.Read("stderr.txt");
-    return outcome;
-}
-
-Outcome RunZwf(const TempTree& scratch, const std::string& arguments, const std::string& prefix = "") {
-    return RunCommand(scratch, prefix + std::string(ZWF_BINARY) + " " + arguments);
-}
 
 class Zwf : public ::testing::Test {
 protected:
@@ -439,12 +413,19 @@ TEST_F(Zwf, ARefusalIsNamedWithItsReason) {
 // afterwards and their contents are what they were.
 TEST_F(Zwf, DedupeSharesBlocksWhereTheFileSystemCanAndIsRefusedElsewhere) {
     const std::string before = Fingerprint(tree);
+    const Outcome planned = RunZwf(scratch, "--dedupe -n " + A + " " + B);
     const Outcome refused = RunZwf(scratch, "--dedupe " + A + " " + B);
     if (refused.status == 0)
         GTEST_SKIP() << "the temporary folder's file system shares blocks itself";
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("nicht geteilt: dieses Dateisystem kann keine Blöcke teilen"), std::string::npos)
         << refused.err;
+    // The plan tells each copy the run refuses, for the same reason, and counts none of them.
+    EXPECT_EQ(planned.status, 2);
+    for (const char* copy : {"A/sub/kopie.txt", "B/a.txt", "B/big2"})
+        EXPECT_NE(planned.err.find(tree.Path(copy) + ": nicht zu teilen: dieses Dateisystem kann keine Blöcke teilen"),
+                  std::string::npos) << planned.err;
+    EXPECT_NE(planned.out.find("0 Kopien zu teilen"), std::string::npos) << planned.out;
     EXPECT_EQ(Fingerprint(tree), before);
 
     const std::string image = scratch.Path("btrfs.img"), mount = scratch.Path("btrfs");
@@ -466,11 +447,14 @@ TEST_F(Zwf, DedupeSharesBlocksWhereTheFileSystemCanAndIsRefusedElsewhere) {
         return RunCommand(scratch, "btrfs filesystem du -s --raw " + Quoted(mount) + " | tail -n 1 | awk '{print $2}'").out;
     };
     const std::string exclusiveBefore = exclusive();
+    const Outcome plan = RunZwf(scratch, "--dedupe -n " + Quoted(mount));
     const Outcome shared = RunZwf(scratch, "--dedupe " + Quoted(mount));
     const std::string exclusiveAfter = exclusive();
     const Outcome same = RunCommand(scratch, "cmp " + Quoted(mount + "/eins") + " " + Quoted(mount + "/drei") +
                                                  " && cmp " + Quoted(mount + "/eins") + " " + Quoted(mount + "/zwei"));
     std::system(("umount " + Quoted(mount)).c_str());
+    EXPECT_EQ(plan.status, 0) << plan.err;
+    EXPECT_NE(plan.out.find("2 Kopien zu teilen"), std::string::npos) << plan.out;
     EXPECT_EQ(shared.status, 0) << shared.err;
     EXPECT_NE(shared.out.find("2 Kopien geteilt"), std::string::npos) << shared.out;
     EXPECT_EQ(same.status, 0) << "contents changed";
@@ -511,9 +495,10 @@ TEST_F(Zwf, DeleteRacingAProgramSavingOverTheCopyNeverLosesASave) {
 
 // A group with no copy below the folder to keep is left alone and named.
 TEST_F(Zwf, AGroupWithNoCopyInTheFolderToKeepIsLeftAlone) {
-    const Outcome run = RunZwf(scratch, "--delete --keep in:" + Quoted(tree.Path("A")) + " " + B);
+    const Outcome run = RunZwf(scratch, "--delete --keep in:" + Quoted(tree.Path("A/sub")) + " " + A + " " + B);
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(tree.Exists("B/big2"));
+    EXPECT_FALSE(tree.Exists("B/a.txt"));
     EXPECT_NE(run.err.find("bleibt, wie sie ist"), std::string::npos) << run.err;
 }
 

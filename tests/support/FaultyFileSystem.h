@@ -182,6 +182,9 @@ private:
             }
             return m_inner->PutBack(error);
         }
+        std::error_code MoveToTrash() override {
+            return m_inner->MoveToTrash();
+        }
 
     private:
         class Reader final : public ReadableFile {
