@@ -25,6 +25,17 @@ std::string StateFolder() {
     return home && *home ? std::string(home) + "/.local/state/zwillingsfeger" : std::string();
 }
 
+// folder as a path from the root: the next start that reads the journal may run in another folder.
+std::string Absolute(const std::string& folder) {
+    if (folder.starts_with('/'))
+        return folder;
+    std::string here(4096, '\0');
+    if (::getcwd(here.data(), here.size()) == nullptr)
+        return folder;  // written as given: a scan of it still puts the file back
+    here.resize(std::char_traits<char>::length(here.c_str()));
+    return here + (here.ends_with('/') ? "" : "/") + folder;
+}
+
 // Makes folder and the folders above it that are missing.
 bool MakeFolders(const std::string& folder) {
     for (std::size_t cut = 1; cut != std::string::npos;) {
@@ -49,7 +60,7 @@ public:
         if (m_fd < 0 && !m_failed)
             Open();
         if (m_fd >= 0)
-            WriteAll(m_fd, JournalLine(folder, privateName));  // one write: whole, or not at all
+            WriteAll(m_fd, JournalLine(Absolute(folder), privateName));  // one write: whole, or not at all
     }
 
     void WillWriteTrashRecord(const std::string& infoFolder, const std::string& name,

@@ -4,6 +4,7 @@
 
 #include "platform/StepJournal.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/Utf16.h"
 
 namespace zwf {
 
@@ -23,6 +24,20 @@ std::wstring StateFolder() {
     return std::wstring(buffer, length) + L"\\Zwillingsfeger";
 }
 
+// folder as a full path: the next start that reads the journal may run in another folder.
+std::string Absolute(const std::string& folder) {
+    const std::wstring wide = win32::Widen(folder);
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (length == 0)
+        return folder;  // written as given: a scan of it still puts the file back
+    std::wstring full(length, L'\0');
+    const DWORD written = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+    if (written == 0 || written >= length)
+        return folder;
+    full.resize(written);
+    return win32::Narrow(full);
+}
+
 // Held without sharing while the process lives, so that no other start takes it for abandoned.
 class Win32Journal final : public StepLog {
 public:
@@ -38,7 +53,7 @@ public:
             Open();
         if (!m_file.IsValid())
             return;
-        const std::string line = JournalLine(folder, privateName);
+        const std::string line = JournalLine(Absolute(folder), privateName);
         DWORD wrote = 0;
         ::WriteFile(m_file.Get(), line.data(), static_cast<DWORD>(line.size()), &wrote, nullptr);
     }

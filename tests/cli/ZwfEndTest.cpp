@@ -36,7 +36,8 @@ struct Started {
     pid_t pid = -1;
     int out = -1;
     // state: the user's state folder for the run, where its journal goes.
-    Started(const std::vector<std::string>& arguments, const std::string& errFile, const std::string& state) {
+    Started(const std::vector<std::string>& arguments, const std::string& errFile, const std::string& state,
+            const std::string& workingFolder = "") {
         int pipeFds[2];
         EXPECT_EQ(::pipe(pipeFds), 0);
         pid = ::fork();
@@ -46,6 +47,8 @@ struct Started {
             ::dup2(err, STDERR_FILENO);
             ::close(pipeFds[0]);
             ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+            if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0)
+                ::_exit(127);
             std::vector<char*> argv{const_cast<char*>(ZWF_BINARY)};
             for (const std::string& argument : arguments)
                 argv.push_back(const_cast<char*>(argument.c_str()));
@@ -107,18 +110,21 @@ std::map<std::string, bool> Names(const TempTree& tree) {
 TEST(ZwfEnd, KilledWhileACopyIsAsideTheNextStartPutsItBackOrFinishesItWhateverItSearches) {
     const struct {
         std::vector<std::string> action;
-        int killAt;  // the n-th move aside
+        int killAt;             // the n-th move aside
+        bool relative = false;  // the folder given relative to the first run's working folder
     } kCases[] = {
         {{"--delete"}, 1}, {{"--delete"}, 3}, {{"--link"}, 1}, {{"--link"}, 2}, {{"--link"}, 3},
+        {{"--delete"}, 2, true},
     };
-    for (const auto& [action, killAt] : kCases) {
-        const std::string where = action[0] + ", killed at move " + std::to_string(killAt);
+    for (const auto& [action, killAt, relative] : kCases) {
+        const std::string where = action[0] + ", killed at move " + std::to_string(killAt) + (relative ? ", relative" : "");
         TempTree tree, scratch;
         Fill(tree);
         AsideWatch watch(tree.Path());
         std::vector<std::string> arguments = action;
-        arguments.push_back(tree.Path());
-        Started run(arguments, scratch.Path("err"), scratch.Path());
+        const std::filesystem::path folder = tree.FsPath();
+        arguments.push_back(relative ? folder.filename().string() : tree.Path());
+        Started run(arguments, scratch.Path("err"), scratch.Path(), relative ? folder.parent_path().string() : "");
         ASSERT_TRUE(watch.WaitFor(killAt)) << where;
         ::kill(run.pid, SIGKILL);
         EXPECT_EQ(run.Wait().second, 128 + SIGKILL) << where;
