@@ -1,6 +1,5 @@
 #include "catalogue/ListingsAhead.h"
 
-#include <chrono>
 #include <cstdint>
 #include <utility>
 
@@ -14,18 +13,17 @@ std::size_t Due(std::size_t depth) { return SIZE_MAX - depth; }
 }  // namespace
 
 ListingsAhead::ListingsAhead(FileSystem& fileSystem, unsigned threads, std::size_t most)
-    : m_fs(fileSystem), m_most(most) {
-    for (unsigned t = 0; t < threads; ++t)
-        m_threads.emplace_back([this] { Serve(); });
+    : m_fs(fileSystem), m_most(most), m_threads(threads) {
+    m_threads.Start(threads, [this](std::size_t, unsigned) { Serve(); });
 }
 
 ListingsAhead::~ListingsAhead() {
     {
         std::lock_guard lock(m_mutex);
-        m_stopping = true;
+        m_threads.Stop();
     }
     m_wake.notify_all();
-    m_threads.clear();  // joins; a listing in progress stops at its next step
+    m_threads.Wait();  // a listing in progress stops at its next step
 }
 
 std::size_t ListingsAhead::Room() {
@@ -46,7 +44,10 @@ std::vector<ListingsAhead::Ticket> ListingsAhead::Ask(std::vector<Request> reque
             tickets.push_back(m_next++);
         }
     }
-    m_wake.notify_all();
+    if (tickets.size() == 1)
+        m_wake.notify_one();
+    else
+        m_wake.notify_all();
     return tickets;
 }
 
@@ -62,13 +63,7 @@ ListingsAhead::Listed ListingsAhead::Take(Ticket ticket, const std::function<voi
             Run(asked, between);
             lock.lock();
         }
-        while (!m_done.wait_for(lock, std::chrono::milliseconds(20), [&] { return asked.done; })) {
-            if (between) {
-                lock.unlock();
-                between();
-                lock.lock();
-            }
-        }
+        WaitKeepingAlive(lock, m_done, [&] { return asked.done; }, between);
         job = std::move(m_jobs.at(ticket));
         m_jobs.erase(ticket);
     }
@@ -80,15 +75,15 @@ ListingsAhead::Listed ListingsAhead::Take(Ticket ticket, const std::function<voi
 void ListingsAhead::Serve() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_due.empty(); });
-        if (m_stopping)
+        m_wake.wait(lock, [this] { return m_threads.Stopping() || !m_due.empty(); });
+        if (m_threads.Stopping())
             return;
         Job& job = *m_jobs.at(m_due.begin()->second);
         m_due.erase(m_due.begin());
         job.started = true;
         lock.unlock();
         Run(job, [this] {
-            if (std::lock_guard guard(m_mutex); m_stopping)
+            if (m_threads.Stopping())
                 throw Stopped{};
         });
         lock.lock();
@@ -112,7 +107,7 @@ void ListingsAhead::Run(Job& job, const std::function<void()>& between) {
         std::lock_guard lock(m_mutex);
         job.done = true;
     }
-    m_done.notify_all();
+    m_done.notify_one();  // only the scan waits for it
 }
 
 }  // namespace zwf

@@ -7,13 +7,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <set>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/Threads.h"
 
 namespace zwf {
 
@@ -81,8 +81,7 @@ private:
     std::unordered_map<Ticket, std::unique_ptr<Job>> m_jobs;  // asked for and not yet taken
     std::set<std::pair<std::size_t, Ticket>> m_due;  // not started, by the scan's order: deepest first
     Ticket m_next = 0;
-    bool m_stopping = false;
-    std::vector<std::jthread> m_threads;
+    ThreadPool m_threads;  // last: stopped before the rest goes
 };
 
 }  // namespace zwf

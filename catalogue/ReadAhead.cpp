@@ -1,5 +1,6 @@
 #include "catalogue/ReadAhead.h"
 
+#include <algorithm>
 #include <iterator>
 #include <utility>
 
@@ -7,27 +8,33 @@ namespace zwf {
 
 FolderReadAhead::FolderReadAhead(FileSystem& fileSystem, std::shared_ptr<FolderHandle> start, EntersFn enters,
                                  unsigned threads, std::size_t walked, std::size_t ahead)
-    : m_fs(fileSystem), m_start(std::move(start)), m_enters(std::move(enters)), m_walked(walked), m_ahead(ahead) {
+    : m_fs(fileSystem), m_start(std::move(start)), m_enters(std::move(enters)), m_walked(walked), m_ahead(ahead),
+      m_threads(threads) {
     m_due.push_back(Due{});
-    for (unsigned t = 0; t < threads; ++t)
-        m_threads.emplace_back([this] { Serve(); });
+    m_threads.Start(threads, [this](std::size_t, unsigned) { Serve(); });
 }
 
 FolderReadAhead::~FolderReadAhead() {
     {
         std::lock_guard lock(m_mutex);
-        m_stopping = true;
+        m_threads.Stop();
     }
     m_wake.notify_all();
-    m_threads.clear();  // joins
+    m_threads.Wait();
 }
 
+// The threads are woken only where one waits for room, and once the scan has caught up by a step:
+// waking them for every folder the scan lists cost more system calls than the listings.
 void FolderReadAhead::Walked(std::size_t entries) {
+    constexpr std::size_t kStep = 1024;
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         m_walked += entries;
+        wake = m_waitingForRoom > 0 && m_listed + std::min(kStep, m_ahead) <= m_walked + m_ahead;
     }
-    m_wake.notify_all();
+    if (wake)
+        m_wake.notify_all();
 }
 
 std::size_t FolderReadAhead::Listed() {
@@ -38,10 +45,14 @@ std::size_t FolderReadAhead::Listed() {
 void FolderReadAhead::Serve() {
     std::unique_lock lock(m_mutex);
     for (;;) {
+        const bool room = m_listed < m_walked + m_ahead;
+        m_waitingForRoom += room ? 0 : 1;
         m_wake.wait(lock, [this] {
-            return m_stopping || (!m_due.empty() && m_listed < m_walked + m_ahead) || (m_due.empty() && m_reading == 0);
+            return m_threads.Stopping() || (!m_due.empty() && m_listed < m_walked + m_ahead) ||
+                   (m_due.empty() && m_reading == 0);
         });
-        if (m_stopping || m_due.empty())
+        m_waitingForRoom -= room ? 0 : 1;
+        if (m_threads.Stopping() || m_due.empty())
             return;  // stopped, or every folder read
         Due due = std::move(m_due.back());
         m_due.pop_back();
@@ -66,7 +77,7 @@ void FolderReadAhead::Read(Due due) {
     if (!folder)
         return;
     FolderListing listing = m_fs.ListInSteps(*folder, [this] {
-        if (std::lock_guard lock(m_mutex); m_stopping)
+        if (m_threads.Stopping())
             throw Stopped{};
     });
     std::vector<Due> subfolders;

@@ -6,10 +6,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/Threads.h"
 
 namespace zwf {
 
@@ -64,9 +64,8 @@ private:
     std::vector<Due> m_due;  // a stack: the first subfolder of the folder read last comes next
     std::size_t m_listed = 0, m_walked = 0;
     const std::size_t m_ahead;
-    unsigned m_reading = 0;
-    bool m_stopping = false;
-    std::vector<std::jthread> m_threads;
+    unsigned m_reading = 0, m_waitingForRoom = 0;
+    ThreadPool m_threads;  // last: stopped before the rest goes
 };
 
 }  // namespace zwf
