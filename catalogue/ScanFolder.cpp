@@ -1,18 +1,15 @@
 #include "catalogue/ScanFolder.h"
 
 #include <algorithm>
-#include <deque>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "catalogue/Glob.h"
-#include "catalogue/ListingsAhead.h"
-#include "catalogue/ReadAhead.h"
+#include "catalogue/ListAhead.h"
 #include "platform/AsideNames.h"
 
 namespace zwf {
@@ -23,28 +20,14 @@ namespace {
 // and open them again, through the start folder, when a subfolder of theirs is due.
 constexpr std::size_t kHeldFolders = 32;
 
-// Once this many listings had to wait for a disk, folders further on are read ahead.
-constexpr std::size_t kListingsFromDisk = 8;
-constexpr unsigned kReadAheadThreads = 6;
-
-// Subfolders listed on other threads before the walk reaches them, where the file system lists
-// from several threads at once: at most this many, listed ahead or waiting to be. A folder whose
-// own size shows tens of thousands of entries is listed by the walk itself: the memory of a
-// listing made on another thread stays with that thread's heap, where the walk cannot use it again
-// (a folder of 300,000 files listed ahead added a tenth to the peak of a search of 1.3 million).
-constexpr std::size_t kListedAhead = 16;
-constexpr std::uint64_t kLargestListedAhead = 1 << 20;  // bytes of the folder itself
-
 // One folder being walked: its listing, read once, how far the walk has come in it, and the
 // folder itself held open while the walk may still need to enter its subfolders.
 struct Level {
     FolderId id;
     std::vector<DirEntry> entries;
     std::size_t next = 0;
-    std::shared_ptr<FolderHandle> handle;  // shared with the helpers listing and reading ahead
+    std::shared_ptr<FolderHandle> handle;  // shared with the listing ahead
     std::size_t pathLength = 0;  // of its full text, the start of the walk's path
-    std::size_t askedUpTo = 0;   // entries before it were looked at for listing ahead
-    std::deque<std::pair<std::size_t, ListingsAhead::Ticket>> asked;  // by entry, in entry order
 };
 
 std::string_view WithoutTrailingSeparator(std::string_view folder, char separator) {
@@ -70,7 +53,7 @@ public:
         std::unique_ptr<FolderHandle> start = m_fs.OpenFolder(text, m_report.startError);
         if (!start)
             return;
-        FolderListing listing = ListFolder(*start);
+        FolderListing listing = m_fs.ListInSteps(*start, m_between);
         if (listing.error && listing.entries.empty()) {
             m_report.startError = listing.error;
             return;
@@ -81,11 +64,13 @@ public:
         m_startVolume = start->Identity().volume;
         m_path = text;
         m_startLength = m_path.size();
-        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(start), m_path.size(), 0, {}});
-        AskAhead();
+        std::shared_ptr<FolderHandle> held = std::move(start);
+        // Where the file system lists from several threads at once, subfolders are listed ahead.
+        m_ahead = MakeListAhead(m_fs.ListsInParallel() ? std::clamp(std::thread::hardware_concurrency(), 2u, 4u) : 0);
+        m_ahead->Start(held, listing);
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(held), m_path.size()});
         Descend();
-        m_listingsAhead.reset();
-        m_readAhead.reset();
+        m_ahead.reset();
         Publish();
         if (m_progress)
             m_progress(m_report.filesAdded);
@@ -99,16 +84,9 @@ private:
             if (current.next == current.entries.size()) {
                 m_stack.pop_back();
                 m_heldFrom = std::min(m_heldFrom, m_stack.size());
-                if (!m_stack.empty()) {
+                if (!m_stack.empty())
                     m_path.resize(m_stack.back().pathLength);
-                    AskAhead();
-                }
                 continue;
-            }
-            std::optional<ListingsAhead::Ticket> ticket;
-            if (!current.asked.empty() && current.asked.front().first == current.next) {
-                ticket = current.asked.front().second;
-                current.asked.pop_front();
             }
             DirEntry& entry = current.entries[current.next++];
             if (entry.kind == EntryKind::File && IsPrivateName(entry.name)) {
@@ -116,8 +94,6 @@ private:
                 continue;
             }
             if (LeftOutIn(entry, m_path.size())) {
-                if (ticket)
-                    m_listingsAhead->Take(*ticket, {});  // not the case: the same filter asked for it
                 ++m_report.filteredOut;
                 continue;
             }
@@ -129,7 +105,7 @@ private:
                 break;
             case EntryKind::Folder:
                 // Enter() may move the stack: `current` is not used after it.
-                if (Enter(entry, ticket) && m_progress)
+                if (Enter(entry) && m_progress)
                     m_progress(m_report.filesAdded);  // slow folders with few files still show life
                 break;
             case EntryKind::Other:
@@ -227,134 +203,50 @@ private:
         });
     }
 
-    // Lists a folder for the walk.
-    FolderListing ListFolder(FolderHandle& folder) {
-        FolderListing listing = m_fs.ListInSteps(folder, m_between);
-        Count(listing);
-        return listing;
-    }
-
-    // Counts a listing the walk takes, and starts reading ahead once the listings show a disk
-    // being waited for (where the file system lists from several threads at once).
-    void Count(const FolderListing& listing) {
-        m_listed += listing.entries.size();
-        m_listingsFromDisk += listing.fromDisk ? 1 : 0;
-        if (m_readAhead) {
-            m_readAhead->Walked(listing.entries.size());
-        } else if (!m_stack.empty() && m_fs.ListsInParallel() && !m_alone &&
-                   m_listingsFromDisk >= kListingsFromDisk) {
-            m_readAhead = std::make_unique<FolderReadAhead>(
-                m_fs, m_stack.front().handle,
-                [this](const DirEntry& entry, const std::string& relative) { return !LeftOut(entry, relative); },
-                kReadAheadThreads, m_listed);
-        }
-    }
-
-    // Asks for the subfolders the walk reaches next to be listed ahead, as far as there is room:
-    // those of the folder on top of the stack first, then those of the folders below it. A level
-    // whose handle was dropped (a deep tree) asks for none.
-    void AskAhead() {
-        if (!m_fs.ListsInParallel() || m_alone)
-            return;
-        if (!m_listingsAhead)
-            m_listingsAhead = std::make_unique<ListingsAhead>(m_fs, ListingThreads(), kListedAhead);
-        std::size_t room = m_listingsAhead->Room();
-        std::vector<ListingsAhead::Request> requests;
-        std::vector<std::pair<std::size_t, std::size_t>> places;  // level, entry
-        for (std::size_t level = m_stack.size(); level-- > 0 && room > 0;) {
-            Level& folder = m_stack[level];
-            if (!folder.handle) {
-                level = 1;  // and those below it down to the start folder, which keeps its handle
-                continue;
-            }
-            folder.askedUpTo = std::max(folder.askedUpTo, folder.next);
-            for (; folder.askedUpTo < folder.entries.size() && room > 0; ++folder.askedUpTo) {
-                const DirEntry& entry = folder.entries[folder.askedUpTo];
-                if (entry.kind != EntryKind::Folder || entry.size > kLargestListedAhead ||
-                    LeftOutIn(entry, folder.pathLength))
-                    continue;
-                requests.push_back({folder.handle, entry.name, entry.identity, level + 1});
-                places.emplace_back(level, folder.askedUpTo);
-                --room;
-            }
-        }
-        if (requests.empty())
-            return;
-        const std::vector<ListingsAhead::Ticket> tickets = m_listingsAhead->Ask(std::move(requests));
-        for (std::size_t k = 0; k < tickets.size(); ++k)
-            m_stack[places[k].first].asked.emplace_back(places[k].second, tickets[k]);
-    }
-
-    static unsigned ListingThreads() {
-        return std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
+    std::unique_ptr<ListAhead> MakeListAhead(unsigned threads) {
+        return std::make_unique<ListAhead>(
+            m_fs, [this](const DirEntry& entry, const std::string& relative) { return !LeftOut(entry, relative); },
+            threads);
     }
 
     // Opens the subfolder through the folder on top of the stack, lists it and puts it on the
-    // stack; or takes it so opened and listed ahead, with ticket.
-    bool Enter(const DirEntry& entry, std::optional<ListingsAhead::Ticket> ticket) {
+    // stack; or takes it so opened and listed ahead.
+    bool Enter(const DirEntry& entry) {
         const FolderId parent = m_stack.back().id;
         const std::size_t parentLength = m_path.size();
         m_path.push_back(m_catalogue.Separator());
         m_path.append(entry.name);
 
-        std::error_code error;
-        std::unique_ptr<FolderHandle> folder;
-        FolderListing listing;
-        if (ticket) {
-            // What the helpers could not open or list in full, the walk tries again itself.
-            ListingsAhead::Listed listed = m_listingsAhead->Take(*ticket, m_between);
-            if (listed.folder && !listed.listing.error) {
-                folder = std::move(listed.folder);
-                listing = std::move(listed.listing);
-                Count(listing);
-            }
+        ListAhead::Listed listed = Take(entry);
+        // The threads listing ahead hold descriptors too: short of them, the walk goes on alone.
+        if (OutOfDescriptors(listed.folder ? listed.listing.error : listed.error) && !m_alone) {
+            m_alone = true;
+            m_ahead = MakeListAhead(0);
+            listed = Take(entry);
         }
-        if (!folder) {
-            OpenAndList(entry, folder, listing, error);
-            // The helpers hold descriptors too: short of them, the walk goes on alone.
-            if (OutOfDescriptors(folder ? listing.error : error) && !m_alone) {
-                GoOnAlone();
-                OpenAndList(entry, folder, listing, error);
-            }
-        }
-        if (!folder || (listing.error && listing.entries.empty())) {
+        FolderListing& listing = listed.listing;
+        if (!listed.folder || (listing.error && listing.entries.empty())) {
             ++m_report.foldersSkipped;
-            m_report.problems.push_back({m_path, folder ? listing.error : error});
+            m_report.problems.push_back({m_path, listed.folder ? listing.error : listed.error});
             m_path.resize(parentLength);
             return false;
         }
         if (listing.error)
             m_report.problems.push_back({m_path, listing.error});
-        const FolderId id = m_catalogue.folders.Intern(parent, entry.name, folder->Identity());
-        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(folder), m_path.size(), 0, {}});
+        const FolderId id = m_catalogue.folders.Intern(parent, entry.name, listed.folder->Identity());
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(listed.folder), m_path.size()});
         while (m_stack.size() - m_heldFrom > kHeldFolders)
             m_stack[m_heldFrom++].handle.reset();
-        AskAhead();
         return true;
     }
 
-    void OpenAndList(const DirEntry& entry, std::unique_ptr<FolderHandle>& folder, FolderListing& listing,
-                     std::error_code& error) {
-        error = {};
-        listing = {};
-        folder.reset();
-        if (FolderHandle* parentHandle = TopHandle(error))
-            folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
-        if (folder)
-            listing = ListFolder(*folder);
+    ListAhead::Listed Take(const DirEntry& entry) {
+        return m_ahead->Take(m_path.substr(m_startLength + 1), entry,
+                             [this](std::error_code& error) { return TopHandle(error); }, m_between);
     }
 
     static bool OutOfDescriptors(std::error_code error) {
         return error == std::errc::too_many_files_open || error == std::errc::too_many_files_open_in_system;
-    }
-
-    // Stops listing and reading ahead, and gives back what they hold.
-    void GoOnAlone() {
-        m_alone = true;
-        m_listingsAhead.reset();
-        m_readAhead.reset();
-        for (Level& level : m_stack)
-            level.asked.clear();
     }
 
     // The handle of the folder on top of the stack, opened again from the start folder down when
@@ -393,13 +285,10 @@ private:
     static constexpr std::size_t kLargestBlock = (std::size_t{4} << 20) / sizeof(FileEntry);
     std::vector<std::vector<FileEntry>> m_found;  // this scan's files, in order, not yet in the catalogue
     std::vector<Level> m_stack;
-    std::size_t m_listed = 0;            // entries in the walk's own listings
-    std::size_t m_listingsFromDisk = 0;  // of them
-    std::unique_ptr<FolderReadAhead> m_readAhead;  // once the walk waits for a disk
     std::string m_path;          // the full text of the folder on top of the stack
     std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
-    bool m_alone = false;        // no more listing or reading ahead
-    std::unique_ptr<ListingsAhead> m_listingsAhead;  // last: stopped before the stack goes
+    bool m_alone = false;        // no more listing ahead
+    std::unique_ptr<ListAhead> m_ahead;  // last: stopped before the stack goes
 };
 
 }  // namespace
