@@ -60,10 +60,10 @@ public:
                 const std::function<void()>& between);
 
     // How far it lists ahead at most: listings held, and their entries once a disk is waited for.
-    static constexpr std::size_t kHeld = 16, kHeldFromDisk = 128, kEntriesFromDisk = 50000;
+    static constexpr std::size_t kHeld = 16, kHeldFromDisk = 256, kEntriesFromDisk = 50000;
     // Once this many listings had to wait for a disk, it lists further ahead.
     static constexpr std::size_t kListingsFromDisk = 8;
-    static constexpr unsigned kThreadsFromDisk = 6;
+    static constexpr unsigned kThreadsFromDisk = 8;
     static constexpr std::uint64_t kLargestListedAhead = 1 << 20;  // bytes of the folder itself
 
 private:

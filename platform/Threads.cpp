@@ -5,6 +5,10 @@
 
 namespace zwf {
 
+namespace {
+constexpr std::size_t kLongestRun = 16;
+}
+
 ThreadPool::ThreadPool(unsigned count) : m_count(std::max(count, 1u)) {
     m_threads.reserve(m_count);
     for (unsigned t = 0; t < m_count; ++t)
@@ -46,6 +50,7 @@ void ThreadPool::Begin(std::size_t count, const IndexWork* work, unsigned first)
     const auto threadsAtWork = static_cast<unsigned>(std::min<std::size_t>(m_count, count));
     m_work = work;
     m_jobCount = count;
+    m_run = std::clamp<std::size_t>(count / (std::size_t{32} * m_count), 1, kLongestRun);
     m_next.store(0);
     m_stopping.store(false);
     m_firstThread = first;
@@ -95,11 +100,14 @@ void ThreadPool::Stop() {
 }
 
 // The jobs are handed out without the lock: taking it for each of tens of thousands of small
-// files kept the threads waiting for one another.
+// files kept the threads waiting for one another. Where there are many, a thread takes a run of
+// neighbours at once: the files of one folder then mostly go to one thread, which opens them
+// through the folder it holds.
 void ThreadPool::RunJobs(const IndexWork& work, unsigned worker) {
     try {
-        for (std::size_t i = m_next.fetch_add(1); i < m_jobCount; i = m_next.fetch_add(1))
-            work(i, worker);
+        for (std::size_t from = m_next.fetch_add(m_run); from < m_jobCount; from = m_next.fetch_add(m_run))
+            for (std::size_t i = from; i < std::min(from + m_run, m_jobCount) && !Stopping(); ++i)
+                work(i, worker);
     } catch (...) {
         Fail();
     }
@@ -111,7 +119,7 @@ void ThreadPool::Fail() {
     std::lock_guard lock(m_mutex);
     if (!m_failure)
         m_failure = std::current_exception();
-    m_next.store(SIZE_MAX / 2);
+    Stop();
 }
 
 }  // namespace zwf

@@ -49,8 +49,8 @@ public:
 
     unsigned Count() const { return m_count; }
 
-    // Calls work(i, worker) for every i below count, each thread taking the next index when done
-    // with its last; worker (below Count()) tells which thread runs the call, for scratch space of
+    // Calls work(i, worker) for every i below count, each thread taking the next indices when done
+    // with its last (a few at once where there are many, so that one thread gets neighbours); worker (below Count()) tells which thread runs the call, for scratch space of
     // its own. Returns when all are done.
     // Without whileWaiting, the calling thread is one of them (worker 0). With it, the calling
     // thread takes no work: it waits for the others and calls whileWaiting every kWaitSlice (see
@@ -82,7 +82,7 @@ private:
     // The round at hand, written under the mutex before the round changes.
     const IndexWork* m_work = nullptr;
     IndexWork m_started;  // the work of a round Start began
-    std::size_t m_jobCount = 0;
+    std::size_t m_jobCount = 0, m_run = 1;  // jobs, and how many a thread takes at once
     std::atomic<std::size_t> m_next{0};
     unsigned m_firstThread = 0, m_threadsAtWork = 0, m_running = 0;
     unsigned long m_round = 0;
