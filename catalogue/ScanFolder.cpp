@@ -36,12 +36,81 @@ std::string_view WithoutTrailingSeparator(std::string_view folder, char separato
     return folder;
 }
 
+// The files found are kept in blocks until the scan ends: the catalogue then grows once, in
+// steps with progress between them, instead of doubling while the scan runs, each time moving
+// every file it holds at once (a tenth of a second and more for a million files). Blocks grow
+// to 4 MiB, so a million files need few, and each is freed as soon as it has been moved.
+class FoundFiles {
+public:
+    void Add(FileEntry&& entry) {
+        if (m_blocks.empty() || m_blocks.back().size() == m_blocks.back().capacity()) {
+            const std::size_t size = std::min(kLargestBlock, std::size_t{1024} << std::min<std::size_t>(m_blocks.size(), 16));
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(size);
+        }
+        m_blocks.back().push_back(std::move(entry));
+    }
+
+    // Moves the count files found to the end of all, calling progress() between steps.
+    void MoveTo(std::vector<FileEntry>& all, std::size_t count, const std::function<void()>& progress) {
+        constexpr std::size_t kStep = 16384;
+        // At least doubled when it must grow, so that many small folders added one after another
+        // move a large catalogue seldom.
+        if (const std::size_t needed = all.size() + count; needed > all.capacity())
+            all.reserve(std::max(needed, 2 * all.size()));
+        std::size_t sinceReport = 0;
+        for (std::vector<FileEntry>& block : m_blocks) {
+            for (auto from = block.begin(); from != block.end();) {
+                if (sinceReport >= kStep && progress) {
+                    progress();
+                    sinceReport = 0;
+                }
+                const auto step = std::min<std::ptrdiff_t>(block.end() - from, static_cast<std::ptrdiff_t>(kStep));
+                all.insert(all.end(), std::make_move_iterator(from), std::make_move_iterator(from + step));
+                sinceReport += static_cast<std::size_t>(step);
+                from += step;
+            }
+            block = {};
+        }
+        m_blocks.clear();
+    }
+
+private:
+    static constexpr std::size_t kLargestBlock = (std::size_t{4} << 20) / sizeof(FileEntry);
+    std::vector<std::vector<FileEntry>> m_blocks;  // in order
+};
+
+// What the filter leaves out: an entry, by its path below the folder scanned.
+struct LeftOutBy {
+    const ScanFilter& filter;
+    char separator;
+    std::uint64_t startVolume = 0;
+
+    bool operator()(const DirEntry& entry, const std::string& relative) const {
+        if (entry.kind == EntryKind::File && (entry.size < filter.minSize || entry.size > filter.maxSize))
+            return true;
+        if (entry.kind == EntryKind::Folder && filter.oneFileSystem && entry.identity.Known() &&
+            entry.identity.volume != startVolume)
+            return true;
+        if (entry.kind == EntryKind::Other || filter.excludes.empty())
+            return false;
+        return std::any_of(filter.excludes.begin(), filter.excludes.end(), [&](const std::string& pattern) {
+            return GlobMatches(pattern, entry.name, separator) || GlobMatches(pattern, relative, separator);
+        });
+    }
+};
+
+bool OutOfDescriptors(std::error_code error) {
+    return error == std::errc::too_many_files_open || error == std::errc::too_many_files_open_in_system;
+}
+
 // The walk keeps its levels on its own stack, so a tree of any depth fits.
 class Walk {
 public:
     Walk(Catalogue& catalogue, FileSystem& fileSystem, const ScanProgressFn& progress, const ScanFilter& filter,
          ScanReport& report)
-        : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_filter(filter), m_report(report) {
+        : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_leftOut{filter, catalogue.Separator()},
+          m_report(report) {
         // A folder of hundreds of thousands of files takes long to list: progress is reported
         // meanwhile too, so the caller keeps its turns.
         if (m_progress)
@@ -61,7 +130,7 @@ public:
         if (listing.error)
             m_report.problems.push_back({text, listing.error});
         const FolderId id = m_catalogue.folders.Intern(text, start->Identity());
-        m_startVolume = start->Identity().volume;
+        m_leftOut.startVolume = start->Identity().volume;
         m_path = text;
         m_startLength = m_path.size();
         std::shared_ptr<FolderHandle> held = std::move(start);
@@ -71,7 +140,7 @@ public:
         m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(held), m_path.size()});
         Descend();
         m_ahead.reset();
-        Publish();
+        m_found.MoveTo(m_catalogue.allFiles, m_report.filesAdded, m_between);
         if (m_progress)
             m_progress(m_report.filesAdded);
     }
@@ -99,7 +168,7 @@ private:
             }
             switch (entry.kind) {
             case EntryKind::File:
-                Found(FileEntry{current.id, std::move(entry.name), entry.size, entry.identity});
+                m_found.Add(FileEntry{current.id, std::move(entry.name), entry.size, entry.identity});
                 if (++m_report.filesAdded % kProgressEvery == 0 && m_progress)
                     m_progress(m_report.filesAdded);
                 break;
@@ -132,80 +201,30 @@ private:
             const FileStatus status = m_fs.StatIn(*folder, leftover.now);
             const DirEntry entry{leftover.now, status.kind, status.size, status.identity};
             if (!status.error && status.kind == EntryKind::File && !LeftOutIn(entry, m_path.size())) {
-                Found(FileEntry{m_stack.back().id, entry.name, entry.size, entry.identity});
+                m_found.Add(FileEntry{m_stack.back().id, entry.name, entry.size, entry.identity});
                 ++m_report.filesAdded;
             }
         }
         m_report.leftovers.push_back(std::move(leftover));
     }
 
-    // The files found are kept in blocks until the scan ends: the catalogue then grows once, in
-    // steps with progress between them, instead of doubling while the scan runs, each time moving
-    // every file it holds at once (a tenth of a second and more for a million files). Blocks grow
-    // to 4 MiB, so a million files need few, and each is freed as soon as it has been moved.
-    void Found(FileEntry&& entry) {
-        if (m_found.empty() || m_found.back().size() == m_found.back().capacity()) {
-            const std::size_t size = std::min(kLargestBlock, std::size_t{1024} << std::min<std::size_t>(m_found.size(), 16));
-            m_found.emplace_back();
-            m_found.back().reserve(size);
-        }
-        m_found.back().push_back(std::move(entry));
-    }
-
-    void Publish() {
-        constexpr std::size_t kStep = 16384;
-        std::vector<FileEntry>& all = m_catalogue.allFiles;
-        // At least doubled when it must grow, so that many small folders added one after another
-        // move a large catalogue seldom.
-        if (const std::size_t needed = all.size() + m_report.filesAdded; needed > all.capacity())
-            all.reserve(std::max(needed, 2 * all.size()));
-        std::size_t sinceReport = 0;
-        for (std::vector<FileEntry>& block : m_found) {
-            for (auto from = block.begin(); from != block.end();) {
-                if (sinceReport >= kStep && m_progress) {
-                    m_progress(m_report.filesAdded);
-                    sinceReport = 0;
-                }
-                const auto step = std::min<std::ptrdiff_t>(block.end() - from, static_cast<std::ptrdiff_t>(kStep));
-                all.insert(all.end(), std::make_move_iterator(from), std::make_move_iterator(from + step));
-                sinceReport += static_cast<std::size_t>(step);
-                from += step;
-            }
-            block = {};
-        }
-        m_found.clear();
-    }
-
     // Whether the filter leaves out the entry of the folder whose full text is m_path's first
     // folderLength characters: a folder left out is not entered.
     bool LeftOutIn(const DirEntry& entry, std::size_t folderLength) const {
-        if (entry.kind == EntryKind::Other || m_filter.excludes.empty())
-            return LeftOut(entry, {});
+        if (entry.kind == EntryKind::Other || m_leftOut.filter.excludes.empty())
+            return m_leftOut(entry, {});
         // The path below the folder scanned, without its leading separator.
         const std::size_t from = std::min(folderLength, m_startLength + 1);
         std::string relative = m_path.substr(from, folderLength - from);
         if (!relative.empty())
             relative.push_back(m_catalogue.Separator());
         relative.append(entry.name);
-        return LeftOut(entry, relative);
-    }
-    bool LeftOut(const DirEntry& entry, const std::string& relative) const {
-        if (entry.kind == EntryKind::File && (entry.size < m_filter.minSize || entry.size > m_filter.maxSize))
-            return true;
-        if (entry.kind == EntryKind::Folder && m_filter.oneFileSystem && entry.identity.Known() &&
-            entry.identity.volume != m_startVolume)
-            return true;
-        if (entry.kind == EntryKind::Other || m_filter.excludes.empty())
-            return false;
-        const char separator = m_catalogue.Separator();
-        return std::any_of(m_filter.excludes.begin(), m_filter.excludes.end(), [&](const std::string& pattern) {
-            return GlobMatches(pattern, entry.name, separator) || GlobMatches(pattern, relative, separator);
-        });
+        return m_leftOut(entry, relative);
     }
 
     std::unique_ptr<ListAhead> MakeListAhead(unsigned threads) {
         return std::make_unique<ListAhead>(
-            m_fs, [this](const DirEntry& entry, const std::string& relative) { return !LeftOut(entry, relative); },
+            m_fs, [this](const DirEntry& entry, const std::string& relative) { return !m_leftOut(entry, relative); },
             threads);
     }
 
@@ -245,10 +264,6 @@ private:
                              [this](std::error_code& error) { return TopHandle(error); }, m_between);
     }
 
-    static bool OutOfDescriptors(std::error_code error) {
-        return error == std::errc::too_many_files_open || error == std::errc::too_many_files_open_in_system;
-    }
-
     // The handle of the folder on top of the stack, opened again from the start folder down when
     // it was dropped; each step is checked against the folder the scan entered there.
     FolderHandle* TopHandle(std::error_code& error) {
@@ -278,12 +293,10 @@ private:
     FileSystem& m_fs;
     const ScanProgressFn& m_progress;
     std::function<void()> m_between;  // for the listings: reports progress, if anyone listens
-    const ScanFilter& m_filter;
+    LeftOutBy m_leftOut;
     ScanReport& m_report;
-    std::uint64_t m_startVolume = 0;
     std::size_t m_startLength = 0;  // of the start folder's text in m_path
-    static constexpr std::size_t kLargestBlock = (std::size_t{4} << 20) / sizeof(FileEntry);
-    std::vector<std::vector<FileEntry>> m_found;  // this scan's files, in order, not yet in the catalogue
+    FoundFiles m_found;  // this scan's files, not yet in the catalogue
     std::vector<Level> m_stack;
     std::string m_path;          // the full text of the folder on top of the stack
     std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
