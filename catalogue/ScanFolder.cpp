@@ -44,7 +44,8 @@ class FoundFiles {
 public:
     void Add(FileEntry&& entry) {
         if (m_blocks.empty() || m_blocks.back().size() == m_blocks.back().capacity()) {
-            const std::size_t size = std::min(kLargestBlock, std::size_t{1024} << std::min<std::size_t>(m_blocks.size(), 16));
+            const std::size_t grown = std::size_t{1024} << std::min<std::size_t>(m_blocks.size(), 16);
+            const std::size_t size = std::min(kLargestBlock, grown);
             m_blocks.emplace_back();
             m_blocks.back().reserve(size);
         }
@@ -197,7 +198,8 @@ private:
         }
         if (leftover.outcome == Leftover::Outcome::Gone)
             return;
-        if (folder && (leftover.outcome == Leftover::Outcome::Restored || leftover.outcome == Leftover::Outcome::Beside)) {
+        using enum Leftover::Outcome;
+        if (folder && (leftover.outcome == Restored || leftover.outcome == Beside)) {
             const FileStatus status = m_fs.StatIn(*folder, leftover.now);
             const DirEntry entry{leftover.now, status.kind, status.size, status.identity};
             if (!status.error && status.kind == EntryKind::File && !LeftOutIn(entry, m_path.size())) {

@@ -26,7 +26,9 @@ Piece Rest(const Bucket& bucket) { return {bucket.agreed, bucket.size}; }
 
 // The rules that pick the buckets of a stage.
 bool ManySmallFiles(const Bucket& bucket) { return TooManyToOpenAtOnce(bucket) && bucket.size <= kSmallFileBytes; }
-bool ManyWithPrefixOpen(const Bucket& bucket) { return TooManyToOpenAtOnce(bucket) && bucket.agreed < Prefix(bucket).to; }
+bool ManyWithPrefixOpen(const Bucket& bucket) {
+    return TooManyToOpenAtOnce(bucket) && bucket.agreed < Prefix(bucket).to;
+}
 bool LargeWithEndOpen(const Bucket& bucket) { return bucket.size >= kSuffixFromBytes && bucket.agreed < bucket.size; }
 bool ManyWithContentOpen(const Bucket& bucket) { return TooManyToOpenAtOnce(bucket) && bucket.agreed < bucket.size; }
 bool Any(const Bucket&) { return true; }
@@ -83,7 +85,8 @@ namespace {
 using detect::Bucket;
 
 std::uint64_t BytesOpen(const std::vector<Bucket>& buckets) {
-    return std::transform_reduce(buckets.begin(), buckets.end(), std::uint64_t{0}, std::plus{}, std::mem_fn(&Bucket::BytesOpen));
+    return std::transform_reduce(buckets.begin(), buckets.end(), std::uint64_t{0}, std::plus{},
+                                 std::mem_fn(&Bucket::BytesOpen));
 }
 
 // What the stages settled and refused, gathered once.

@@ -50,8 +50,9 @@ public:
     unsigned Count() const { return m_count; }
 
     // Calls work(i, worker) for every i below count, each thread taking the next indices when done
-    // with its last (a few at once where there are many, so that one thread gets neighbours); worker (below Count()) tells which thread runs the call, for scratch space of
-    // its own. Returns when all are done.
+    // with its last (a few at once where there are many, so that one thread gets neighbours);
+    // worker (below Count()) tells which thread runs the call, for scratch space of its own.
+    // Returns when all are done.
     // Without whileWaiting, the calling thread is one of them (worker 0). With it, the calling
     // thread takes no work: it waits for the others and calls whileWaiting every kWaitSlice (see
     // WaitKeepingAlive), so that a window it keeps alive answers at once however long a single

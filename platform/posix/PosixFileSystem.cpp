@@ -1,3 +1,7 @@
+// The file system of a Linux machine. Though its folder is called posix, this file is Linux only
+// in fact: it takes FIDEDUPERANGE from <linux/fs.h>, moves files aside without replacing anything
+// with renameat2 (RENAME_NOREPLACE), and counts a thread's own disk reads with RUSAGE_THREAD. A
+// port to a BSD or macOS starts with those; the rest is POSIX.
 #include <algorithm>
 #include <cerrno>
 #include <climits>
