@@ -61,7 +61,8 @@ public:
 
     // How far it lists ahead at most: listings held, and their entries once a disk is waited for.
     static constexpr std::size_t kHeld = 16, kHeldFromDisk = 256, kEntriesFromDisk = 50000;
-    // Once this many listings had to wait for a disk, it lists further ahead.
+    // Once this many listings were found waiting for a disk (not every listing tells), it lists
+    // further ahead.
     static constexpr std::size_t kListingsFromDisk = 8;
     static constexpr unsigned kThreadsFromDisk = 8;
     static constexpr std::uint64_t kLargestListedAhead = 1 << 20;  // bytes of the folder itself
