@@ -7,14 +7,11 @@
 #include "app/Texts.h"
 #include "catalogue/ScanFolder.h"
 #include "detect/FindDuplicates.h"
+#include "platform/Threads.h"
 #include "views/LineTexts.h"
 
-#include <chrono>
-#include <condition_variable>
-#include <exception>
 #include <mutex>
 #include <new>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -48,40 +45,26 @@ void ShowAgain(Session& session, int mode) {
 ScanReport ScanKeepingAlive(Session& session, const std::string& folder, const std::function<void(std::size_t)>& shown) {
     ScanReport report;
     std::mutex mutex;
-    std::condition_variable reported;
     std::vector<std::size_t> counts;
-    bool done = false;
-    std::exception_ptr failure;
-    std::jthread scanner([&] {
-        try {
-            report = ScanFolder(session.catalogue, session.fileSystem, folder, [&](std::size_t found) {
-                std::lock_guard lock(mutex);
-                counts.push_back(found);
-                reported.notify_one();
-            });
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        std::lock_guard lock(mutex);
-        done = true;
-        reported.notify_one();
-    });
-    for (bool finished = false; !finished;) {
+    const auto showCounts = [&] {
         std::vector<std::size_t> taken;
         {
-            std::unique_lock lock(mutex);
-            reported.wait_for(lock, std::chrono::milliseconds(2), [&] { return done || !counts.empty(); });
+            std::lock_guard lock(mutex);
             taken = std::exchange(counts, {});
-            finished = done;
         }
         for (std::size_t found : taken)
             shown(found);
         if (taken.empty())
             KeepAliveIfDue(session);
-    }
-    scanner.join();
-    if (failure)
-        std::rethrow_exception(failure);
+    };
+    ThreadPool scanner(1);
+    scanner.ForEach(1, [&](std::size_t, unsigned) {
+        report = ScanFolder(session.catalogue, session.fileSystem, folder, [&](std::size_t found) {
+            std::lock_guard lock(mutex);
+            counts.push_back(found);
+        });
+    }, showCounts);
+    showCounts();  // the last ones
     return report;
 }
 

@@ -2,7 +2,9 @@
 # Times zwf against fdupes, jdupes and rdfind on the same trees, warm cache, best of N runs,
 # and prints time and peak memory ratios zwf/peer. Also times reading every candidate byte
 # once (cat of all files that share their size with another file) as a floor for the search,
-# and prints the bytes the search read per candidate byte (from zwf_bench).
+# the scan alone (zwf -s 1T, which catalogues no file) against a walk listing every file's size
+# (find -type f -printf '%s\n'), and prints the bytes the search read per candidate byte (from
+# zwf_bench). The default trees are the generated ones and the machine's /usr.
 #
 # Usage: compare_peers.sh [-n RUNS] [-z ZWF_COMMAND] [-C] TREE...
 #   ZWF_COMMAND defaults to the zwf CLI with --summary when built, else the bench driver.
@@ -32,7 +34,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -q && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 
-[ $# -gt 0 ] || set -- /tmp/zwf-bench/small /tmp/zwf-bench/mixed /tmp/zwf-bench/large
+[ $# -gt 0 ] || set -- /tmp/zwf-bench/small /tmp/zwf-bench/mixed /tmp/zwf-bench/large /usr
 if [ -z "$zwf" ]; then
   for candidate in "$here/../build-rel/cli/zwf" "$here/../build/cli/zwf"; do
     [ -x "$candidate" ] && { zwf="$candidate --summary"; break; }
@@ -104,6 +106,11 @@ for tree in "$@"; do
   list_candidates "$tree" | tr '\n' '\0' >"$scratch/candidates"
   read -r ct cm <<<"$(measure xargs -0 -r -a "$scratch/candidates" cat)"
   printf "%-24s %8s s %9s KB   zwf/read-once: time %s\n" "read candidates once" "$ct" "-" "$(ratio "$zt" "$ct")"
+  if [ "$cold" = 0 ] && [[ "${zwf%% *}" == */zwf ]]; then
+    read -r st _ <<<"$(measure "${zwf%% *}" -s 1T "$tree")"
+    read -r ft _ <<<"$(measure find "$tree" -type f -printf '%s\n')"
+    printf "%-24s %8s s %12s   scan/find: time %s (find %s s)\n" "zwf scan alone" "$st" "" "$(ratio "$st" "$ft")" "$ft"
+  fi
   if [ -n "$bench" ]; then
     printf "%-24s %s\n" "zwf bytes read" "$("$bench" "$tree" 2>/dev/null | sed -n 's/.*read\/candidate \([0-9.]*\).*/\1 per candidate byte/p')"
   fi

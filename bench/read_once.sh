@@ -3,13 +3,13 @@
 # byte (every byte of every file sharing its size with another, which an exact search must read at
 # least once). Generates the trees under DIR (default /tmp/zwf-bench) where they are missing.
 #
-# Usage: read_once.sh [DIR]
+# Usage: read_once.sh [DIR]   (ZWF_BENCH=PATH picks the zwf_bench to run)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 dir=${1:-/tmp/zwf-bench}
-bench=""
+bench=${ZWF_BENCH:-}
 for candidate in "$here/../build-rel/bench/zwf_bench" "$here/../build/bench/zwf_bench"; do
-  [ -x "$candidate" ] && { bench="$candidate"; break; }
+  [ -z "$bench" ] && [ -x "$candidate" ] && bench="$candidate"
 done
 [ -n "$bench" ] || { echo "no zwf_bench built (see bench/README.md)" >&2; exit 1; }
 printf "%-12s %8s %7s %15s %10s\n" tree files groups "files in groups" "read/cand"

@@ -1,18 +1,15 @@
 #include "catalogue/ScanFolder.h"
 
 #include <algorithm>
-#include <deque>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "catalogue/Glob.h"
-#include "catalogue/ListingsAhead.h"
-#include "catalogue/ReadAhead.h"
+#include "catalogue/ListAhead.h"
 #include "platform/AsideNames.h"
 
 namespace zwf {
@@ -23,28 +20,14 @@ namespace {
 // and open them again, through the start folder, when a subfolder of theirs is due.
 constexpr std::size_t kHeldFolders = 32;
 
-// Once this many listings had to wait for a disk, folders further on are read ahead.
-constexpr std::size_t kListingsFromDisk = 8;
-constexpr unsigned kReadAheadThreads = 6;
-
-// Subfolders listed on other threads before the walk reaches them, where the file system lists
-// from several threads at once: at most this many, listed ahead or waiting to be. A folder whose
-// own size shows tens of thousands of entries is listed by the walk itself: the memory of a
-// listing made on another thread stays with that thread's heap, where the walk cannot use it again
-// (a folder of 300,000 files listed ahead added a tenth to the peak of a search of 1.3 million).
-constexpr std::size_t kListedAhead = 16;
-constexpr std::uint64_t kLargestListedAhead = 1 << 20;  // bytes of the folder itself
-
 // One folder being walked: its listing, read once, how far the walk has come in it, and the
 // folder itself held open while the walk may still need to enter its subfolders.
 struct Level {
     FolderId id;
     std::vector<DirEntry> entries;
     std::size_t next = 0;
-    std::shared_ptr<FolderHandle> handle;  // shared with the helpers listing and reading ahead
+    std::shared_ptr<FolderHandle> handle;  // shared with the listing ahead
     std::size_t pathLength = 0;  // of its full text, the start of the walk's path
-    std::size_t askedUpTo = 0;   // entries before it were looked at for listing ahead
-    std::deque<std::pair<std::size_t, ListingsAhead::Ticket>> asked;  // by entry, in entry order
 };
 
 std::string_view WithoutTrailingSeparator(std::string_view folder, char separator) {
@@ -53,12 +36,82 @@ std::string_view WithoutTrailingSeparator(std::string_view folder, char separato
     return folder;
 }
 
+// The files found are kept in blocks until the scan ends: the catalogue then grows once, in
+// steps with progress between them, instead of doubling while the scan runs, each time moving
+// every file it holds at once (a tenth of a second and more for a million files). Blocks grow
+// to 4 MiB, so a million files need few, and each is freed as soon as it has been moved.
+class FoundFiles {
+public:
+    void Add(FileEntry&& entry) {
+        if (m_blocks.empty() || m_blocks.back().size() == m_blocks.back().capacity()) {
+            const std::size_t grown = std::size_t{1024} << std::min<std::size_t>(m_blocks.size(), 16);
+            const std::size_t size = std::min(kLargestBlock, grown);
+            m_blocks.emplace_back();
+            m_blocks.back().reserve(size);
+        }
+        m_blocks.back().push_back(std::move(entry));
+    }
+
+    // Moves the count files found to the end of all, calling progress() between steps.
+    void MoveTo(std::vector<FileEntry>& all, std::size_t count, const std::function<void()>& progress) {
+        constexpr std::size_t kStep = 16384;
+        // At least doubled when it must grow, so that many small folders added one after another
+        // move a large catalogue seldom.
+        if (const std::size_t needed = all.size() + count; needed > all.capacity())
+            all.reserve(std::max(needed, 2 * all.size()));
+        std::size_t sinceReport = 0;
+        for (std::vector<FileEntry>& block : m_blocks) {
+            for (auto from = block.begin(); from != block.end();) {
+                if (sinceReport >= kStep && progress) {
+                    progress();
+                    sinceReport = 0;
+                }
+                const auto step = std::min<std::ptrdiff_t>(block.end() - from, static_cast<std::ptrdiff_t>(kStep));
+                all.insert(all.end(), std::make_move_iterator(from), std::make_move_iterator(from + step));
+                sinceReport += static_cast<std::size_t>(step);
+                from += step;
+            }
+            block = {};
+        }
+        m_blocks.clear();
+    }
+
+private:
+    static constexpr std::size_t kLargestBlock = (std::size_t{4} << 20) / sizeof(FileEntry);
+    std::vector<std::vector<FileEntry>> m_blocks;  // in order
+};
+
+// What the filter leaves out: an entry, by its path below the folder scanned.
+struct LeftOutBy {
+    const ScanFilter& filter;
+    char separator;
+    std::uint64_t startVolume = 0;
+
+    bool operator()(const DirEntry& entry, const std::string& relative) const {
+        if (entry.kind == EntryKind::File && (entry.size < filter.minSize || entry.size > filter.maxSize))
+            return true;
+        if (entry.kind == EntryKind::Folder && filter.oneFileSystem && entry.identity.Known() &&
+            entry.identity.volume != startVolume)
+            return true;
+        if (entry.kind == EntryKind::Other || filter.excludes.empty())
+            return false;
+        return std::any_of(filter.excludes.begin(), filter.excludes.end(), [&](const std::string& pattern) {
+            return GlobMatches(pattern, entry.name, separator) || GlobMatches(pattern, relative, separator);
+        });
+    }
+};
+
+bool OutOfDescriptors(std::error_code error) {
+    return error == std::errc::too_many_files_open || error == std::errc::too_many_files_open_in_system;
+}
+
 // The walk keeps its levels on its own stack, so a tree of any depth fits.
 class Walk {
 public:
     Walk(Catalogue& catalogue, FileSystem& fileSystem, const ScanProgressFn& progress, const ScanFilter& filter,
          ScanReport& report)
-        : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_filter(filter), m_report(report) {
+        : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_leftOut{filter, catalogue.Separator()},
+          m_report(report) {
         // A folder of hundreds of thousands of files takes long to list: progress is reported
         // meanwhile too, so the caller keeps its turns.
         if (m_progress)
@@ -70,7 +123,7 @@ public:
         std::unique_ptr<FolderHandle> start = m_fs.OpenFolder(text, m_report.startError);
         if (!start)
             return;
-        FolderListing listing = ListFolder(*start);
+        FolderListing listing = m_fs.ListInSteps(*start, m_between);
         if (listing.error && listing.entries.empty()) {
             m_report.startError = listing.error;
             return;
@@ -78,15 +131,17 @@ public:
         if (listing.error)
             m_report.problems.push_back({text, listing.error});
         const FolderId id = m_catalogue.folders.Intern(text, start->Identity());
-        m_startVolume = start->Identity().volume;
+        m_leftOut.startVolume = start->Identity().volume;
         m_path = text;
         m_startLength = m_path.size();
-        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(start), m_path.size(), 0, {}});
-        AskAhead();
+        std::shared_ptr<FolderHandle> held = std::move(start);
+        // Where the file system lists from several threads at once, subfolders are listed ahead.
+        m_ahead = MakeListAhead(m_fs.ListsInParallel() ? std::clamp(std::thread::hardware_concurrency(), 2u, 4u) : 0);
+        m_ahead->Start(held, listing);
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(held), m_path.size()});
         Descend();
-        m_listingsAhead.reset();
-        m_readAhead.reset();
-        Publish();
+        m_ahead.reset();
+        m_found.MoveTo(m_catalogue.allFiles, m_report.filesAdded, m_between);
         if (m_progress)
             m_progress(m_report.filesAdded);
     }
@@ -99,16 +154,9 @@ private:
             if (current.next == current.entries.size()) {
                 m_stack.pop_back();
                 m_heldFrom = std::min(m_heldFrom, m_stack.size());
-                if (!m_stack.empty()) {
+                if (!m_stack.empty())
                     m_path.resize(m_stack.back().pathLength);
-                    AskAhead();
-                }
                 continue;
-            }
-            std::optional<ListingsAhead::Ticket> ticket;
-            if (!current.asked.empty() && current.asked.front().first == current.next) {
-                ticket = current.asked.front().second;
-                current.asked.pop_front();
             }
             DirEntry& entry = current.entries[current.next++];
             if (entry.kind == EntryKind::File && IsPrivateName(entry.name)) {
@@ -116,20 +164,18 @@ private:
                 continue;
             }
             if (LeftOutIn(entry, m_path.size())) {
-                if (ticket)
-                    m_listingsAhead->Take(*ticket, {});  // not the case: the same filter asked for it
                 ++m_report.filteredOut;
                 continue;
             }
             switch (entry.kind) {
             case EntryKind::File:
-                Found(FileEntry{current.id, std::move(entry.name), entry.size, entry.identity});
+                m_found.Add(FileEntry{current.id, std::move(entry.name), entry.size, entry.identity});
                 if (++m_report.filesAdded % kProgressEvery == 0 && m_progress)
                     m_progress(m_report.filesAdded);
                 break;
             case EntryKind::Folder:
                 // Enter() may move the stack: `current` is not used after it.
-                if (Enter(entry, ticket) && m_progress)
+                if (Enter(entry) && m_progress)
                     m_progress(m_report.filesAdded);  // slow folders with few files still show life
                 break;
             case EntryKind::Other:
@@ -152,209 +198,72 @@ private:
         }
         if (leftover.outcome == Leftover::Outcome::Gone)
             return;
-        if (folder && (leftover.outcome == Leftover::Outcome::Restored || leftover.outcome == Leftover::Outcome::Beside)) {
+        using enum Leftover::Outcome;
+        if (folder && (leftover.outcome == Restored || leftover.outcome == Beside)) {
             const FileStatus status = m_fs.StatIn(*folder, leftover.now);
             const DirEntry entry{leftover.now, status.kind, status.size, status.identity};
             if (!status.error && status.kind == EntryKind::File && !LeftOutIn(entry, m_path.size())) {
-                Found(FileEntry{m_stack.back().id, entry.name, entry.size, entry.identity});
+                m_found.Add(FileEntry{m_stack.back().id, entry.name, entry.size, entry.identity});
                 ++m_report.filesAdded;
             }
         }
         m_report.leftovers.push_back(std::move(leftover));
     }
 
-    // The files found are kept in blocks until the scan ends: the catalogue then grows once, in
-    // steps with progress between them, instead of doubling while the scan runs, each time moving
-    // every file it holds at once (a tenth of a second and more for a million files). Blocks grow
-    // to 4 MiB, so a million files need few, and each is freed as soon as it has been moved.
-    void Found(FileEntry&& entry) {
-        if (m_found.empty() || m_found.back().size() == m_found.back().capacity()) {
-            const std::size_t size = std::min(kLargestBlock, std::size_t{1024} << std::min<std::size_t>(m_found.size(), 16));
-            m_found.emplace_back();
-            m_found.back().reserve(size);
-        }
-        m_found.back().push_back(std::move(entry));
-    }
-
-    void Publish() {
-        constexpr std::size_t kStep = 16384;
-        std::vector<FileEntry>& all = m_catalogue.allFiles;
-        // At least doubled when it must grow, so that many small folders added one after another
-        // move a large catalogue seldom.
-        if (const std::size_t needed = all.size() + m_report.filesAdded; needed > all.capacity())
-            all.reserve(std::max(needed, 2 * all.size()));
-        std::size_t sinceReport = 0;
-        for (std::vector<FileEntry>& block : m_found) {
-            for (auto from = block.begin(); from != block.end();) {
-                if (sinceReport >= kStep && m_progress) {
-                    m_progress(m_report.filesAdded);
-                    sinceReport = 0;
-                }
-                const auto step = std::min<std::ptrdiff_t>(block.end() - from, static_cast<std::ptrdiff_t>(kStep));
-                all.insert(all.end(), std::make_move_iterator(from), std::make_move_iterator(from + step));
-                sinceReport += static_cast<std::size_t>(step);
-                from += step;
-            }
-            block = {};
-        }
-        m_found.clear();
-    }
-
     // Whether the filter leaves out the entry of the folder whose full text is m_path's first
     // folderLength characters: a folder left out is not entered.
     bool LeftOutIn(const DirEntry& entry, std::size_t folderLength) const {
-        if (entry.kind == EntryKind::Other || m_filter.excludes.empty())
-            return LeftOut(entry, {});
+        if (entry.kind == EntryKind::Other || m_leftOut.filter.excludes.empty())
+            return m_leftOut(entry, {});
         // The path below the folder scanned, without its leading separator.
         const std::size_t from = std::min(folderLength, m_startLength + 1);
         std::string relative = m_path.substr(from, folderLength - from);
         if (!relative.empty())
             relative.push_back(m_catalogue.Separator());
         relative.append(entry.name);
-        return LeftOut(entry, relative);
-    }
-    bool LeftOut(const DirEntry& entry, const std::string& relative) const {
-        if (entry.kind == EntryKind::File && (entry.size < m_filter.minSize || entry.size > m_filter.maxSize))
-            return true;
-        if (entry.kind == EntryKind::Folder && m_filter.oneFileSystem && entry.identity.Known() &&
-            entry.identity.volume != m_startVolume)
-            return true;
-        if (entry.kind == EntryKind::Other || m_filter.excludes.empty())
-            return false;
-        const char separator = m_catalogue.Separator();
-        return std::any_of(m_filter.excludes.begin(), m_filter.excludes.end(), [&](const std::string& pattern) {
-            return GlobMatches(pattern, entry.name, separator) || GlobMatches(pattern, relative, separator);
-        });
+        return m_leftOut(entry, relative);
     }
 
-    // Lists a folder for the walk.
-    FolderListing ListFolder(FolderHandle& folder) {
-        FolderListing listing = m_fs.ListInSteps(folder, m_between);
-        Count(listing);
-        return listing;
-    }
-
-    // Counts a listing the walk takes, and starts reading ahead once the listings show a disk
-    // being waited for (where the file system lists from several threads at once).
-    void Count(const FolderListing& listing) {
-        m_listed += listing.entries.size();
-        m_listingsFromDisk += listing.fromDisk ? 1 : 0;
-        if (m_readAhead) {
-            m_readAhead->Walked(listing.entries.size());
-        } else if (!m_stack.empty() && m_fs.ListsInParallel() && !m_alone &&
-                   m_listingsFromDisk >= kListingsFromDisk) {
-            m_readAhead = std::make_unique<FolderReadAhead>(
-                m_fs, m_stack.front().handle,
-                [this](const DirEntry& entry, const std::string& relative) { return !LeftOut(entry, relative); },
-                kReadAheadThreads, m_listed);
-        }
-    }
-
-    // Asks for the subfolders the walk reaches next to be listed ahead, as far as there is room:
-    // those of the folder on top of the stack first, then those of the folders below it. A level
-    // whose handle was dropped (a deep tree) asks for none.
-    void AskAhead() {
-        if (!m_fs.ListsInParallel() || m_alone)
-            return;
-        if (!m_listingsAhead)
-            m_listingsAhead = std::make_unique<ListingsAhead>(m_fs, ListingThreads(), kListedAhead);
-        std::size_t room = m_listingsAhead->Room();
-        std::vector<ListingsAhead::Request> requests;
-        std::vector<std::pair<std::size_t, std::size_t>> places;  // level, entry
-        for (std::size_t level = m_stack.size(); level-- > 0 && room > 0;) {
-            Level& folder = m_stack[level];
-            if (!folder.handle) {
-                level = 1;  // and those below it down to the start folder, which keeps its handle
-                continue;
-            }
-            folder.askedUpTo = std::max(folder.askedUpTo, folder.next);
-            for (; folder.askedUpTo < folder.entries.size() && room > 0; ++folder.askedUpTo) {
-                const DirEntry& entry = folder.entries[folder.askedUpTo];
-                if (entry.kind != EntryKind::Folder || entry.size > kLargestListedAhead ||
-                    LeftOutIn(entry, folder.pathLength))
-                    continue;
-                requests.push_back({folder.handle, entry.name, entry.identity, level + 1});
-                places.emplace_back(level, folder.askedUpTo);
-                --room;
-            }
-        }
-        if (requests.empty())
-            return;
-        const std::vector<ListingsAhead::Ticket> tickets = m_listingsAhead->Ask(std::move(requests));
-        for (std::size_t k = 0; k < tickets.size(); ++k)
-            m_stack[places[k].first].asked.emplace_back(places[k].second, tickets[k]);
-    }
-
-    static unsigned ListingThreads() {
-        return std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
+    std::unique_ptr<ListAhead> MakeListAhead(unsigned threads) {
+        return std::make_unique<ListAhead>(
+            m_fs, [this](const DirEntry& entry, const std::string& relative) { return !m_leftOut(entry, relative); },
+            threads);
     }
 
     // Opens the subfolder through the folder on top of the stack, lists it and puts it on the
-    // stack; or takes it so opened and listed ahead, with ticket.
-    bool Enter(const DirEntry& entry, std::optional<ListingsAhead::Ticket> ticket) {
+    // stack; or takes it so opened and listed ahead.
+    bool Enter(const DirEntry& entry) {
         const FolderId parent = m_stack.back().id;
         const std::size_t parentLength = m_path.size();
         m_path.push_back(m_catalogue.Separator());
         m_path.append(entry.name);
 
-        std::error_code error;
-        std::unique_ptr<FolderHandle> folder;
-        FolderListing listing;
-        if (ticket) {
-            // What the helpers could not open or list in full, the walk tries again itself.
-            ListingsAhead::Listed listed = m_listingsAhead->Take(*ticket, m_between);
-            if (listed.folder && !listed.listing.error) {
-                folder = std::move(listed.folder);
-                listing = std::move(listed.listing);
-                Count(listing);
-            }
+        ListAhead::Listed listed = Take(entry);
+        // The threads listing ahead hold descriptors too: short of them, the walk goes on alone.
+        if (OutOfDescriptors(listed.folder ? listed.listing.error : listed.error) && !m_alone) {
+            m_alone = true;
+            m_ahead = MakeListAhead(0);
+            listed = Take(entry);
         }
-        if (!folder) {
-            OpenAndList(entry, folder, listing, error);
-            // The helpers hold descriptors too: short of them, the walk goes on alone.
-            if (OutOfDescriptors(folder ? listing.error : error) && !m_alone) {
-                GoOnAlone();
-                OpenAndList(entry, folder, listing, error);
-            }
-        }
-        if (!folder || (listing.error && listing.entries.empty())) {
+        FolderListing& listing = listed.listing;
+        if (!listed.folder || (listing.error && listing.entries.empty())) {
             ++m_report.foldersSkipped;
-            m_report.problems.push_back({m_path, folder ? listing.error : error});
+            m_report.problems.push_back({m_path, listed.folder ? listing.error : listed.error});
             m_path.resize(parentLength);
             return false;
         }
         if (listing.error)
             m_report.problems.push_back({m_path, listing.error});
-        const FolderId id = m_catalogue.folders.Intern(parent, entry.name, folder->Identity());
-        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(folder), m_path.size(), 0, {}});
+        const FolderId id = m_catalogue.folders.Intern(parent, entry.name, listed.folder->Identity());
+        m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(listed.folder), m_path.size()});
         while (m_stack.size() - m_heldFrom > kHeldFolders)
             m_stack[m_heldFrom++].handle.reset();
-        AskAhead();
         return true;
     }
 
-    void OpenAndList(const DirEntry& entry, std::unique_ptr<FolderHandle>& folder, FolderListing& listing,
-                     std::error_code& error) {
-        error = {};
-        listing = {};
-        folder.reset();
-        if (FolderHandle* parentHandle = TopHandle(error))
-            folder = m_fs.OpenSubfolder(*parentHandle, entry.name, entry.identity, error);
-        if (folder)
-            listing = ListFolder(*folder);
-    }
-
-    static bool OutOfDescriptors(std::error_code error) {
-        return error == std::errc::too_many_files_open || error == std::errc::too_many_files_open_in_system;
-    }
-
-    // Stops listing and reading ahead, and gives back what they hold.
-    void GoOnAlone() {
-        m_alone = true;
-        m_listingsAhead.reset();
-        m_readAhead.reset();
-        for (Level& level : m_stack)
-            level.asked.clear();
+    ListAhead::Listed Take(const DirEntry& entry) {
+        return m_ahead->Take(m_path.substr(m_startLength + 1), entry,
+                             [this](std::error_code& error) { return TopHandle(error); }, m_between);
     }
 
     // The handle of the folder on top of the stack, opened again from the start folder down when
@@ -386,20 +295,15 @@ private:
     FileSystem& m_fs;
     const ScanProgressFn& m_progress;
     std::function<void()> m_between;  // for the listings: reports progress, if anyone listens
-    const ScanFilter& m_filter;
+    LeftOutBy m_leftOut;
     ScanReport& m_report;
-    std::uint64_t m_startVolume = 0;
     std::size_t m_startLength = 0;  // of the start folder's text in m_path
-    static constexpr std::size_t kLargestBlock = (std::size_t{4} << 20) / sizeof(FileEntry);
-    std::vector<std::vector<FileEntry>> m_found;  // this scan's files, in order, not yet in the catalogue
+    FoundFiles m_found;  // this scan's files, not yet in the catalogue
     std::vector<Level> m_stack;
-    std::size_t m_listed = 0;            // entries in the walk's own listings
-    std::size_t m_listingsFromDisk = 0;  // of them
-    std::unique_ptr<FolderReadAhead> m_readAhead;  // once the walk waits for a disk
     std::string m_path;          // the full text of the folder on top of the stack
     std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
-    bool m_alone = false;        // no more listing or reading ahead
-    std::unique_ptr<ListingsAhead> m_listingsAhead;  // last: stopped before the stack goes
+    bool m_alone = false;        // no more listing ahead
+    std::unique_ptr<ListAhead> m_ahead;  // last: stopped before the stack goes
 };
 
 }  // namespace

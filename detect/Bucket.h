@@ -11,7 +11,7 @@ namespace zwf::detect {
 
 // A catalogued file taking part in a search.
 struct Candidate {
-    std::uint32_t file = 0;  // index in allFiles
+    FileIndex file = 0;
     bool opened = false;     // whether `seen` holds the times of its first opening yet
     FileTimes seen{};        // its times when the search first opened it: it must keep them
 };

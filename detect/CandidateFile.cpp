@@ -22,7 +22,7 @@ bool AtEnd(ReadableFile& file) {
     return file.Read(probe, error) == 0 && !error;
 }
 
-void Refusals::Add(std::uint32_t file, std::error_code error) {
+void Refusals::Add(FileIndex file, std::error_code error) {
     std::lock_guard lock(m_mutex);
     m_files.push_back({file, error});
 }
@@ -43,18 +43,17 @@ namespace {
 // the whole path (a tenth of the cost of a small file). A thread holds the folder its files have
 // been coming from, and takes the next one once two files in a row come from it: a file read
 // again for its copies, somewhere else, is opened by its path and leaves the folder held.
-std::unique_ptr<ReadableFile> Open(const SearchContext& context, std::size_t file, unsigned worker,
+std::unique_ptr<ReadableFile> Open(const SearchContext& context, FileIndex file, unsigned worker,
                                    std::error_code& error) {
     const FileEntry& entry = context.catalogue.allFiles[file];
-    Scratch& scratch = context.ScratchOf(worker);
-    if (context.fileSystem.OpensReadsInFolders() && scratch.folderId != entry.folder &&
-        scratch.lastElsewhere == entry.folder) {
-        scratch.folderId = entry.folder;
-        scratch.folder = context.fileSystem.OpenFolder(context.catalogue.Path(entry.folder), error);
+    HeldFolder& held = context.folders[worker];
+    if (context.fileSystem.OpensReadsInFolders() && held.id != entry.folder && held.lastElsewhere == entry.folder) {
+        held.id = entry.folder;
+        held.folder = context.fileSystem.OpenFolder(context.catalogue.Path(entry.folder), error);
     }
-    if (scratch.folder && scratch.folderId == entry.folder)
-        return context.fileSystem.OpenReadIn(*scratch.folder, entry.name, error);
-    scratch.lastElsewhere = entry.folder;
+    if (held.folder && held.id == entry.folder)
+        return context.fileSystem.OpenReadIn(*held.folder, entry.name, error);
+    held.lastElsewhere = entry.folder;
     return context.fileSystem.OpenRead(context.catalogue.FullPath(entry), error);
 }
 

@@ -24,7 +24,7 @@ bool AtEnd(ReadableFile& file);
 // add to from several threads.
 class Refusals {
 public:
-    void Add(std::uint32_t file, std::error_code error);
+    void Add(FileIndex file, std::error_code error);
     // Each file once, in catalogue order.
     std::vector<UnreadFile> Take();
 

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,9 +31,12 @@ inline bool TooManyToOpenAtOnce(const Bucket& bucket) { return bucket.files.size
 // more than the largest piece of work the thread did, and go with the search.
 struct Scratch {
     AlignedBuffer first, second;
-    // The folder the thread's files have been coming from, held where files open through it, and
-    // the folder of the last file opened from elsewhere.
-    FolderId folderId = kNoParent, lastElsewhere = kNoParent;
+};
+
+// The folder a reading thread's files have been coming from, held where files open through it,
+// and the folder of the last file it opened from elsewhere.
+struct HeldFolder {
+    FolderId id = kNoParent, lastElsewhere = kNoParent;
     std::unique_ptr<FolderHandle> folder;
 };
 
@@ -42,6 +47,12 @@ inline void ForEachReporting(Workers& workers, ProgressMeter& progress, std::siz
         workers.ForEach(count, work, [&] { progress.Tick(); });
     else
         workers.ForEach(count, work);
+}
+
+// Runs job on a reading thread while this one reports progress, so that a window kept alive from
+// the reports answers meanwhile; on this thread where nobody is told.
+inline void Reporting(Workers& workers, ProgressMeter& progress, const std::function<void()>& job) {
+    ForEachReporting(workers, progress, 1, [&](std::size_t, unsigned) { job(); });
 }
 
 // What a search read, counted as it reads, for tests and the benchmark.
@@ -58,6 +69,7 @@ struct SearchContext {
     Workers& workers;  // the pool of reading threads, kept for the whole search (one thread where the
                        // file system reads one file at a time)
     std::vector<Scratch>& scratch;  // one per worker
+    std::vector<HeldFolder>& folders;  // one per worker
     ReadTally& tally;
     std::size_t keptBytes = kKeptBytes;  // lower where files must be read again for their copies
 

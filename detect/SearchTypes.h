@@ -18,10 +18,13 @@ struct IoCounters {
     std::uint64_t bytesRead = 0;
 };
 
+// A file's place in the catalogue's allFiles, as the search names it.
+using FileIndex = std::uint32_t;
+
 // A candidate file the search could not read as catalogued (unreadable, changed, replaced), with
 // the reason. It is in no group.
 struct UnreadFile {
-    std::size_t file = 0;  // index in allFiles
+    FileIndex file = 0;
     std::error_code error;
 };
 

@@ -98,7 +98,7 @@ std::vector<Bucket> BucketBySize(const std::vector<FileEntry>& allFiles, std::ve
             Bucket& bucket = buckets.emplace_back(Bucket{size, 0, {}});
             bucket.files.reserve(end - start);
             for (std::size_t k = start; k < end; ++k)
-                bucket.files.push_back(Candidate{static_cast<std::uint32_t>(records[k])});
+                bucket.files.push_back(Candidate{static_cast<FileIndex>(records[k])});
         }
         start = end;
     }

@@ -116,5 +116,37 @@ TEST(Workers, AFailureEndsTheRoundOnTheCallingThreadAndTheThreadsGoOn) {
     }
 }
 
+// A round started beside the calling thread runs on every thread of the pool while the caller goes
+// on; told to stop, its jobs end, and waiting for it throws what a job threw. The pool then serves
+// the next round.
+TEST(Workers, AStartedRoundRunsBesideTheCallerUntilToldToStop) {
+    Workers workers(3);
+    for (const bool failing : {false, true}) {
+        std::atomic<int> running{0};
+        workers.Start(3, [&](std::size_t, unsigned worker) {
+            ++running;
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (failing && worker == 1 && running < 3 && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            if (failing && worker == 1)
+                throw std::bad_alloc();
+            while (!workers.Stopping())
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+        });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (running < 3 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(running, 3) << "every thread at work while the caller waits for none";
+        workers.Stop();
+        if (failing)
+            EXPECT_THROW(workers.Wait(), std::bad_alloc);
+        else
+            EXPECT_NO_THROW(workers.Wait());
+        std::atomic<std::size_t> all{0};
+        workers.ForEach(100, [&](std::size_t, unsigned) { ++all; });
+        EXPECT_EQ(all, 100u);
+    }
+}
+
 }  // namespace
 }  // namespace zwf::detect

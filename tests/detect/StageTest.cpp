@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -22,11 +23,13 @@
 namespace zwf::detect {
 namespace {
 
-using Stage = std::function<StageResult(std::vector<Bucket>, const SearchContext&)>;
+// The search's steps a row runs, in order, by what they are called.
+using Steps = std::vector<std::string>;
+const Steps kWholeContent{"first file again", "sorted by content", "side by side"};
 
 struct Row {
     const char* what;
-    Stage stage;
+    Steps steps;
     std::size_t size;
     std::uint64_t agreed;
     std::string files;
@@ -54,9 +57,18 @@ public:
         ProgressMeter meter(m_noProgress, bucket.BytesOpen());
         Workers workers(ReadingThreads(m_fs.ReadsInParallel()));
         std::vector<Scratch> scratch(workers.Count());
+        std::vector<HeldFolder> folders(workers.Count());
         ReadTally tally;
-        const SearchContext context{m_catalogue, m_fs, meter, workers, scratch, tally, row.kept};
-        m_result = row.stage({std::move(bucket)}, context);
+        const SearchContext context{m_catalogue, m_fs, meter, workers, scratch, folders, tally, row.kept};
+        m_result.open.push_back(std::move(bucket));
+        for (const std::string& name : row.steps) {
+            const auto step = std::ranges::find(SearchSteps(), name, [](const Step& s) { return std::string(s.what); });
+            EXPECT_NE(step, SearchSteps().end()) << name;
+            StageResult next = TakeAndSplit(*step, std::move(m_result.open), context);
+            std::ranges::move(m_result.settled, std::back_inserter(next.settled));
+            std::ranges::move(m_result.refused, std::back_inserter(next.refused));
+            m_result = std::move(next);
+        }
     }
 
     // Buckets by their first files: the order fingerprints put them in changes with every run.
@@ -120,27 +132,27 @@ private:
 TEST(Stage, BucketInOpenSettledRefusedOut) {
     const Row rows[] = {
         {"small files: copies settled on the spot, a near-copy left out, a failing copy refused",
-         SplitSmallFilesByContent, 1000, 0, "A*30 B*2 A'999 C A!", "settled[A*30] settled[B*2] refused[A!]"},
+         {"small files"}, 1000, 0, "A*30 B*2 A'999 C A!", "settled[A*30] settled[B*2] refused[A!]"},
         {"small files: the same where nothing is kept and originals are read again for their copies",
-         SplitSmallFilesByContent, 1000, 0, "A*30 B*2 A'999 C A!", "settled[A*30] settled[B*2] refused[A!]", 0},
+         {"small files"}, 1000, 0, "A*30 B*2 A'999 C A!", "settled[A*30] settled[B*2] refused[A!]", 0},
         {"small files: an original failing when read again leaves its copies open, those matched before too",
-         SplitSmallFilesByContent, 1000, 0, "A? A*20 B*12", "open[A*20 @0] settled[B*12] refused[A?]", 0},
-        {"small files too few to need it stay open untouched", SplitSmallFilesByContent, 1000, 0, "A*3 B",
+         {"small files"}, 1000, 0, "A? A*20 B*12", "open[A*20 @0] settled[B*12] refused[A?]", 0},
+        {"small files too few to need it stay open untouched", {"small files"}, 1000, 0, "A*3 B",
          "open[A*3 B @0]"},
-        {"prefix: split by the first bytes only", SplitByPrefix, 10000, 0, "A*20 A'9000*2 B*20 C!",
+        {"prefix: split by the first bytes only", {"first bytes"}, 10000, 0, "A*20 A'9000*2 B*20 C!",
          "open[A*20 A'9000*2 @0] open[B*20 @0] refused[C!]"},
-        {"prefix: nothing to look at where the first bytes are known equal", SplitByPrefix, 10000, 5000,
+        {"prefix: nothing to look at where the first bytes are known equal", {"first bytes"}, 10000, 5000,
          "A*20 B*20", "open[A*20 B*20 @5000]"},
         {"suffix: large files split by their last bytes, a file that cannot seek read its way",
-         SplitBySuffix, 1100000, 0, "A*2 A~ A'1099999*2 A'0", "open[A*2 A~ A'0 @0] open[A'1099999*2 @0]"},
-        {"fingerprint: only what is not yet known equal", SplitByContentFingerprint, 70000, 40000,
+         {"last bytes"}, 1100000, 0, "A*2 A~ A'1099999*2 A'0", "open[A*2 A~ A'0 @0] open[A'1099999*2 @0]"},
+        {"fingerprint: only what is not yet known equal", {"content fingerprint"}, 70000, 40000,
          "A*20 A'10*20 A'50000*2 B", "open[A*20 A'10*20 @40000] open[A'50000*2 @40000]"},
-        {"first file: copies settled; files parting together go on from there", SplitByFirstFile, 300000, 0,
+        {"first file: copies settled; files parting together go on from there", {"first file"}, 300000, 0,
          "A*40 A'200000*2 A'1000 A!", "open[A'200000*2 @200001] settled[A*40] refused[A!]"},
-        {"first file: small buckets stay open", SplitByFirstFile, 300000, 0, "A*3", "open[A*3 @0]"},
-        {"whole content: side by side, from where the files agree", SplitByWholeContent, 70000, 100,
+        {"first file: small buckets stay open", {"first file"}, 300000, 0, "A*3", "open[A*3 @0]"},
+        {"whole content: side by side, from where the files agree", kWholeContent, 70000, 100,
          "A*3 A'50 B*2 A'69999 A!", "settled[A*3 A'50] settled[B*2] refused[A!]"},
-        {"whole content: many files, many contents", SplitByWholeContent, 70000, 0, "A*40 B*3 C",
+        {"whole content: many files, many contents", kWholeContent, 70000, 0, "A*40 B*3 C",
          "settled[A*40] settled[B*3]"},
     };
     for (const Row& row : rows)

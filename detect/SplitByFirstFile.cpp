@@ -1,4 +1,4 @@
-#include "detect/ByteForByte.h"
+#include "detect/Stages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -184,9 +184,9 @@ std::vector<Work> Pass(Work& work, const SearchContext& context, Refusals& refus
     return parts;
 }
 
-}  // namespace
-
-void SplitByFirstFiles(Bucket bucket, const SearchContext& context, Refusals& refusals, StageResult& result) {
+// Passes over a bucket with its first file, then over each set it parted into with theirs, until
+// the sets are small enough to open at once or the passes give up.
+void PassWithFirstFiles(Bucket bucket, const SearchContext& context, Refusals& refusals, StageResult& result) {
     std::vector<Work> work;
     work.push_back({std::move(bucket)});
     while (!work.empty()) {
@@ -206,6 +206,14 @@ void SplitByFirstFiles(Bucket bucket, const SearchContext& context, Refusals& re
         }
         std::ranges::move(Pass(item, context, refusals, result), std::back_inserter(work));
     }
+}
+
+}  // namespace
+
+StageResult SplitByFirstFile(std::vector<Bucket> taken, const SearchContext& context) {
+    return EachBucket(taken, [&](Bucket& bucket, Refusals& refusals, StageResult& result) {
+        PassWithFirstFiles(std::move(bucket), context, refusals, result);
+    });
 }
 
 }  // namespace zwf::detect

@@ -1,4 +1,4 @@
-#include "detect/ByteForByte.h"
+#include "detect/Stages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -116,17 +116,14 @@ private:
     Scratch& m_scratch;
 };
 
-}  // namespace
-
-void SplitBySortingContent(Bucket& bucket, const SearchContext& context, Refusals& refusals,
-                           std::vector<Bucket>& settled) {
+void SortBucket(Bucket& bucket, const SearchContext& context, Refusals& refusals, std::vector<Bucket>& settled) {
     Refusals found;
     std::vector<ContentSorter::Set> sets = ContentSorter(bucket, context, found).Sort();
     // A file found changed after it joined its set leaves it.
-    std::vector<std::uint32_t> refused;
+    std::vector<FileIndex> refused;
     for (const UnreadFile& file : found.Take()) {
-        refused.push_back(static_cast<std::uint32_t>(file.file));
-        refusals.Add(static_cast<std::uint32_t>(file.file), file.error);
+        refused.push_back(file.file);
+        refusals.Add(file.file, file.error);
     }
     for (ContentSorter::Set& set : sets) {
         Bucket out{bucket.size, bucket.size, {}};
@@ -137,6 +134,14 @@ void SplitBySortingContent(Bucket& bucket, const SearchContext& context, Refusal
         if (out.files.size() >= 2)
             settled.push_back(std::move(out));
     }
+}
+
+}  // namespace
+
+StageResult SplitBySortingContent(std::vector<Bucket> taken, const SearchContext& context) {
+    return EachBucket(taken, [&](Bucket& bucket, Refusals& refusals, StageResult& result) {
+        SortBucket(bucket, context, refusals, result.settled);
+    });
 }
 
 }  // namespace zwf::detect

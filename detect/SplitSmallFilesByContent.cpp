@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "detect/BlockHash.h"
-#include "detect/CandidateFile.h"
 
 namespace zwf::detect {
 
@@ -169,23 +168,12 @@ private:
     std::mutex m_tableMutex;
 };
 
-bool ManySmallFiles(const Bucket& bucket) {
-    return TooManyToOpenAtOnce(bucket) && bucket.size <= kSmallFileBytes;
-}
-
 }  // namespace
 
-StageResult SplitSmallFilesByContent(std::vector<Bucket> buckets, const SearchContext& context) {
-    StageResult result;
-    Refusals refusals;
-    for (Bucket& bucket : buckets) {
-        if (ManySmallFiles(bucket))
-            SmallFileSplitter(bucket, context, refusals).Run(result);
-        else
-            result.open.push_back(std::move(bucket));
-    }
-    result.refused = refusals.Take();
-    return result;
+StageResult SplitSmallFilesByContent(std::vector<Bucket> taken, const SearchContext& context) {
+    return EachBucket(taken, [&](Bucket& bucket, Refusals& refusals, StageResult& result) {
+        SmallFileSplitter(bucket, context, refusals).Run(result);
+    });
 }
 
 }  // namespace zwf::detect

@@ -1,7 +1,8 @@
-#include "detect/ByteForByte.h"
+#include "detect/Stages.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace zwf::detect {
 
@@ -101,9 +102,17 @@ private:
 
 }  // namespace
 
-void CompareSideBySide(Bucket& bucket, const SearchContext& context, unsigned worker, Refusals& refusals,
-                       std::vector<Bucket>& settled) {
-    SideBySide(bucket, context, worker, refusals).Run(settled);
+StageResult SplitSideBySide(std::vector<Bucket> taken, const SearchContext& context) {
+    StageResult result;
+    Refusals refusals;
+    std::vector<std::vector<Bucket>> found(taken.size());
+    context.ForEach(taken.size(), [&](std::size_t k, unsigned worker) {
+        SideBySide(taken[k], context, worker, refusals).Run(found[k]);
+    });
+    for (std::vector<Bucket>& sets : found)
+        std::ranges::move(sets, std::back_inserter(result.settled));
+    result.refused = refusals.Take();
+    return result;
 }
 
 }  // namespace zwf::detect

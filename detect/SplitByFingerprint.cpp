@@ -1,7 +1,6 @@
 #include "detect/Stages.h"
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 
 #include "detect/BlockHash.h"
@@ -10,15 +9,6 @@
 namespace zwf::detect {
 
 namespace {
-
-// The bytes of a bucket's files a stage fingerprints: [from, to).
-struct Piece {
-    std::uint64_t from = 0, to = 0;
-};
-using PieceOf = std::function<std::optional<Piece>(const Bucket&)>;
-
-// Files larger than this are looked at from the end as well.
-constexpr std::uint64_t kSuffixFromBytes = 1024 * 1024;
 
 // The fingerprint of a piece of one file, or nothing when the file was refused.
 std::optional<std::uint64_t> Fingerprint(CandidateFile& file, Piece piece, std::uint64_t size, AlignedBuffer& buffer) {
@@ -58,9 +48,9 @@ void SplitBucket(Bucket& bucket, const std::vector<std::optional<std::uint64_t>>
     }
 }
 
-// The files of all buckets the stage looks at are fingerprinted in one go, so the threads share
-// the whole stage rather than meeting again after every small bucket.
-StageResult SplitWhere(std::vector<Bucket> buckets, const SearchContext& context, const PieceOf& pieceOf) {
+}  // namespace
+
+StageResult SplitByFingerprint(std::vector<Bucket> taken, const SearchContext& context, PieceOf pieceOf) {
     StageResult result;
     Refusals refusals;
     struct Job {
@@ -68,56 +58,24 @@ StageResult SplitWhere(std::vector<Bucket> buckets, const SearchContext& context
         Piece piece;
     };
     std::vector<Job> jobs;
-    std::vector<std::vector<std::optional<std::uint64_t>>> prints(buckets.size());
-    for (std::size_t b = 0; b < buckets.size(); ++b) {
-        if (const std::optional<Piece> piece = pieceOf(buckets[b])) {
-            prints[b].resize(buckets[b].files.size());
-            for (std::size_t k = 0; k < buckets[b].files.size(); ++k)
-                jobs.push_back({b, k, *piece});
-        }
+    std::vector<std::vector<std::optional<std::uint64_t>>> prints(taken.size());
+    for (std::size_t b = 0; b < taken.size(); ++b) {
+        const Piece piece = pieceOf(taken[b]);
+        prints[b].resize(taken[b].files.size());
+        for (std::size_t k = 0; k < taken[b].files.size(); ++k)
+            jobs.push_back({b, k, piece});
     }
     context.ForEach(jobs.size(), [&](std::size_t j, unsigned worker) {
-        Bucket& bucket = buckets[jobs[j].bucket];
+        Bucket& bucket = taken[jobs[j].bucket];
         CandidateFile file(context, bucket.files[jobs[j].position], refusals, worker);
         if (file)
             prints[jobs[j].bucket][jobs[j].position] =
                 Fingerprint(file, jobs[j].piece, bucket.size, context.ScratchOf(worker).first);
     });
-    for (std::size_t b = 0; b < buckets.size(); ++b) {
-        if (prints[b].empty())
-            result.open.push_back(std::move(buckets[b]));
-        else
-            SplitBucket(buckets[b], prints[b], result);
-    }
+    for (std::size_t b = 0; b < taken.size(); ++b)
+        SplitBucket(taken[b], prints[b], result);
     result.refused = refusals.Take();
     return result;
-}
-
-}  // namespace
-
-StageResult SplitByPrefix(std::vector<Bucket> buckets, const SearchContext& context) {
-    return SplitWhere(std::move(buckets), context, [](const Bucket& bucket) -> std::optional<Piece> {
-        const std::uint64_t end = std::min<std::uint64_t>(bucket.size, kPrefixBytes);
-        if (!TooManyToOpenAtOnce(bucket) || bucket.agreed >= end)
-            return std::nullopt;
-        return Piece{bucket.agreed, end};
-    });
-}
-
-StageResult SplitBySuffix(std::vector<Bucket> buckets, const SearchContext& context) {
-    return SplitWhere(std::move(buckets), context, [](const Bucket& bucket) -> std::optional<Piece> {
-        if (bucket.size < kSuffixFromBytes || bucket.agreed >= bucket.size)
-            return std::nullopt;
-        return Piece{std::max(bucket.agreed, bucket.size - kPrefixBytes), bucket.size};
-    });
-}
-
-StageResult SplitByContentFingerprint(std::vector<Bucket> buckets, const SearchContext& context) {
-    return SplitWhere(std::move(buckets), context, [](const Bucket& bucket) -> std::optional<Piece> {
-        if (!TooManyToOpenAtOnce(bucket) || bucket.agreed >= bucket.size)
-            return std::nullopt;
-        return Piece{bucket.agreed, bucket.size};
-    });
 }
 
 }  // namespace zwf::detect
