@@ -42,7 +42,8 @@ void ShowAgain(Session& session, int mode) {
 // count the scan reports, in order: a listing or an examination that waits long for a disk or a
 // network share then never holds the window. Whatever the scan throws is thrown here, once it
 // has ended. Returns what the scan reports.
-ScanReport ScanKeepingAlive(Session& session, const std::string& folder, const std::function<void(std::size_t)>& shown) {
+ScanReport ScanKeepingAlive(Session& session, const std::string& folder,
+                            const std::function<void(std::size_t)>& shown) {
     ScanReport report;
     std::mutex mutex;
     std::vector<std::size_t> counts;
@@ -58,12 +59,15 @@ ScanReport ScanKeepingAlive(Session& session, const std::string& folder, const s
             KeepAliveIfDue(session);
     };
     ThreadPool scanner(1);
-    scanner.ForEach(1, [&](std::size_t, unsigned) {
-        report = ScanFolder(session.catalogue, session.fileSystem, folder, [&](std::size_t found) {
-            std::lock_guard lock(mutex);
-            counts.push_back(found);
-        });
-    }, showCounts);
+    scanner.ForEach(
+        1,
+        [&](std::size_t, unsigned) {
+            report = ScanFolder(session.catalogue, session.fileSystem, folder, [&](std::size_t found) {
+                std::lock_guard lock(mutex);
+                counts.push_back(found);
+            });
+        },
+        showCounts);
     showCounts();  // the last ones
     return report;
 }
@@ -73,9 +77,9 @@ ScanReport ScanKeepingAlive(Session& session, const std::string& folder, const s
 void AddFolder(Session& session) {
     Catalogue& catalogue = session.catalogue;
     Catalogue::Mark before = catalogue.MarkNow();
-    if (!TakeAddedFolder(catalogue, session.fileSystem,
-                         FolderPicker(session.window, session.fileSystem, texts::kFolderDialogTitle,
-                                      catalogue.lastFolder)))
+    if (!TakeAddedFolder(
+            catalogue, session.fileSystem,
+            FolderPicker(session.window, session.fileSystem, texts::kFolderDialogTitle, catalogue.lastFolder)))
         return;
     try {
         ScanReport report;
@@ -132,8 +136,6 @@ void Search(Session& session) {
     }
 }
 
-void ShowSelectedGroup(Session& session) {
-    RefreshViews(session.window, session.catalogue, view::kMembers);
-}
+void ShowSelectedGroup(Session& session) { RefreshViews(session.window, session.catalogue, view::kMembers); }
 
 }  // namespace zwf

@@ -30,7 +30,7 @@ struct Copy {
     const FileEntry* entry = nullptr;
     std::unique_ptr<FolderHandle> folder;
     FileStatus now;
-    FileStatus searched;  // what the search read
+    FileStatus searched;      // what the search read
     std::error_code refused;  // why the system refused, with DeleteResult::Failed or NotLinkable
 
     // The same file as catalogued: a regular file of its identity and size, whatever its times.
@@ -269,7 +269,8 @@ std::optional<ActionPlan> PlanDeleteGroup(const Catalogue& catalogue, int g) {
     const DuplicateGroup* group = GroupAt(catalogue, g);
     if (!group)
         return std::nullopt;
-    ActionPlan plan{CopyAction::RemoveEach, static_cast<std::size_t>(g), std::vector<std::size_t>(group->memberCount), 0};
+    ActionPlan plan{CopyAction::RemoveEach, static_cast<std::size_t>(g), std::vector<std::size_t>(group->memberCount),
+                    0};
     std::iota(plan.members.begin(), plan.members.end(), std::size_t{0});
     return plan;
 }

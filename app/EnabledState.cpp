@@ -17,8 +17,7 @@ EnabledControls EnabledFor(const ListState& state) {
 }
 
 ListState CurrentListState(const Catalogue& catalogue, Window& window) {
-    return ListState{!catalogue.allFiles.empty(), !catalogue.groups.empty(),
-                     window.LineCount(ctl::kMemberList) > 0};
+    return ListState{!catalogue.allFiles.empty(), !catalogue.groups.empty(), window.LineCount(ctl::kMemberList) > 0};
 }
 
 void ApplyEnabled(Window& window, const EnabledControls& enabled) {

@@ -6,8 +6,9 @@ namespace zwf {
 
 bool ParseKeepRule(std::string_view text, KeepRule& rule) {
     if (text == "first" || text == "newest" || text == "oldest") {
-        rule.kind = text == "first" ? KeepRule::Kind::First
-                                    : text == "newest" ? KeepRule::Kind::Newest : KeepRule::Kind::Oldest;
+        rule.kind = text == "first"    ? KeepRule::Kind::First
+                    : text == "newest" ? KeepRule::Kind::Newest
+                                       : KeepRule::Kind::Oldest;
         return true;
     }
     if (!text.starts_with("in:") || text.size() == 3)

@@ -25,7 +25,8 @@ std::optional<std::string> ReadSmall(FileSystem& fileSystem, FolderHandle& folde
         return std::nullopt;
     std::string text(most + 1, '\0');
     std::size_t got = 0;
-    for (std::size_t n; got < text.size() && (n = file->Read(std::as_writable_bytes(std::span(text).subspan(got)), error)) > 0;)
+    for (std::size_t n;
+         got < text.size() && (n = file->Read(std::as_writable_bytes(std::span(text).subspan(got)), error)) > 0;)
         got += n;
     if (error || got > most)
         return std::nullopt;
@@ -49,7 +50,8 @@ void DropOrphanRecord(FileSystem& fileSystem, const LoggedStep& step) {
     if (cut == std::string::npos)
         return;
     std::unique_ptr<FolderHandle> files = fileSystem.OpenFolder(step.folder.substr(0, cut + 1) + "files", error);
-    const std::string name = step.privateName.substr(0, step.privateName.size() - std::string_view(".trashinfo").size());
+    const std::string name =
+        step.privateName.substr(0, step.privateName.size() - std::string_view(".trashinfo").size());
     if (!files || fileSystem.StatIn(*files, name).error != std::errc::no_such_file_or_directory)
         return;
     const std::optional<std::string> written = ReadSmall(fileSystem, *info, step.privateName, step.record.size());

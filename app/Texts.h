@@ -29,7 +29,8 @@ inline constexpr std::string_view kProtectedHardLink =
     "ihr (fs.protected_hardlinks)";
 inline constexpr std::string_view kOtherFileSystem = "liegt auf einem anderen Dateisystem als die behaltene Kopie";
 inline constexpr std::string_view kNoHardLinks = "dieses Dateisystem kennt keine harten Verknüpfungen";
-inline constexpr std::string_view kTooManyNames = "die behaltene Kopie hat schon so viele Namen, wie das Dateisystem erlaubt";
+inline constexpr std::string_view kTooManyNames =
+    "die behaltene Kopie hat schon so viele Namen, wie das Dateisystem erlaubt";
 inline constexpr std::string_view kInUse = "die Datei ist belegt oder von einem anderen Programm gesperrt";
 inline constexpr std::string_view kIoError = "Ein-/Ausgabefehler";
 inline constexpr std::string_view kRefused = "das Dateisystem verweigert es";

@@ -109,8 +109,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: zwf_window_scale FOLDER...\n");
         return 2;
     }
-    zwf::qt::QtWindow window(zwf::texts::kWindowTitle, zwf::kControls,
-                             QSize(zwf::kClientWidth, zwf::kClientHeight));
+    zwf::qt::QtWindow window(zwf::texts::kWindowTitle, zwf::kControls, QSize(zwf::kClientWidth, zwf::kClientHeight));
     std::size_t answered = 0;
     window.SetFolderChooser([&](std::string_view, std::string_view) { return folders[answered++]; });
 

@@ -52,10 +52,14 @@ public:
     }
     void ShowMessage(std::string_view caption, std::string_view text) override { m_inner.ShowMessage(caption, text); }
     void BeginWork() override { m_inner.BeginWork(); }
-    void KeepAlive() override { Timed([&] { m_inner.KeepAlive(); }); }
+    void KeepAlive() override {
+        Timed([&] { m_inner.KeepAlive(); });
+    }
     void EndWork() override { m_inner.EndWork(); }
     void ShowProgressBar(bool shown) override { m_inner.ShowProgressBar(shown); }
-    void SetProgress(int percent) override { Timed([&] { m_inner.SetProgress(percent); }); }
+    void SetProgress(int percent) override {
+        Timed([&] { m_inner.SetProgress(percent); });
+    }
     std::chrono::milliseconds DoubleClickTime() override { return m_inner.DoubleClickTime(); }
     void Close() override { m_inner.Close(); }
 
@@ -102,8 +106,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: zwf_window_search [-n SEARCHES] FOLDER...\n");
         return 2;
     }
-    zwf::qt::QtWindow window(zwf::texts::kWindowTitle, zwf::kControls,
-                             QSize(zwf::kClientWidth, zwf::kClientHeight));
+    zwf::qt::QtWindow window(zwf::texts::kWindowTitle, zwf::kControls, QSize(zwf::kClientWidth, zwf::kClientHeight));
     std::size_t answered = 0;
     window.SetFolderChooser([&](std::string_view, std::string_view) { return folders[answered++]; });
 
@@ -119,10 +122,11 @@ int main(int argc, char* argv[]) {
             if (step > folders.size()) {
                 const Milliseconds took = Clock::now() - clicked;
                 const TimedWindow::Spent alive = timed.Take();
-                std::printf("search in the window %.0f ms, of which %.1f ms (%.2f %%) keeping it alive in %d calls, "
-                            "%.1f ms (%.2f %%) of them on the processor\n",
-                            took.count(), alive.clock.count(), 100 * alive.clock.count() / took.count(), alive.calls,
-                            alive.processor.count(), 100 * alive.processor.count() / took.count());
+                std::printf(
+                    "search in the window %.0f ms, of which %.1f ms (%.2f %%) keeping it alive in %d calls, "
+                    "%.1f ms (%.2f %%) of them on the processor\n",
+                    took.count(), alive.clock.count(), 100 * alive.clock.count() / took.count(), alive.calls,
+                    alive.processor.count(), 100 * alive.processor.count() / took.count());
                 std::fflush(stdout);
             }
             if (step < folders.size() + searches) {

@@ -34,11 +34,11 @@ int main(int argc, char** argv) {
     std::size_t copies = 0;
     for (const zwf::DuplicateGroup& group : catalogue.groups)
         copies += group.memberCount;
-    std::printf("%zu files, %zu groups, %zu files in groups, %llu opened, %llu bytes read, %llu candidate bytes, "
-                "read/candidate %.3f\n",
-                catalogue.allFiles.size(), catalogue.groups.size(), copies,
-                static_cast<unsigned long long>(io.filesOpened), static_cast<unsigned long long>(io.bytesRead),
-                static_cast<unsigned long long>(candidateBytes),
-                candidateBytes > 0 ? static_cast<double>(io.bytesRead) / static_cast<double>(candidateBytes) : 0.0);
+    std::printf(
+        "%zu files, %zu groups, %zu files in groups, %llu opened, %llu bytes read, %llu candidate bytes, "
+        "read/candidate %.3f\n",
+        catalogue.allFiles.size(), catalogue.groups.size(), copies, static_cast<unsigned long long>(io.filesOpened),
+        static_cast<unsigned long long>(io.bytesRead), static_cast<unsigned long long>(candidateBytes),
+        candidateBytes > 0 ? static_cast<double>(io.bytesRead) / static_cast<double>(candidateBytes) : 0.0);
     return 0;
 }

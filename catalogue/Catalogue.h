@@ -48,9 +48,9 @@ public:
     std::string FullPath(const GroupMember& member) const;
 
     auto Members(const DuplicateGroup& group) const {
-        return std::ranges::subrange(MemberList::const_iterator(group.firstMember),
-                                     std::next(MemberList::const_iterator(group.firstMember),
-                                               static_cast<std::ptrdiff_t>(group.memberCount)));
+        return std::ranges::subrange(
+            MemberList::const_iterator(group.firstMember),
+            std::next(MemberList::const_iterator(group.firstMember), static_cast<std::ptrdiff_t>(group.memberCount)));
     }
 
     // The files, folders and folder added last as they are now, for a command to go back to when
@@ -67,8 +67,7 @@ public:
 
     // Appends a group whose members are the given allFiles records, in this order; seen, where
     // given, holds each member's times as the search read it, in the same order.
-    void AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources,
-                     std::span<const FileTimes> seen = {});
+    void AppendGroup(std::uint64_t size, const std::vector<std::size_t>& sources, std::span<const FileTimes> seen = {});
     // Removes one member of group g (k counted from firstMember), keeping the group's records consecutive.
     void RemoveMember(std::size_t g, std::size_t k);
     // Removes group g and all its remaining members.

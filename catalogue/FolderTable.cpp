@@ -3,7 +3,8 @@
 namespace zwf {
 
 FolderId FolderTable::Intern(FolderId parent, std::string_view name, FileIdentity identity) {
-    if (auto found = m_ids.find(Key{parent, name}); found != m_ids.end() && m_folders[found->second].identity == identity)
+    if (auto found = m_ids.find(Key{parent, name});
+        found != m_ids.end() && m_folders[found->second].identity == identity)
         return found->second;
     const auto id = static_cast<FolderId>(m_folders.size());
     const std::string& stored = m_folders.emplace_back(Folder{std::string(name), parent, identity}).name;

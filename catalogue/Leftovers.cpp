@@ -48,7 +48,8 @@ bool SameBytes(ReadableFile& a, ReadableFile& b) {
         std::error_code errorA, errorB;
         const std::size_t gotA = ReadFull(a, one, errorA);
         const std::size_t gotB = ReadFull(b, two, errorB);
-        if (errorA || errorB || gotA != gotB || !std::equal(one.begin(), one.begin() + static_cast<std::ptrdiff_t>(gotA), two.begin()))
+        if (errorA || errorB || gotA != gotB ||
+            !std::equal(one.begin(), one.begin() + static_cast<std::ptrdiff_t>(gotA), two.begin()))
             return false;
         if (gotA < one.size())
             return true;

@@ -48,8 +48,8 @@ void ListAhead::Start(const std::shared_ptr<FolderHandle>& folder, const FolderL
 
 // Under the lock: whether a thread may start listing one more folder now.
 bool ListAhead::MayStart() const {
-    const bool room = m_fromDisk >= kListingsFromDisk ? m_held < kHeldFromDisk && m_heldEntries < kEntriesFromDisk
-                                                      : m_held < kHeld;
+    const bool room =
+        m_fromDisk >= kListingsFromDisk ? m_held < kHeldFromDisk && m_heldEntries < kEntriesFromDisk : m_held < kHeld;
     return room && m_due.size() >= (m_held == 0 ? 2u : 1u);
 }
 
@@ -112,7 +112,8 @@ ListAhead::Listed ListAhead::Take(const std::string& relative, const DirEntry& e
             lock.unlock();
             return ListHere(relative, entry, parent, between);
         }
-        WaitKeepingAlive(lock, m_done, [&] { return folder->done; }, between);
+        WaitKeepingAlive(
+            lock, m_done, [&] { return folder->done; }, between);
         --m_held;
         m_heldEntries -= folder->listed.listing.entries.size();
         if (MayStart())

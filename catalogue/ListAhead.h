@@ -84,9 +84,9 @@ private:
     const EntersFn m_enters;
     const unsigned m_warmThreads;
     std::mutex m_mutex;
-    std::condition_variable m_wake;  // for the threads: a folder is due, room, or stop
+    std::condition_variable m_wake;      // for the threads: a folder is due, room, or stop
     std::condition_variable m_coldWake;  // for the threads beyond the warm ones: a disk is waited for
-    std::condition_variable m_done;  // for the scan: a folder is listed
+    std::condition_variable m_done;      // for the scan: a folder is listed
     std::unordered_map<std::string, std::shared_ptr<Folder>> m_folders;  // due or listed, not yet taken
     std::vector<std::shared_ptr<Folder>> m_due;  // a stack: the next folder the scan reaches on top
     std::size_t m_held = 0, m_heldEntries = 0, m_fromDisk = 0;

@@ -27,7 +27,7 @@ struct Level {
     std::vector<DirEntry> entries;
     std::size_t next = 0;
     std::shared_ptr<FolderHandle> handle;  // shared with the listing ahead
-    std::size_t pathLength = 0;  // of its full text, the start of the walk's path
+    std::size_t pathLength = 0;            // of its full text, the start of the walk's path
 };
 
 std::string_view WithoutTrailingSeparator(std::string_view folder, char separator) {
@@ -178,9 +178,7 @@ private:
                 if (Enter(entry) && m_progress)
                     m_progress(m_report.filesAdded);  // slow folders with few files still show life
                 break;
-            case EntryKind::Other:
-                ++m_report.othersSkipped;
-                break;
+            case EntryKind::Other: ++m_report.othersSkipped; break;
             }
         }
     }
@@ -262,8 +260,9 @@ private:
     }
 
     ListAhead::Listed Take(const DirEntry& entry) {
-        return m_ahead->Take(m_path.substr(m_startLength + 1), entry,
-                             [this](std::error_code& error) { return TopHandle(error); }, m_between);
+        return m_ahead->Take(
+            m_path.substr(m_startLength + 1), entry, [this](std::error_code& error) { return TopHandle(error); },
+            m_between);
     }
 
     // The handle of the folder on top of the stack, opened again from the start folder down when
@@ -298,11 +297,11 @@ private:
     LeftOutBy m_leftOut;
     ScanReport& m_report;
     std::size_t m_startLength = 0;  // of the start folder's text in m_path
-    FoundFiles m_found;  // this scan's files, not yet in the catalogue
+    FoundFiles m_found;             // this scan's files, not yet in the catalogue
     std::vector<Level> m_stack;
-    std::string m_path;          // the full text of the folder on top of the stack
-    std::size_t m_heldFrom = 1;  // levels from here to the top hold their handles; level 0 always does
-    bool m_alone = false;        // no more listing ahead
+    std::string m_path;                  // the full text of the folder on top of the stack
+    std::size_t m_heldFrom = 1;          // levels from here to the top hold their handles; level 0 always does
+    bool m_alone = false;                // no more listing ahead
     std::unique_ptr<ListAhead> m_ahead;  // last: stopped before the stack goes
 };
 

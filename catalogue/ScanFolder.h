@@ -32,10 +32,10 @@ struct ScanFilter {
 
 struct ScanReport {
     std::size_t filesAdded = 0;
-    std::size_t filteredOut = 0;     // files and folders the filter left out
-    std::size_t foldersSkipped = 0;  // folders below the start that could not be read at all
-    std::size_t othersSkipped = 0;   // links, FIFOs, sockets, devices
-    std::error_code startError;      // the start folder itself could not be read
+    std::size_t filteredOut = 0;        // files and folders the filter left out
+    std::size_t foldersSkipped = 0;     // folders below the start that could not be read at all
+    std::size_t othersSkipped = 0;      // links, FIFOs, sockets, devices
+    std::error_code startError;         // the start folder itself could not be read
     std::vector<ScanProblem> problems;  // folders skipped or read only in part, start folder excluded
     // Files met under the program's private names, and what became of each (Gone ones left out).
     std::vector<Leftover> leftovers;

@@ -114,7 +114,8 @@ int CarryOut(std::FILE* out, Catalogue& catalogue, FileSystem& fileSystem, const
             for (std::size_t i = 0; i < plan.members.size(); ++i) {
                 const std::string path = catalogue.FullPath(*members[plan.members[i]]);
                 if (refusals[i]) {
-                    Complain(out, path, std::string("nicht ") + words.toDo, WhyKept(DeleteResult::NotShared, refusals[i]));
+                    Complain(out, path, std::string("nicht ") + words.toDo,
+                             WhyKept(DeleteResult::NotShared, refusals[i]));
                     status = kExitTrouble;
                     continue;
                 }

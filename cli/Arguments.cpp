@@ -15,10 +15,14 @@ bool ParseSize(std::string_view text, std::uint64_t& size) {
     int shift = 0;
     if (unit.size() == 1) {
         switch (unit[0]) {
-        case 'K': case 'k': shift = 10; break;
-        case 'M': case 'm': shift = 20; break;
-        case 'G': case 'g': shift = 30; break;
-        case 'T': case 't': shift = 40; break;
+        case 'K':
+        case 'k': shift = 10; break;
+        case 'M':
+        case 'm': shift = 20; break;
+        case 'G':
+        case 'g': shift = 30; break;
+        case 'T':
+        case 't': shift = 40; break;
         default: return false;
         }
     } else if (!unit.empty()) {
@@ -81,7 +85,8 @@ std::string OptionError(int error, const char* argument, int letter) {
     }
     // A long option, perhaps abbreviated, given a value it does not take.
     for (const option& known : kLongOptions)
-        if (known.name && known.val == letter && longName.size() > 2 && std::string_view(known.name).starts_with(longName.substr(2)))
+        if (known.name && known.val == letter && longName.size() > 2 &&
+            std::string_view(known.name).starts_with(longName.substr(2)))
             return longName + " nimmt keinen Wert";
     return "unbekannte Option: " + (shortName.empty() ? longName : shortName);
 }
@@ -130,8 +135,8 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
         case kLink:
         case kDedupe:
         case kTrash: {
-            const Action action = option == kDelete ? Action::Delete
-                                  : option == kLink ? Action::Link
+            const Action action = option == kDelete  ? Action::Delete
+                                  : option == kLink  ? Action::Link
                                   : option == kTrash ? Action::Trash
                                                      : Action::Dedupe;
             if (parsed.action != Action::None && parsed.action != action)
@@ -140,8 +145,9 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
             if (action == Action::Dedupe)
                 parsed.error = "--dedupe gibt es unter Windows nicht: Windows teilt keine Blöcke zwischen Dateien";
             if (action == Action::Trash)
-                parsed.error = "--trash gibt es unter Windows nicht: zwf legt Kopien nur in den Papierkorb der "
-                               "Linux-Desktops (freedesktop.org)";
+                parsed.error =
+                    "--trash gibt es unter Windows nicht: zwf legt Kopien nur in den Papierkorb der "
+                    "Linux-Desktops (freedesktop.org)";
 #endif
             parsed.action = action;
             break;
@@ -172,8 +178,10 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
         parsed.error = "--size gilt nur für die Liste ohne --null, --summary und --json";
     else if (parsed.list.omitFirst && (summary || json))
         parsed.error = "--omit-first gilt nicht mit --summary und --json";
-    else if (parsed.action != Action::None && (summary || json || null || parsed.list.showSize || parsed.list.omitFirst))
-        parsed.error = "--delete, --link, --dedupe und --trash geben ihre eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
+    else if (parsed.action != Action::None &&
+             (summary || json || null || parsed.list.showSize || parsed.list.omitFirst))
+        parsed.error =
+            "--delete, --link, --dedupe und --trash geben ihre eigene Liste aus: nicht mit -0, -m, --json, -S, -f";
     else if (parsed.action == Action::None && (keepGiven || parsed.dryRun || !parsed.fromList.empty()))
         parsed.error = "--keep, --dry-run und --from gelten nur mit --delete, --link, --dedupe oder --trash";
     else if (!parsed.fromList.empty() && !parsed.folders.empty())

@@ -26,7 +26,7 @@ struct Arguments {
     ListOptions list;
     Action action = Action::None;
     KeepRule keep;
-    bool dryRun = false;  // the action only planned and printed
+    bool dryRun = false;   // the action only planned and printed
     std::string fromList;  // --from: the file the groups are read from ("-": standard input), or ""
     ScanFilter filter;
     std::vector<std::string> folders;

@@ -117,7 +117,8 @@ private:
             return Expect(close);
         }
         const std::size_t start = m_at;
-        while (m_at < m_text.size() && std::string_view("+-.0123456789eEtruefalsn").find(m_text[m_at]) != std::string_view::npos)
+        while (m_at < m_text.size() &&
+               std::string_view("+-.0123456789eEtruefalsn").find(m_text[m_at]) != std::string_view::npos)
             ++m_at;
         return m_at > start;
     }

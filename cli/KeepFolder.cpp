@@ -64,7 +64,8 @@ void AddFoldersBelow(KeepRule& rule, const Catalogue& catalogue) {
     for (FolderId id = 0; id < catalogue.folders.Count(); ++id) {
         if (catalogue.folders.Parent(id) != kNoParent)
             continue;
-        const std::filesystem::path added = std::filesystem::canonical(AsPath(catalogue.Path(id).empty() ? std::string(1, catalogue.Separator()) : catalogue.Path(id)), error);
+        const std::filesystem::path added = std::filesystem::canonical(
+            AsPath(catalogue.Path(id).empty() ? std::string(1, catalogue.Separator()) : catalogue.Path(id)), error);
         if (!error && IsAtOrBelow(added, folder))
             rule.identities.push_back(catalogue.folders.Identity(id));
     }

@@ -40,7 +40,11 @@ std::string Number(std::uint64_t value) {
 std::size_t Utf8Length(std::string_view text, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
-    std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    std::size_t length = lead < 0x80           ? 1
+                         : (lead >> 5) == 0x6  ? 2
+                         : (lead >> 4) == 0xE  ? 3
+                         : (lead >> 3) == 0x1E ? 4
+                                               : 0;
     if (length == 0 || i + length > text.size())
         return 0;
     for (std::size_t k = 1; k < length; ++k)
@@ -154,8 +158,8 @@ void PrintSummary(std::FILE* out, const Catalogue& catalogue) {
     std::string readable;
     if (totals.reclaimable >= 1024)
         readable = " (" + ReadableSize(totals.reclaimable) + ")";
-    Put(out, counted(totals.copies, "Kopie", "Kopien") + " zu viel, " +
-                 counted(totals.reclaimable, "Byte", "Bytes") + " freizugeben" + readable + "\n");
+    Put(out, counted(totals.copies, "Kopie", "Kopien") + " zu viel, " + counted(totals.reclaimable, "Byte", "Bytes") +
+                 " freizugeben" + readable + "\n");
 }
 
 void PrintJson(std::FILE* out, const Catalogue& catalogue) {
@@ -194,8 +198,8 @@ void PrintJson(std::FILE* out, const Catalogue& catalogue) {
         Put(out, "}");
     }
     Put(out, firstGroup ? "]" : "\n]");
-    Put(out, ", \"duplicates\": " + Number(totals.copies) + ", \"reclaimable_bytes\": " +
-                 Number(totals.reclaimable) + "}\n");
+    Put(out, ", \"duplicates\": " + Number(totals.copies) + ", \"reclaimable_bytes\": " + Number(totals.reclaimable) +
+                 "}\n");
 }
 
 }  // namespace zwf::cli

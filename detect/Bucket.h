@@ -12,8 +12,8 @@ namespace zwf::detect {
 // A catalogued file taking part in a search.
 struct Candidate {
     FileIndex file = 0;
-    bool opened = false;     // whether `seen` holds the times of its first opening yet
-    FileTimes seen{};        // its times when the search first opened it: it must keep them
+    bool opened = false;  // whether `seen` holds the times of its first opening yet
+    FileTimes seen{};     // its times when the search first opened it: it must keep them
 };
 
 // Files that may still hold the same bytes, in catalogue order.
@@ -29,9 +29,9 @@ struct Bucket {
 // What a stage of the search hands back. Every file of its buckets ends up in exactly one place:
 // still open, settled in a set, refused, or left out as the only one of its content.
 struct StageResult {
-    std::vector<Bucket> open;          // for the next stage
-    std::vector<Bucket> settled;       // sets of two or more identical files, confirmed byte for byte to the end
-    std::vector<UnreadFile> refused;   // could not be read as catalogued, with the reason
+    std::vector<Bucket> open;         // for the next stage
+    std::vector<Bucket> settled;      // sets of two or more identical files, confirmed byte for byte to the end
+    std::vector<UnreadFile> refused;  // could not be read as catalogued, with the reason
 };
 
 }  // namespace zwf::detect

@@ -22,8 +22,8 @@ int ContentsEqual(ReadableFile& first, ReadableFile& second, std::uint64_t size,
     for (std::uint64_t left = size; left > 0;) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockBytes));
         std::span<std::byte> a = firstBlock.Span().first(want), b = secondBlock.Span().first(want);
-        if (detect::ReadFully(first, a, error) != want || error || detect::ReadFully(second, b, error) != want || error ||
-            !std::equal(a.begin(), a.end(), b.begin()))
+        if (detect::ReadFully(first, a, error) != want || error || detect::ReadFully(second, b, error) != want ||
+            error || !std::equal(a.begin(), a.end(), b.begin()))
             return 0;
         left -= want;
         if (progress)

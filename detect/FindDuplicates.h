@@ -19,6 +19,6 @@ struct SearchReport {
 // (a FUSE view, a share, a snapshot: detect::FirstRecordOfEachFile tells them). Each file is read only while it is the
 // file catalogued, and a group member's times as the search read it are kept with the member.
 SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const SearchProgressFn& progress = {},
-                    IoCounters* counters = nullptr);
+                            IoCounters* counters = nullptr);
 
 }  // namespace zwf

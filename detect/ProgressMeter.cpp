@@ -19,9 +19,7 @@ void ProgressMeter::Reach(std::uint64_t done) {
     ReportIfDue();
 }
 
-void ProgressMeter::Tick() {
-    ReportIfDue();
-}
+void ProgressMeter::Tick() { ReportIfDue(); }
 
 void ProgressMeter::ReportIfDue() {
     if (!m_report || std::this_thread::get_id() != m_reporter)

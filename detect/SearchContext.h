@@ -18,10 +18,10 @@
 namespace zwf::detect {
 
 // Limits that keep a search's memory and open files small whatever the files.
-inline constexpr std::size_t kMaxOpenFiles = 32;           // files one thread reads side by side at once
-inline constexpr std::size_t kBufferBudget = 2048 * 1024;  // the side-by-side read buffers of all threads together
-inline constexpr std::size_t kPrefixBytes = 4096;          // what the first look at a file reads
-inline constexpr std::size_t kLargestBlock = 256 * 1024;   // the most one read of one file asks for
+inline constexpr std::size_t kMaxOpenFiles = 32;             // files one thread reads side by side at once
+inline constexpr std::size_t kBufferBudget = 2048 * 1024;    // the side-by-side read buffers of all threads together
+inline constexpr std::size_t kPrefixBytes = 4096;            // what the first look at a file reads
+inline constexpr std::size_t kLargestBlock = 256 * 1024;     // the most one read of one file asks for
 inline constexpr std::size_t kKeptBytes = 20 * 1024 * 1024;  // small files kept for copies that may follow
 
 inline bool TooManyToOpenAtOnce(const Bucket& bucket) { return bucket.files.size() > kMaxOpenFiles; }
@@ -66,9 +66,9 @@ struct SearchContext {
     const Catalogue& catalogue;
     FileSystem& fileSystem;
     ProgressMeter& progress;
-    Workers& workers;  // the pool of reading threads, kept for the whole search (one thread where the
-                       // file system reads one file at a time)
-    std::vector<Scratch>& scratch;  // one per worker
+    Workers& workers;                  // the pool of reading threads, kept for the whole search (one thread where the
+                                       // file system reads one file at a time)
+    std::vector<Scratch>& scratch;     // one per worker
     std::vector<HeldFolder>& folders;  // one per worker
     ReadTally& tally;
     std::size_t keptBytes = kKeptBytes;  // lower where files must be read again for their copies

@@ -14,7 +14,8 @@ namespace {
 // Whether a record on another device whose inode number and size agree is the same file: its
 // times agree to the last unit too, and each record still leads to the file catalogued. Times of
 // 0 are times the system does not tell.
-bool SeenTwice(const FileEntry& first, const FileStatus& firstNow, const FileEntry& second, const FileStatus& secondNow) {
+bool SeenTwice(const FileEntry& first, const FileStatus& firstNow, const FileEntry& second,
+               const FileStatus& secondNow) {
     const auto asCatalogued = [](const FileEntry& entry, const FileStatus& now) {
         return !now.error && now.kind == EntryKind::File && now.identity == entry.identity && now.size == entry.size;
     };

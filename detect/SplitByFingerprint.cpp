@@ -12,7 +12,8 @@ namespace {
 
 // The fingerprint of a piece of one file, or nothing when the file was refused.
 std::optional<std::uint64_t> Fingerprint(CandidateFile& file, Piece piece, std::uint64_t size, AlignedBuffer& buffer) {
-    buffer.Resize(static_cast<std::size_t>(std::clamp<std::uint64_t>(piece.to - piece.from, kPrefixBytes, kLargestBlock)));
+    buffer.Resize(
+        static_cast<std::size_t>(std::clamp<std::uint64_t>(piece.to - piece.from, kPrefixBytes, kLargestBlock)));
     if (!file.SkipTo(piece.from, buffer.Span()))
         return std::nullopt;
     std::uint64_t print = 0;

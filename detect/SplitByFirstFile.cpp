@@ -49,7 +49,8 @@ BatchOutcome CompareWithFirst(Candidate first, std::span<Candidate> others, cons
     CandidateFile firstFile(context, first, refusals, worker);
     std::vector<CandidateFile> agreeing;
     for (Candidate& other : others)
-        if (CandidateFile file(context, other, refusals, worker); file && file.SkipTo(bucket.agreed, scratch.second.Span()))
+        if (CandidateFile file(context, other, refusals, worker);
+            file && file.SkipTo(bucket.agreed, scratch.second.Span()))
             agreeing.push_back(std::move(file));
     auto firstLost = [&] {
         outcome.firstRead = false;
@@ -99,8 +100,8 @@ std::vector<std::span<Parted>> PartedTogether(std::vector<Parted>& parted) {
     std::ranges::sort(parted, {}, [](const Parted& p) { return std::tuple(p.at, p.value, p.candidate.file); });
     std::vector<std::span<Parted>> sets;
     for (std::size_t start = 0, end = 0; start < parted.size(); start = end) {
-        for (end = start + 1; end < parted.size() && parted[end].at == parted[start].at &&
-                              parted[end].value == parted[start].value;)
+        for (end = start + 1;
+             end < parted.size() && parted[end].at == parted[start].at && parted[end].value == parted[start].value;)
             ++end;
         sets.push_back(std::span(parted).subspan(start, end - start));
     }
@@ -164,7 +165,8 @@ std::vector<Work> Pass(Work& work, const SearchContext& context, Refusals& refus
         back.files.insert(back.files.end(), set.begin() + (firstLost ? 1 : 0), set.end());
         for (const Parted& file : parted)
             back.files.push_back(file.candidate);
-        back.files.insert(back.files.end(), bucket.files.begin() + static_cast<std::ptrdiff_t>(next), bucket.files.end());
+        back.files.insert(back.files.end(), bucket.files.begin() + static_cast<std::ptrdiff_t>(next),
+                          bucket.files.end());
         back.files = InCatalogueOrder(std::move(back.files));
         if (back.files.size() >= 2)
             result.open.push_back(std::move(back));

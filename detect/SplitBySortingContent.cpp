@@ -44,24 +44,16 @@ private:
         std::size_t i = 0, j = 0;
         while (i < a.size() && j < b.size()) {
             switch (Compare(a[i].front(), b[j].front())) {
-            case Order::Less:
-                out.push_back(std::move(a[i++]));
-                break;
-            case Order::Greater:
-                out.push_back(std::move(b[j++]));
-                break;
+            case Order::Less: out.push_back(std::move(a[i++])); break;
+            case Order::Greater: out.push_back(std::move(b[j++])); break;
             case Order::Same:
                 // Each run holds every content once, so neither neighbour can equal these two.
                 a[i].insert(a[i].end(), b[j].begin(), b[j].end());
                 out.push_back(std::move(a[i++]));
                 ++j;
                 break;
-            case Order::FirstUnreadable:
-                DropFront(a, i);
-                break;
-            case Order::SecondUnreadable:
-                DropFront(b, j);
-                break;
+            case Order::FirstUnreadable: DropFront(a, i); break;
+            case Order::SecondUnreadable: DropFront(b, j); break;
             }
         }
         for (; i < a.size(); ++i)

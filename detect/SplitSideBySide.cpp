@@ -17,13 +17,12 @@ struct Member {
 
 class SideBySide {
 public:
-    SideBySide(Bucket& bucket, const SearchContext& context, unsigned worker, Refusals& refusals)
-        : m_bucket(bucket) {
+    SideBySide(Bucket& bucket, const SearchContext& context, unsigned worker, Refusals& refusals) : m_bucket(bucket) {
         const std::uint64_t left = bucket.size - bucket.agreed;
         // The threads share the budget: memory stays the same however many read at once.
         const std::size_t budget = kBufferBudget / context.Threads();
-        const std::size_t blockBytes =
-            std::clamp<std::size_t>(budget / std::max<std::size_t>(bucket.files.size(), 1), kPrefixBytes, kLargestBlock);
+        const std::size_t blockBytes = std::clamp<std::size_t>(budget / std::max<std::size_t>(bucket.files.size(), 1),
+                                                               kPrefixBytes, kLargestBlock);
         m_blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(blockBytes, std::max<std::uint64_t>(left, 1)));
         // Every slot starts on a cache line, where the kernel copies fastest. Not zeroed: every
         // byte compared was read into it first.

@@ -29,9 +29,8 @@ public:
           m_table(TableSize(bucket.files.size()), kNone) {}
 
     void Run(StageResult& result) {
-        m_context.ForEach(m_bucket.files.size(), [&](std::size_t k, unsigned worker) {
-            Place(static_cast<std::uint32_t>(k), worker);
-        });
+        m_context.ForEach(m_bucket.files.size(),
+                          [&](std::size_t k, unsigned worker) { Place(static_cast<std::uint32_t>(k), worker); });
         m_table = {};
         UndecideSetsOfRefusedFiles();
         EmitSets(result);
@@ -162,9 +161,9 @@ private:
     std::atomic<std::size_t> m_slotsTaken = 0;
     std::vector<std::atomic<std::uint32_t>> m_keptAt;  // per file: its slot + 1, or 0 where not kept
     std::vector<std::uint64_t> m_prints;
-    std::vector<std::uint32_t> m_setOf;   // per file: the file its set is known by
+    std::vector<std::uint32_t> m_setOf;     // per file: the file its set is known by
     std::vector<std::atomic<bool>> m_lost;  // per file: refused when read again for a copy
-    std::vector<std::uint32_t> m_table;   // open addressing: fingerprint -> file its set is known by
+    std::vector<std::uint32_t> m_table;     // open addressing: fingerprint -> file its set is known by
     std::mutex m_tableMutex;
 };
 

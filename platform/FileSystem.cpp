@@ -57,8 +57,7 @@ std::size_t CutPoint(std::string_view text, std::size_t most) {
 }
 
 bool IsKey(std::string_view text) {
-    return text.size() == kKeyDigits &&
-           text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+    return text.size() == kKeyDigits && text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
 }  // namespace
@@ -151,7 +150,6 @@ std::string PutBackUnderFreeName(const std::string& name,
     }
     return {};
 }
-
 
 std::string JournalLine(const std::string& folder, const std::string& privateName) {
     return HexOf(folder) + ' ' + HexOf(privateName) + '\n';

@@ -156,9 +156,7 @@ public:
     // interruption at any instant leaves the file either aside (put back at the next start) or in
     // the trash with its record, and no record without its file. When no trash on the file's own
     // file system takes it, it is still aside: put it back.
-    virtual std::error_code MoveToTrash() {
-        return std::make_error_code(std::errc::not_supported);
-    }
+    virtual std::error_code MoveToTrash() { return std::make_error_code(std::errc::not_supported); }
 };
 
 // Everything the engine and the commands need of the file system. What every implementation

@@ -28,8 +28,8 @@ public:
                                          std::error_code& error) override {
         return m_inner.MoveAside(folder, name, error);
     }
-    std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName,
-                                          const std::string& name, std::error_code& error) override {
+    std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName, const std::string& name,
+                                          std::error_code& error) override {
         return m_inner.AdoptAside(folder, privateName, name, error);
     }
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {

@@ -88,7 +88,8 @@ void ThreadPool::Wait(const std::function<void()>& whileWaiting) {
             Fail();
         }
     };
-    WaitKeepingAlive(lock, m_done, [this] { return m_running == 0; }, guarded);
+    WaitKeepingAlive(
+        lock, m_done, [this] { return m_running == 0; }, guarded);
     m_work = nullptr;
     if (m_failure)
         std::rethrow_exception(std::exchange(m_failure, nullptr));

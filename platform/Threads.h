@@ -82,7 +82,7 @@ private:
     std::condition_variable m_wake, m_done;
     // The round at hand, written under the mutex before the round changes.
     const IndexWork* m_work = nullptr;
-    IndexWork m_started;  // the work of a round Start began
+    IndexWork m_started;                    // the work of a round Start began
     std::size_t m_jobCount = 0, m_run = 1;  // jobs, and how many a thread takes at once
     std::atomic<std::size_t> m_next{0};
     unsigned m_firstThread = 0, m_threadsAtWork = 0, m_running = 0;

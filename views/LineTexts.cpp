@@ -50,8 +50,6 @@ void AppendGroupLine(std::string& text, const Catalogue& catalogue, const Duplic
     }
 }
 
-std::string MemberLine(const Catalogue& catalogue, const GroupMember& member) {
-    return catalogue.FullPath(member);
-}
+std::string MemberLine(const Catalogue& catalogue, const GroupMember& member) { return catalogue.FullPath(member); }
 
 }  // namespace zwf

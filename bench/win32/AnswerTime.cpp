@@ -47,8 +47,8 @@ bool Start(Program& p, const std::wstring& program) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring commandLine = L"\"" + program + L"\"";
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &p.process))
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &p.process))
         return false;
     return WaitUntil([&] {
         p.main = e2e::FindTopLevel(p.process.dwProcessId, L"Zwillingsfeger.Hauptfenster", L"Zwillingsfeger");

@@ -144,10 +144,11 @@ int main(int argc, char* argv[]) {
             window->EndWork();
         asker.Stop();
         const int shown = window->LineCount(list);
-        std::printf("%ld lines (%d shown), %s work: SetLines %.0f ms; longest answer %.1f ms, %ld answers, "
-                    "%ld while part of the lines were in, %ld inconsistent\n",
-                    count, shown, inWork ? "inside" : "outside", took, asker.Longest(), asker.Answers(),
-                    asker.PartAnswers(), asker.Inconsistent());
+        std::printf(
+            "%ld lines (%d shown), %s work: SetLines %.0f ms; longest answer %.1f ms, %ld answers, "
+            "%ld while part of the lines were in, %ld inconsistent\n",
+            count, shown, inWork ? "inside" : "outside", took, asker.Longest(), asker.Answers(), asker.PartAnswers(),
+            asker.Inconsistent());
         std::fflush(stdout);
         if (shown != count || asker.Inconsistent() > 0)
             status = 1;

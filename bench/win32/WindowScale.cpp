@@ -76,7 +76,8 @@ private:
 class ScriptedWindow final : public zwf::Window {
 public:
     ScriptedWindow(zwf::Window& window, std::vector<std::string> folders)
-        : m_window(window), m_folders(std::move(folders)), m_main(::FindWindowW(L"Zwillingsfeger.Hauptfenster", nullptr)) {}
+        : m_window(window), m_folders(std::move(folders)),
+          m_main(::FindWindowW(L"Zwillingsfeger.Hauptfenster", nullptr)) {}
     ~ScriptedWindow() override {
         if (m_clicker.joinable())
             m_clicker.join();
@@ -92,7 +93,8 @@ public:
     void SetLines(int id, zwf::TextLines lines) override {
         const std::size_t count = lines.Size();
         Paused("SetLines");
-        Timed("SetLines", [&] { m_window.SetLines(id, std::move(lines)); }, count);
+        Timed(
+            "SetLines", [&] { m_window.SetLines(id, std::move(lines)); }, count);
         m_lastAlive = Clock::now();  // it keeps the window alive itself
     }
     void SetText(int id, std::string_view text) override { m_window.SetText(id, text); }

@@ -26,7 +26,9 @@ struct UserAction {
 
     static UserAction Clicked(int id) { return {.kind = Kind::Click, .control = id}; }
     static UserAction Selected(int id, int line) { return {.kind = Kind::Select, .control = id, .line = line}; }
-    static UserAction DoubleClicked(int id, int line) { return {.kind = Kind::DoubleClick, .control = id, .line = line}; }
+    static UserAction DoubleClicked(int id, int line) {
+        return {.kind = Kind::DoubleClick, .control = id, .line = line};
+    }
     static UserAction CloseRequested() { return {.kind = Kind::Close}; }
 };
 
@@ -149,7 +151,7 @@ private:
     std::deque<UserAction> m_script;
     std::deque<std::string> m_folderAnswers;
     std::deque<WindowEvent> m_pending;  // the second half of a double-click
-    bool m_turnOwed = true;  // the turn after start, or after a control event
+    bool m_turnOwed = true;             // the turn after start, or after a control event
     bool m_closed = false;
     bool m_closeAsked = false;  // during work, for the first wait after it
     bool m_working = false;

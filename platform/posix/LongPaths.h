@@ -23,7 +23,7 @@ public:
 private:
     void CloseAll();
 
-    std::string m_path;                             // the folder the kept descriptors lead to
+    std::string m_path;                              // the folder the kept descriptors lead to
     std::vector<std::pair<std::size_t, int>> m_fds;  // (length of the prefix of m_path, descriptor)
 };
 

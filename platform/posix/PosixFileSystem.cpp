@@ -274,8 +274,7 @@ private:
 
 class PosixFolder final : public FolderHandle {
 public:
-    PosixFolder(std::string path, FileIdentity identity, int fd)
-        : FolderHandle(std::move(path), identity), m_fd(fd) {}
+    PosixFolder(std::string path, FileIdentity identity, int fd) : FolderHandle(std::move(path), identity), m_fd(fd) {}
     PosixFolder(const FolderHandle& parent, std::string_view name, FileIdentity identity, int fd)
         : FolderHandle(parent, name, '/', identity), m_fd(fd) {}
     int Fd() const { return m_fd.Get(); }
@@ -405,7 +404,10 @@ public:
             return listing;
         }
         fd.Release();  // the stream owns it now
-        struct Raw { std::string name; unsigned char type; };
+        struct Raw {
+            std::string name;
+            unsigned char type;
+        };
         std::vector<Raw> raw;
         for (std::size_t read = 1;; ++read) {
             if (read % kStep == 0 && between)
@@ -422,9 +424,10 @@ public:
                 raw.push_back({std::string(name), item->d_type});
         }
         // A folder's entries in byte order of their names, so every scan catalogues alike.
-        SortInSteps(raw, [](const Raw& a, const Raw& b) { return a.name < b.name; }, between);
+        SortInSteps(
+            raw, [](const Raw& a, const Raw& b) { return a.name < b.name; }, between);
         listing.entries.reserve(raw.size());
-        for (std::size_t done = 1; Raw& item : raw) {
+        for (std::size_t done = 1; Raw & item : raw) {
             if (done++ % kStep == 0 && between)
                 between();
             DirEntry entry;
@@ -494,8 +497,8 @@ public:
         return aside;
     }
 
-    std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName,
-                                          const std::string& name, std::error_code& error) override {
+    std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName, const std::string& name,
+                                          std::error_code& error) override {
         FileStatus now;
         UniqueFd held = HoldFolderOfFile(folder, privateName, now, error);
         if (error)
@@ -559,8 +562,7 @@ public:
 private:
     // Opens the two files ShareBlocks takes: regular files of the identities (and size) given.
     std::error_code OpenPair(const std::string& keptPath, const FileIdentity& kept, const std::string& copyPath,
-                                    const FileIdentity& copy, const std::uint64_t* size, UniqueFd& source,
-                                    UniqueFd& target) {
+                             const FileIdentity& copy, const std::uint64_t* size, UniqueFd& source, UniqueFd& target) {
         constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
         source = UniqueFd(OpenPath(keptPath, kFlags));
         if (source.Get() < 0)

@@ -78,8 +78,8 @@ private:
         if (folder.empty() || !MakeFolders(folder))
             return;
         std::random_device random;
-        m_path = folder + "/" + std::string(kJournalPrefix) + std::to_string(::getpid()) + "-" +
-                 std::to_string(random());
+        m_path =
+            folder + "/" + std::string(kJournalPrefix) + std::to_string(::getpid()) + "-" + std::to_string(random());
         m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
         if (m_fd < 0)
             return;

@@ -100,7 +100,8 @@ UniqueFd TopFolder(int folderFd, std::error_code& error) {
             (here.stx_attributes_mask & here.stx_attributes & STATX_ATTR_MOUNT_ROOT))
             return folder;
         UniqueFd parent(::openat(folder.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        struct stat own {}, above {};
+        struct stat own {
+        }, above{};
         if (parent.Get() < 0 || ::fstat(folder.Get(), &own) != 0 || ::fstat(parent.Get(), &above) != 0)
             break;
         if (above.st_dev != own.st_dev || (above.st_ino == own.st_ino))
@@ -183,7 +184,7 @@ int MoveNoReplace(int fromFolder, const std::string& from, int toFolder, const s
 
 std::string TrashRecord(const std::string& originalPath, long long secondsSinceEpoch) {
     const std::time_t when = static_cast<std::time_t>(secondsSinceEpoch);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&when, &local);
     char date[32];
     std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
@@ -211,7 +212,8 @@ std::error_code MoveIntoTrash(int folderFd, const std::string& hidden, const std
         const std::string info = trashed + ".trashinfo";
         if (log)
             log->WillWriteTrashRecord(infoFolder, info, record);
-        UniqueFd written(::openat(trash.info.Get(), info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+        UniqueFd written(
+            ::openat(trash.info.Get(), info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (written.Get() < 0 && errno == EEXIST)
             continue;
         if (written.Get() < 0)

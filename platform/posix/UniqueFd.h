@@ -11,7 +11,10 @@ class UniqueFd {
 public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd() { if (m_fd >= 0) ::close(m_fd); }
+    ~UniqueFd() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
     UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
@@ -24,7 +27,11 @@ public:
         return *this;
     }
     int Get() const { return m_fd; }
-    int Release() { int fd = m_fd; m_fd = -1; return fd; }
+    int Release() {
+        int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
 
 private:
     int m_fd = -1;

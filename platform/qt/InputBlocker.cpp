@@ -27,15 +27,11 @@ bool InputBlocker::IsUserInput(QEvent::Type type) {
     case QEvent::NativeGesture:
     case QEvent::DragEnter:
     case QEvent::DragMove:
-    case QEvent::Drop:
-        return true;
-    default:
-        return false;
+    case QEvent::Drop: return true;
+    default: return false;
     }
 }
 
-bool InputBlocker::eventFilter(QObject* /*watched*/, QEvent* event) {
-    return IsUserInput(event->type());
-}
+bool InputBlocker::eventFilter(QObject* /*watched*/, QEvent* event) { return IsUserInput(event->type()); }
 
 }  // namespace zwf::qt

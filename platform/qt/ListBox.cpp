@@ -80,11 +80,10 @@ ListBox::ListBox(QWidget* parent, std::function<void()> onSelectionChange, std::
         if (!m_quiet && m_onSelectionChange)
             m_onSelectionChange();
     });
-    QObject::connect(this, &QAbstractItemView::doubleClicked, this,
-                     [onDoubleClick = std::move(onDoubleClick)] {
-                         if (onDoubleClick)
-                             onDoubleClick();
-                     });
+    QObject::connect(this, &QAbstractItemView::doubleClicked, this, [onDoubleClick = std::move(onDoubleClick)] {
+        if (onDoubleClick)
+            onDoubleClick();
+    });
 }
 
 int ListBox::SelectedLine() const {
@@ -92,9 +91,7 @@ int ListBox::SelectedLine() const {
     return selected.isEmpty() ? -1 : selected.front().row();
 }
 
-void ListBox::SelectLine(int index) {
-    ForceSelection(index >= 0 && index < LineCount() ? index : -1);
-}
+void ListBox::SelectLine(int index) { ForceSelection(index >= 0 && index < LineCount() ? index : -1); }
 
 void ListBox::RemoveLine(int index) {
     if (index < 0 || index >= LineCount())
@@ -122,9 +119,7 @@ void ListBox::SetLines(TextLines lines) {
     ForceSelection(-1);
 }
 
-void ListBox::Empty() {
-    SetLines({});
-}
+void ListBox::Empty() { SetLines({}); }
 
 void ListBox::ForceSelection(int index) {
     const Quiet quiet(m_quiet);
@@ -152,8 +147,7 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
 }
 
-QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
-                                                              const QEvent* event) const {
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const {
     // Ctrl+click would take the selection away; a list box keeps its line until another is chosen.
     const auto command = QListView::selectionCommand(index, event);
     if (command.testFlag(QItemSelectionModel::Deselect) || command.testFlag(QItemSelectionModel::Toggle))

@@ -46,13 +46,12 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override;
 
 private:
     void ForceSelection(int index);
 
-    LineModel* m_model;  // a child of the list box, as Qt's own views keep theirs
+    LineModel* m_model;    // a child of the list box, as Qt's own views keep theirs
     bool m_quiet = false;  // the program is changing the lines or the selection itself
     std::function<void()> m_onSelectionChange;
 };

@@ -11,9 +11,7 @@ namespace {
 constexpr qint64 kPaintIntervalMs = 16;
 }
 
-bool PaintThrottle::Due() const {
-    return !m_sincePaint.isValid() || m_sincePaint.elapsed() >= kPaintIntervalMs;
-}
+bool PaintThrottle::Due() const { return !m_sincePaint.isValid() || m_sincePaint.elapsed() >= kPaintIntervalMs; }
 
 // Qt asks a window to paint what has changed with an UpdateRequest, and asks again only once that
 // one was handled: a request held back must therefore be delivered later, or the window would
@@ -35,9 +33,7 @@ void PaintThrottle::Flush() {
         Deliver();
 }
 
-void PaintThrottle::Release() {
-    Deliver();
-}
+void PaintThrottle::Release() { Deliver(); }
 
 void PaintThrottle::Deliver() {
     m_delivering = true;

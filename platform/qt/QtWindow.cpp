@@ -26,9 +26,7 @@ namespace zwf::qt {
 
 namespace {
 
-QString ToQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
 
@@ -37,8 +35,8 @@ QString ToQString(std::string_view text) {
 class MainWidget final : public QWidget {
 public:
     explicit MainWidget(std::function<void()> onCloseRequest)
-        : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+        : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowCloseButtonHint),
           m_onCloseRequest(std::move(onCloseRequest)) {}
 
 protected:
@@ -74,8 +72,7 @@ void QtWindow::CreateControl(const ControlSpec& spec) {
     case ControlSpec::Kind::Button: {
         auto* button = new QPushButton(ToQString(spec.text), m_widget.get());
         button->setAutoDefault(false);
-        QObject::connect(button, &QPushButton::clicked,
-                         [this, id] { QueueControl(id, WindowEvent::Action::Click); });
+        QObject::connect(button, &QPushButton::clicked, [this, id] { QueueControl(id, WindowEvent::Action::Click); });
         widget = button;
         break;
     }
@@ -106,9 +103,7 @@ void QtWindow::CenterOnScreen(QSize clientSize) {
     m_widget->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, clientSize, screen->geometry()));
 }
 
-QWidget* QtWindow::Widget() const {
-    return m_widget.get();
-}
+QWidget* QtWindow::Widget() const { return m_widget.get(); }
 
 QWidget* QtWindow::Control(int id) const {
     const ControlEntry* entry = Find(id);
@@ -116,8 +111,8 @@ QWidget* QtWindow::Control(int id) const {
 }
 
 const QtWindow::ControlEntry* QtWindow::Find(int id) const {
-    const auto it = std::find_if(m_controls.begin(), m_controls.end(),
-                                 [id](const ControlEntry& entry) { return entry.id == id; });
+    const auto it =
+        std::find_if(m_controls.begin(), m_controls.end(), [id](const ControlEntry& entry) { return entry.id == id; });
     return it != m_controls.end() ? &*it : nullptr;
 }
 
@@ -239,8 +234,8 @@ WindowEvent QtWindow::WaitEvent() {
 std::string QtWindow::ChooseFolder(std::string_view title, std::string_view initialFolder) {
     if (m_chooseFolder)
         return m_chooseFolder(title, initialFolder);
-    const QString chosen = QFileDialog::getExistingDirectory(m_widget.get(), ToQString(title),
-                                                             ToQString(initialFolder), QFileDialog::ShowDirsOnly);
+    const QString chosen = QFileDialog::getExistingDirectory(m_widget.get(), ToQString(title), ToQString(initialFolder),
+                                                             QFileDialog::ShowDirsOnly);
     return QFile::encodeName(QDir::toNativeSeparators(chosen)).toStdString();
 }
 

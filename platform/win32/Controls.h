@@ -10,8 +10,8 @@ namespace zwf::win32 {
 // Window styles of the main window's controls, by kind.
 inline constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON;
 inline constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
-inline constexpr DWORD kListBoxStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_GROUP |
-                                       WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_NOTIFY;
+inline constexpr DWORD kListBoxStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_GROUP | WS_TABSTOP |
+                                       LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_NOTIFY;
 inline constexpr DWORD kListBoxExStyle = WS_EX_CLIENTEDGE;
 static_assert(kButtonStyle == 0x50030000 && kLabelStyle == 0x50020000 && kListBoxStyle == 0x50330141);
 

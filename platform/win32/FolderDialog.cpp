@@ -49,7 +49,10 @@ std::wstring PathOf(HMODULE shell, PCIDLIST_ABSOLUTE item) {
 class ComApartment {
 public:
     ComApartment() : m_entered(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() { if (m_entered) ::CoUninitialize(); }
+    ~ComApartment() {
+        if (m_entered)
+            ::CoUninitialize();
+    }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 

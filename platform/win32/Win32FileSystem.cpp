@@ -30,25 +30,17 @@ std::error_code ErrorFrom(DWORD code) {
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    case ERROR_ACCESS_DENIED:
-        return std::make_error_code(std::errc::permission_denied);
+    case ERROR_BAD_NET_NAME: return std::make_error_code(std::errc::no_such_file_or_directory);
+    case ERROR_ACCESS_DENIED: return std::make_error_code(std::errc::permission_denied);
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return std::make_error_code(std::errc::device_or_resource_busy);
+    case ERROR_LOCK_VIOLATION: return std::make_error_code(std::errc::device_or_resource_busy);
     case ERROR_INVALID_NAME:
-    case ERROR_DIRECTORY:
-        return std::make_error_code(std::errc::invalid_argument);
+    case ERROR_DIRECTORY: return std::make_error_code(std::errc::invalid_argument);
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return std::make_error_code(std::errc::no_space_on_device);
-    case ERROR_WRITE_PROTECT:
-        return std::make_error_code(std::errc::read_only_file_system);
-    case ERROR_TOO_MANY_LINKS:
-        return std::make_error_code(std::errc::too_many_links);
-    default:
-        return {static_cast<int>(code), std::system_category()};
+    case ERROR_HANDLE_DISK_FULL: return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_WRITE_PROTECT: return std::make_error_code(std::errc::read_only_file_system);
+    case ERROR_TOO_MANY_LINKS: return std::make_error_code(std::errc::too_many_links);
+    default: return {static_cast<int>(code), std::system_category()};
     }
 }
 
@@ -73,16 +65,13 @@ std::wstring NativePath(std::string_view path) {
     return wide;  // a relative text cannot take the literal form; the call makes of it what it can
 }
 
-std::uint64_t Combine(DWORD high, DWORD low) {
-    return (static_cast<std::uint64_t>(high) << 32) | low;
-}
+std::uint64_t Combine(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
 
 // Opens a name for examination only: no read access is asked, so no sharing mode held by
 // others stands in the way, and a final link is opened itself rather than followed.
 UniqueHandle OpenForQuery(const std::wstring& path) {
     return UniqueHandle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
@@ -109,8 +98,9 @@ FileStatus StatusOf(HANDLE handle) {
     if (::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
         status.times = {basic.LastWriteTime.QuadPart, basic.ChangeTime.QuadPart};
     else
-        status.times = {static_cast<std::int64_t>(Combine(info.ftLastWriteTime.dwHighDateTime,
-                                                          info.ftLastWriteTime.dwLowDateTime)), 0};
+        status.times = {
+            static_cast<std::int64_t>(Combine(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)),
+            0};
     return status;
 }
 
@@ -392,8 +382,8 @@ public:
         return std::make_unique<Win32Aside>(std::move(file), std::move(folderPath), name, std::move(hidden), before);
     }
 
-    std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName,
-                                          const std::string& name, std::error_code& error) override {
+    std::unique_ptr<AsideFile> AdoptAside(FolderHandle& folder, const std::string& privateName, const std::string& name,
+                                          std::error_code& error) override {
         FileStatus now;
         UniqueHandle file = OpenToMove(folder, privateName, now, error);
         if (error)
@@ -416,9 +406,8 @@ public:
 
     std::unique_ptr<ReadableFile> OpenRead(const std::string& path, std::error_code& error) override {
         // Others may read the file meanwhile, but not change or remove it.
-        UniqueHandle file(::CreateFileW(NativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                                        nullptr));
+        UniqueHandle file(::CreateFileW(NativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!file.IsValid()) {
             error = LastError();
             return nullptr;
@@ -430,8 +419,8 @@ public:
 private:
     static bool ListedAsLink(const std::string& path) {
         WIN32_FIND_DATAW data{};
-        UniqueFind find(::FindFirstFileExW(NativePath(path).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                           nullptr, 0));
+        UniqueFind find(
+            ::FindFirstFileExW(NativePath(path).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
         return find.IsValid() && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
                KindOfEntry(data.dwFileAttributes, data.dwReserved0) == EntryKind::Other;
     }

@@ -62,13 +62,14 @@ private:
     void Open() {
         m_failed = true;
         const std::wstring folder = StateFolder();
-        if (folder.empty() || (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS))
+        if (folder.empty() ||
+            (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS))
             return;
         std::random_device random;
         m_path = folder + L"\\" + std::wstring(kJournalPrefix) + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                  std::to_wstring(random());
-        m_file = UniqueHandle(::CreateFileW(m_path.c_str(), FILE_APPEND_DATA, 0, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        m_file = UniqueHandle(
+            ::CreateFileW(m_path.c_str(), FILE_APPEND_DATA, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         m_failed = !m_file.IsValid();
     }
 

@@ -47,9 +47,7 @@ public:
             ::EnableWindow(control, enabled);
     }
     int LineCount(int id) override { return static_cast<int>(SendToList(id, LB_GETCOUNT, 0, 0)); }
-    int SelectedLine(int id) override {
-        return ListBox(id) ? static_cast<int>(SendToList(id, LB_GETCURSEL, 0, 0)) : 0;
-    }
+    int SelectedLine(int id) override { return ListBox(id) ? static_cast<int>(SendToList(id, LB_GETCURSEL, 0, 0)) : 0; }
     void SelectLine(int id, int index) override {
         // An index past the lines clears the selection, as -1 does.
         const int count = LineCount(id);
@@ -135,12 +133,12 @@ private:
     HBRUSH m_background = nullptr;
     bool m_classRegistered = false;
     HWND m_progress = nullptr;
-    std::optional<WindowEvent> m_event;  // what the message being handled raised
-    bool m_busy = false;                 // inside BeginWork/EndWork
-    bool m_modal = false;                // a dialog of ours is open
-    bool m_closeDeferred = false;        // a close request came while busy
-    bool m_ending = false;               // the session ends: the close request came from it
-    bool m_turnOwed = true;              // after start and after each control event (see Window)
+    std::optional<WindowEvent> m_event;                   // what the message being handled raised
+    bool m_busy = false;                                  // inside BeginWork/EndWork
+    bool m_modal = false;                                 // a dialog of ours is open
+    bool m_closeDeferred = false;                         // a close request came while busy
+    bool m_ending = false;                                // the session ends: the close request came from it
+    bool m_turnOwed = true;                               // after start and after each control event (see Window)
     std::chrono::steady_clock::time_point m_nextPaint{};  // while busy
     std::vector<HWND> m_paintingHeld;                     // list boxes given lines since the last look
 };
@@ -166,8 +164,8 @@ bool Win32Window::Open(std::string_view title) {
     const int height = outer.bottom - outer.top;
     const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
     const int y = ::GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
-    ::CreateWindowExW(0, kClassName, Widen(title).c_str(), kFrameStyle | WS_VISIBLE, x, y, width, height,
-                      nullptr, nullptr, instance, this);
+    ::CreateWindowExW(0, kClassName, Widen(title).c_str(), kFrameStyle | WS_VISIBLE, x, y, width, height, nullptr,
+                      nullptr, instance, this);
     if (!m_window)
         return false;
     for (const ControlSpec& spec : m_controls)
@@ -189,9 +187,7 @@ LRESULT CALLBACK Win32Window::Procedure(HWND window, UINT message, WPARAM wParam
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
     case WM_CLOSE:
         // The window stays until the program closes it.
         Report({WindowEvent::Kind::Close, -1, WindowEvent::Action::None});
@@ -217,8 +213,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
         m_window = nullptr;
         break;
-    default:
-        break;
+    default: break;
     }
     return ::DefWindowProcW(m_window, message, wParam, lParam);
 }
@@ -280,8 +275,7 @@ WindowEvent Win32Window::WaitEvent() {
 std::string Win32Window::ChooseFolder(std::string_view title, std::string_view initialFolder) {
     ResumePainting();
     m_modal = true;
-    std::string chosen = win32::BrowseForFolder(m_window ? m_window : ::GetForegroundWindow(), title,
-                                                initialFolder);
+    std::string chosen = win32::BrowseForFolder(m_window ? m_window : ::GetForegroundWindow(), title, initialFolder);
     m_modal = false;
     return chosen;
 }
@@ -290,8 +284,7 @@ void Win32Window::ShowMessage(std::string_view caption, std::string_view text) {
     ResumePainting();
     m_modal = true;
     // Once the main window is gone, the box belongs to whatever is in the foreground.
-    ::MessageBoxW(m_window ? m_window : ::GetForegroundWindow(), Widen(text).c_str(), Widen(caption).c_str(),
-                  MB_OK);
+    ::MessageBoxW(m_window ? m_window : ::GetForegroundWindow(), Widen(text).c_str(), Widen(caption).c_str(), MB_OK);
     m_modal = false;
 }
 
@@ -351,8 +344,7 @@ void Win32Window::BeginWork() {
     m_busy = true;
     m_nextPaint = {};
     // A button or list box still tracking the mouse would act on the release after the work.
-    if (HWND captured = ::GetCapture(); captured && m_window &&
-                                        (captured == m_window || ::IsChild(m_window, captured)))
+    if (HWND captured = ::GetCapture(); captured && m_window && (captured == m_window || ::IsChild(m_window, captured)))
         ::ReleaseCapture();
 }
 
@@ -384,11 +376,8 @@ void Win32Window::PumpWhileBusy(Painting painting) {
     MSG message{};
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | which)) {
         switch (win32::ClassifyWhileBusy(message)) {
-        case win32::WhileBusy::Discard:
-            break;
-        case win32::WhileBusy::Defer:
-            m_closeDeferred = true;
-            break;
+        case win32::WhileBusy::Discard: break;
+        case win32::WhileBusy::Defer: m_closeDeferred = true; break;
         case win32::WhileBusy::Dispatch:
             ::TranslateMessage(&message);  // Alt+Space opens the system menu
             ::DispatchMessageW(&message);
