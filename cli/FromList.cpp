@@ -104,17 +104,24 @@ private:
         if (c == '"')
             return String().has_value();
         if (c == '[' || c == '{') {
+            // zwf writes three levels; a list nested deeper than any output is no list (and
+            // must not cost the stack of a program about to act on files).
+            if (m_depth >= kDeepest)
+                return false;
             const char close = c == '[' ? ']' : '}';
             ++m_at;
-            if (Peek(close))
-                return true;
-            do {
-                if (c == '{' && (!String() || !Expect(':')))
-                    return false;
-                if (!Skip())
-                    return false;
-            } while (Peek(','));
-            return Expect(close);
+            ++m_depth;
+            const bool whole = [&] {
+                if (Peek(close))
+                    return true;
+                do {
+                    if ((c == '{' && (!String() || !Expect(':'))) || !Skip())
+                        return false;
+                } while (Peek(','));
+                return Expect(close);
+            }();
+            --m_depth;
+            return whole;
         }
         const std::size_t start = m_at;
         while (m_at < m_text.size() &&
@@ -203,8 +210,10 @@ private:
     }
     bool Expect(char c) { return Peek(c); }
 
+    static constexpr int kDeepest = 64;
     std::string_view m_text;
     std::size_t m_at = 0;
+    int m_depth = 0;
 };
 
 ListedGroups FromJson(std::string_view text) {

@@ -104,8 +104,10 @@ TEST_F(FromList, AnEditedOrStaleListActsOnlyOnWhatIsProvenACopyNow) {
             EXPECT_NE(run.err.find("zwf: " + tree.Path(named)), std::string::npos) << named;
     }
     // Nothing is searched: folders and filters beside --from, or no action, are usage errors.
+    // A list nested deeper than any zwf writes is refused whole, however deep.
+    scratch.Write("tief.json", "{\"x\": " + std::string(1 << 20, '[') + std::string(1 << 20, ']') + ", \"groups\": []}");
     for (const char* wrong : {"--delete --from liste ORDNER", "--delete -s 1K --from liste", "--from liste",
-                              "--delete --from nirgends", "--delete --from kaputt.json"}) {
+                              "--delete --from nirgends", "--delete --from kaputt.json", "--delete --from tief.json"}) {
         scratch.Write("kaputt.json", "{\"groups\": [{\"paths\": [\"a\", 3");
         const Outcome run = RunZwf(scratch, wrong, "cd " + Quoted(scratch.Path()) + " && ");
         EXPECT_EQ(run.status, 2) << wrong;
