@@ -134,7 +134,9 @@ Trash MountTrash(int folderFd, std::error_code& error) {
 // Where name goes in the trash on the attempt-th try: name, then name.2, name.3 and so on, cut
 // (never inside a UTF-8 character) so that name and ".trashinfo" stay within 255 bytes.
 std::string TrashName(const std::string& name, int attempt) {
-    const std::string number = attempt == 0 ? std::string() : "." + std::to_string(attempt + 1);
+    std::string number;
+    if (attempt > 0)
+        number.append(".").append(std::to_string(attempt + 1));
     constexpr std::size_t kMost = 255 - 10;
     std::size_t keep = std::min(name.size(), kMost - number.size());
     while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
