@@ -1,5 +1,6 @@
 #include "cli/FromList.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -28,52 +29,49 @@ public:
 
     // The top object's "groups"; false where the text is no such JSON.
     bool Groups(std::vector<Group>& groups) {
-        if (!Expect('{'))
-            return false;
-        if (Peek('}'))
-            return true;
-        do {
-            std::optional<std::string> key = String();
-            if (!key || !Expect(':'))
-                return false;
-            if (*key != "groups") {
-                if (!Skip())
-                    return false;
-                continue;
-            }
-            if (!Expect('['))
-                return false;
-            if (Peek(']'))
-                continue;
-            do {
-                if (!OneGroup(groups.emplace_back()))
-                    return false;
-            } while (Peek(','));
-            if (!Expect(']'))
-                return false;
-        } while (Peek(','));
-        return Expect('}');
+        return Members([&](const std::string& key) {
+            if (key != "groups")
+                return Skip();
+            return Items([&] { return Members([&](const std::string& field) { return Field(field, groups); }); },
+                         groups);
+        });
     }
     std::size_t At() const { return m_at; }
 
 private:
-    bool OneGroup(Group& group) {
+    // A group's "paths" and "raw_paths"; any other member skipped.
+    bool Field(const std::string& key, std::vector<Group>& groups) {
+        if (key == "paths" || key == "raw_paths")
+            return Strings(key == "paths" ? groups.back().paths : groups.back().raw);
+        return Skip();
+    }
+    // An object whose members member reads, each given its key.
+    template <typename Member>
+    bool Members(Member member) {
         if (!Expect('{'))
             return false;
         if (Peek('}'))
             return true;
         do {
             std::optional<std::string> key = String();
-            if (!key || !Expect(':'))
+            if (!key || !Expect(':') || !member(*key))
                 return false;
-            if (*key == "paths" || *key == "raw_paths") {
-                if (!Strings(*key == "paths" ? group.paths : group.raw))
-                    return false;
-            } else if (!Skip()) {
-                return false;
-            }
         } while (Peek(','));
         return Expect('}');
+    }
+    // An array of objects, each read by item into a new group.
+    template <typename Item>
+    bool Items(Item item, std::vector<Group>& groups) {
+        if (!Expect('['))
+            return false;
+        if (Peek(']'))
+            return true;
+        do {
+            groups.emplace_back();
+            if (!item())
+                return false;
+        } while (Peek(','));
+        return Expect(']');
     }
     // An array of strings; an entry that is none (null, a number) is kept as nothing.
     bool Strings(std::vector<std::optional<std::string>>& into) {
@@ -304,15 +302,22 @@ std::vector<std::string> CatalogueFromList(Catalogue& catalogue, FileSystem& fil
     std::vector<std::string> problems = listed.problems;
     const char separator = fileSystem.Separator();
     std::map<std::string, FolderId> reached;  // each folder as listed, reached once
-    // The folder as written, added to the catalogue as a searched folder is: links on its way
-    // followed, its identity recorded.
-    const auto intern = [&](const std::string& folder, std::error_code& error) -> std::optional<FolderId> {
-        if (const auto known = reached.find(folder); known != reached.end())
-            return known->second;
-        const std::unique_ptr<FolderHandle> handle = fileSystem.OpenFolder(folder, error);
-        if (!handle)
+    // The folder last reached stays open for the paths after it, most often in the same folder.
+    std::string heldFolder;
+    std::unique_ptr<FolderHandle> held;
+    // The folder as written, added to the catalogue as a searched folder is (links on its way
+    // followed, its identity recorded), and held open.
+    const auto reach = [&](const std::string& folder, std::error_code& error) -> std::optional<FolderId> {
+        const auto known = reached.find(folder);
+        if (!held || heldFolder != folder) {
+            held = fileSystem.OpenFolder(known != reached.end() ? catalogue.Path(known->second) : folder, error);
+            heldFolder = held ? folder : std::string();
+        }
+        if (!held)
             return std::nullopt;
-        return reached.emplace(folder, catalogue.folders.Intern(folder, handle->Identity())).first->second;
+        if (known != reached.end())
+            return known->second;
+        return reached.emplace(folder, catalogue.folders.Intern(folder, held->Identity())).first->second;
     };
     for (const std::vector<std::string>& group : listed.groups) {
         std::vector<std::size_t> sources;
@@ -332,15 +337,22 @@ std::vector<std::string> CatalogueFromList(Catalogue& catalogue, FileSystem& fil
                 continue;
             }
             std::error_code error;
-            const std::optional<FolderId> id = intern(folder, error);
-            std::unique_ptr<FolderHandle> handle = id ? fileSystem.OpenFolder(catalogue.Path(*id), error) : nullptr;
-            const FileStatus now = handle ? fileSystem.StatIn(*handle, name) : FileStatus{};
-            if (!handle || now.error) {
+            const std::optional<FolderId> id = reach(folder, error);
+            const FileStatus now = id ? fileSystem.StatIn(*held, name) : FileStatus{};
+            if (!id || now.error) {
                 problems.push_back(path + ": " + reason(error ? error : now.error));
                 continue;
             }
             if (now.kind != EntryKind::File) {
                 problems.push_back(path + ": keine reguläre Datei");
+                continue;
+            }
+            // A second name of a file listed already (the same path, or a hard link) is no copy.
+            const auto same = std::ranges::find_if(
+                sources, [&](std::size_t source) { return catalogue.allFiles[source].identity == now.identity; });
+            if (now.identity.Known() && same != sources.end()) {
+                problems.push_back(path + ": dieselbe Datei wie " + catalogue.FullPath(catalogue.allFiles[*same]) +
+                                   ", keine Kopie von ihr");
                 continue;
             }
             if (!sources.empty() && now.size != catalogue.allFiles[sources.front()].size) {

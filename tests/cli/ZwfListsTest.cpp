@@ -80,6 +80,8 @@ TEST_F(FromList, AnEditedOrStaleListActsOnlyOnWhatIsProvenACopyNow) {
     } kCases[] = {
         {{"T/b", "T/a", "T/n\xff"}, "", {"T/b", "T/q1", "T/sub/q2", "T/einzeln"}, 0, {}},  // a group not listed stays
         {{"T/n\xff", "T/b", "", "T/sub/q2", "T/q1"}, "", {"T/a", "T/n\xff", "T/sub/q2", "T/einzeln"}, 0, {}},
+        {{"T/a", "T/b", "T/a"}, "", {"T/a", "T/n\xff", "T/q1", "T/sub/q2", "T/einzeln"}, 2,
+         {"T/a: dieselbe Datei wie"}},  // a file listed twice is no copy of itself
         {{"T/a", "T/b", "T/n\xff"}, "T/b", {"T/a", "T/b", "T/q1", "T/sub/q2", "T/einzeln"}, 2,
          {"T/b: nicht gelöscht: die behaltene Kopie ist nicht mehr da oder nicht mehr gleich"}},
         {{"T/a", "T/sub", "T/fehlt", "T/einzeln", "", "T/q1"}, "", {"T/a", "T/b", "T/n\xff", "T/q1", "T/sub/q2", "T/einzeln"}, 2,
