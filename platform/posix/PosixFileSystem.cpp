@@ -48,6 +48,21 @@ long BlocksRead() {
 #endif
 }
 
+// Whether the calling thread has read from a disk lately, asked once in kMeasureDiskEvery calls:
+// a hint to read ahead helps a file that is still on the disk and only costs a system call for
+// one in the page cache, a tenth of what a small file costs in all.
+bool ReadingFromDiskLately() {
+    thread_local unsigned calls = 0;
+    thread_local long blocks = -1;
+    thread_local bool fromDisk = true;
+    if (calls++ % kMeasureDiskEvery == 0) {
+        const long now = BlocksRead();
+        fromDisk = blocks < 0 || now != blocks;
+        blocks = now;
+    }
+    return fromDisk;
+}
+
 EntryKind KindOf(mode_t mode) {
     if (S_ISREG(mode))
         return EntryKind::File;
@@ -107,7 +122,8 @@ public:
     }
 
     void WillNeed(std::uint64_t offset, std::size_t length) override {
-        ::posix_fadvise(m_fd.Get(), static_cast<off_t>(offset), static_cast<off_t>(length), POSIX_FADV_WILLNEED);
+        if (ReadingFromDiskLately())
+            ::posix_fadvise(m_fd.Get(), static_cast<off_t>(offset), static_cast<off_t>(length), POSIX_FADV_WILLNEED);
     }
 
     FileStatus Status() override {
