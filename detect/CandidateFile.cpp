@@ -40,20 +40,27 @@ std::vector<UnreadFile> Refusals::Take() {
 namespace {
 
 // Files are opened through their folder where the file system can, which spares the walk along
-// the whole path (a tenth of the cost of a small file). A thread holds the folder its files have
-// been coming from, and takes the next one once two files in a row come from it: a file read
-// again for its copies, somewhere else, is opened by its path and leaves the folder held.
+// the whole path (a tenth of the cost of a small file). A thread holds the few folders its files
+// have been coming from, and takes a folder up once a file comes from it again soon after one
+// opened by its path: a file read again for its copies, somewhere else, is opened by its path and
+// leaves the folders held as they are. The folder used least lately makes room.
 std::unique_ptr<ReadableFile> Open(const SearchContext& context, FileIndex file, unsigned worker,
                                    std::error_code& error) {
     const FileEntry& entry = context.catalogue.allFiles[file];
-    HeldFolder& held = context.folders[worker];
-    if (context.fileSystem.OpensReadsInFolders() && held.id != entry.folder && held.lastElsewhere == entry.folder) {
-        held.id = entry.folder;
-        held.folder = context.fileSystem.OpenFolder(context.catalogue.Path(entry.folder), error);
+    HeldFolder& folders = context.folders[worker];
+    const std::uint64_t now = ++folders.opens;
+    auto held = std::ranges::find(folders.held, entry.folder, &HeldFolder::Held::id);
+    if (held == folders.held.end() && context.fileSystem.OpensReadsInFolders() &&
+        std::ranges::find(folders.recent, entry.folder) != folders.recent.end()) {
+        held = std::ranges::min_element(folders.held, {}, &HeldFolder::Held::used);
+        held->id = entry.folder;
+        held->folder = context.fileSystem.OpenFolder(context.catalogue.Path(entry.folder), error);
     }
-    if (held.folder && held.id == entry.folder)
-        return context.fileSystem.OpenReadIn(*held.folder, entry.name, error);
-    held.lastElsewhere = entry.folder;
+    if (held != folders.held.end() && held->folder) {
+        held->used = now;
+        return context.fileSystem.OpenReadIn(*held->folder, entry.name, error);
+    }
+    folders.recent[now % folders.recent.size()] = entry.folder;
     return context.fileSystem.OpenRead(context.catalogue.FullPath(entry), error);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -33,11 +34,19 @@ struct Scratch {
     AlignedBuffer first, second;
 };
 
-// The folder a reading thread's files have been coming from, held where files open through it,
-// and the folder of the last file it opened from elsewhere.
+// The folders a reading thread opens its files through, held while its files keep coming from
+// them, and the folders its last few files opened by their whole path came from.
 struct HeldFolder {
-    FolderId id = kNoParent, lastElsewhere = kNoParent;
-    std::unique_ptr<FolderHandle> folder;
+    static constexpr std::size_t kHeld = 4, kRecent = 8;
+    struct Held {
+        FolderId id = kNoParent;
+        std::unique_ptr<FolderHandle> folder;
+        std::uint64_t used = 0;  // when a file was last opened through it
+    };
+    std::array<Held, kHeld> held;
+    std::array<FolderId, kRecent> recent{kNoParent, kNoParent, kNoParent, kNoParent,
+                                         kNoParent, kNoParent, kNoParent, kNoParent};
+    std::uint64_t opens = 0;
 };
 
 // Workers::ForEach. When progress is reported, the searching thread leaves the work to the others

@@ -1,6 +1,7 @@
 #include "detect/Stages.h"
 
 #include <algorithm>
+#include <numeric>
 #include <cstring>
 #include <iterator>
 
@@ -105,8 +106,14 @@ StageResult SplitSideBySide(std::vector<Bucket> taken, const SearchContext& cont
     StageResult result;
     Refusals refusals;
     std::vector<std::vector<Bucket>> found(taken.size());
-    context.ForEach(taken.size(), [&](std::size_t k, unsigned worker) {
-        SideBySide(taken[k], context, worker, refusals).Run(found[k]);
+    // In the order of their first files, which is the order of their folders: neighbouring buckets
+    // go to one thread, and copies of one folder's files mostly lie in one other folder, so the
+    // thread opens most of them through the few folders it holds.
+    std::vector<std::size_t> order(taken.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::ranges::sort(order, {}, [&](std::size_t k) { return taken[k].files.front().file; });
+    context.ForEach(taken.size(), [&](std::size_t i, unsigned worker) {
+        SideBySide(taken[order[i]], context, worker, refusals).Run(found[order[i]]);
     });
     for (std::vector<Bucket>& sets : found)
         std::ranges::move(sets, std::back_inserter(result.settled));

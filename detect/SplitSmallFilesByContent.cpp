@@ -28,10 +28,37 @@ public:
           m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone), m_lost(bucket.files.size()),
           m_table(TableSize(bucket.files.size()), kNone) {}
 
-    void Run(StageResult& result) {
-        m_context.ForEach(m_bucket.files.size(),
-                          [&](std::size_t k, unsigned worker) { Place(static_cast<std::uint32_t>(k), worker); });
+    // The bytes the splitter may keep of its files.
+    std::size_t KeptBytes() const { return m_slots * m_size; }
+    std::size_t Files() const { return m_bucket.files.size(); }
+    FileIndex FileAt(std::uint32_t k) const { return m_bucket.files[k].file; }
+
+    // Reads file k and places it in a set; several threads may place files at once.
+    void Place(std::uint32_t k, unsigned worker) {
+        AlignedBuffer& bytes = m_context.ScratchOf(worker).first;
+        CandidateFile file = ReadWhole(k, worker, bytes);
+        if (!file)
+            return;  // stays kNone: in no set
+        const std::uint32_t known = FindOrAdd(k, BlockHash(bytes.Span().first(m_size)));
+        if (known == k) {
+            // The first of its content so far, perhaps the only one: written to between its open
+            // and its read, it is named, not left out unseen. A copy of a content already known
+            // needs no such look: its bytes match what is on record.
+            m_setOf[k] = file.StillAsSeen() ? k : kNone;
+            if (m_setOf[k] == k)
+                Keep(k, bytes.Data());
+        } else if (const std::byte* knownBytes = KnownBytes(known, worker);
+                   knownBytes && std::memcmp(knownBytes, bytes.Data(), m_size) == 0) {
+            m_setOf[k] = known;
+        } else {
+            m_setOf[k] = kUndecided;
+        }
+    }
+
+    // Once every file is placed: the sets, and the files still undecided.
+    void Settle(StageResult& result) {
         m_table = {};
+        m_kept.reset();
         UndecideSetsOfRefusedFiles();
         EmitSets(result);
         // Files whose fingerprint met bytes they did not match are compared among themselves later.
@@ -61,27 +88,6 @@ private:
         if (file && !file.ReadWhole(buffer.Span()))
             file.Close();
         return file;
-    }
-
-    void Place(std::uint32_t k, unsigned worker) {
-        AlignedBuffer& bytes = m_context.ScratchOf(worker).first;
-        CandidateFile file = ReadWhole(k, worker, bytes);
-        if (!file)
-            return;  // stays kNone: in no set
-        const std::uint32_t known = FindOrAdd(k, BlockHash(bytes.Span().first(m_size)));
-        if (known == k) {
-            // The first of its content so far, perhaps the only one: written to between its open
-            // and its read, it is named, not left out unseen. A copy of a content already known
-            // needs no such look: its bytes match what is on record.
-            m_setOf[k] = file.StillAsSeen() ? k : kNone;
-            if (m_setOf[k] == k)
-                Keep(k, bytes.Data());
-        } else if (const std::byte* knownBytes = KnownBytes(known, worker);
-                   knownBytes && std::memcmp(knownBytes, bytes.Data(), m_size) == 0) {
-            m_setOf[k] = known;
-        } else {
-            m_setOf[k] = kUndecided;
-        }
     }
 
     // The bytes of the file a set is known by. A copy's original was mostly read long before
@@ -170,9 +176,34 @@ private:
 }  // namespace
 
 StageResult SplitSmallFilesByContent(std::vector<Bucket> taken, const SearchContext& context) {
-    return EachBucket(taken, [&](Bucket& bucket, Refusals& refusals, StageResult& result) {
-        SmallFileSplitter(bucket, context, refusals).Run(result);
-    });
+    StageResult result;
+    Refusals refusals;
+    // Buckets a few at a time, as many as the bytes kept allow, their files read in one round in
+    // catalogue order, which is the order of their folders: neighbouring files go to one thread,
+    // which opens them through the folder it holds.
+    for (std::size_t next = 0; next < taken.size();) {
+        std::vector<std::unique_ptr<SmallFileSplitter>> splitters;
+        std::size_t kept = 0;
+        do {
+            splitters.push_back(std::make_unique<SmallFileSplitter>(taken[next++], context, refusals));
+            kept += splitters.back()->KeptBytes();
+        } while (next < taken.size() && kept < context.keptBytes);
+        struct Job {
+            FileIndex file;
+            std::uint32_t splitter, k;
+        };
+        std::vector<Job> jobs;
+        for (std::uint32_t s = 0; s < splitters.size(); ++s)
+            for (std::uint32_t k = 0; k < splitters[s]->Files(); ++k)
+                jobs.push_back({splitters[s]->FileAt(k), s, k});
+        std::ranges::sort(jobs, {}, &Job::file);
+        context.ForEach(jobs.size(),
+                        [&](std::size_t j, unsigned worker) { splitters[jobs[j].splitter]->Place(jobs[j].k, worker); });
+        for (const auto& splitter : splitters)
+            splitter->Settle(result);
+    }
+    result.refused = refusals.Take();
+    return result;
 }
 
 }  // namespace zwf::detect
