@@ -120,7 +120,7 @@ bool CandidateFile::Read(std::span<std::byte> block) {
     return Refuse(error ? error : make_error_code(FsError::Changed));  // shorter than catalogued
 }
 
-bool CandidateFile::ReadWhole(std::span<std::byte> buffer) {
+bool CandidateFile::ReadRest(std::span<std::byte> buffer) {
     const std::size_t size = buffer.size() - 1;
     std::error_code error;
     std::size_t got = m_handle->Read(buffer, error);
@@ -129,6 +129,7 @@ bool CandidateFile::ReadWhole(std::span<std::byte> buffer) {
     Count(got);
     if (got != size || error)
         return Refuse(error ? error : make_error_code(FsError::Changed));  // shorter or longer
+    m_atEnd = true;
     return true;
 }
 
@@ -138,7 +139,7 @@ void CandidateFile::Count(std::size_t bytes) {
 }
 
 bool CandidateFile::Finish() {
-    if (!AtEnd(*m_handle))
+    if (!m_atEnd && !AtEnd(*m_handle))
         return Refuse(make_error_code(FsError::Changed));  // it grew since it was catalogued
     return Admit(m_handle->Status());
 }

@@ -52,10 +52,10 @@ public:
     void WillNeed(std::uint64_t offset, std::size_t length) { m_handle->WillNeed(offset, length); }
     // Reads exactly block.size() bytes.
     bool Read(std::span<std::byte> block);
-    // Reads the whole file, just opened, into buffer, which is one byte longer than its catalogued
-    // size: a first read that stops at that size has met the end, which saves the read that would
-    // find it (a tenth of a search over many small files).
-    bool ReadWhole(std::span<std::byte> buffer);
+    // Reads the rest of the file, up to its catalogued size, into buffer, which is one byte longer
+    // than that rest: a first read that stops short of the extra byte has met the end, which saves
+    // the read that would find it (a tenth of a search over many small files).
+    bool ReadRest(std::span<std::byte> buffer);
     // Whether it is still as first seen, once read.
     bool StillAsSeen() { return Admit(m_handle->Status()); }
     // Once read up to its catalogued size: whether it ends there and is still as first seen.
@@ -72,6 +72,7 @@ private:
     Candidate* m_candidate;
     Refusals* m_refusals;
     std::unique_ptr<ReadableFile> m_handle;
+    bool m_atEnd = false;  // a read met the end
 };
 
 }  // namespace zwf::detect

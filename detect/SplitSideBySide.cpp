@@ -27,13 +27,14 @@ public:
         m_blockBytes = static_cast<std::size_t>(std::min<std::uint64_t>(blockBytes, std::max<std::uint64_t>(left, 1)));
         // Every slot starts on a cache line, where the kernel copies fastest. Not zeroed: every
         // byte compared was read into it first.
-        const std::size_t slotBytes = (m_blockBytes + kCacheLine - 1) / kCacheLine * kCacheLine;
+        // A byte more than a block, for the last read to meet the end of the file.
+        const std::size_t slotBytes = (m_blockBytes + 1 + kCacheLine - 1) / kCacheLine * kCacheLine;
         AlignedBuffer& buffer = context.ScratchOf(worker).first;
         buffer.Resize(slotBytes * bucket.files.size());
         m_members.reserve(bucket.files.size());
         std::vector<std::size_t> opened;
         for (Candidate& candidate : bucket.files) {
-            std::span<std::byte> slot = buffer.Span().subspan(m_members.size() * slotBytes, m_blockBytes);
+            std::span<std::byte> slot = buffer.Span().subspan(m_members.size() * slotBytes, m_blockBytes + 1);
             CandidateFile file(context, candidate, refusals, worker);
             if (file && file.SkipTo(bucket.agreed, slot)) {
                 file.WillNeed(bucket.agreed, std::min(m_blockBytes, kPrefixBytes));
@@ -50,7 +51,7 @@ public:
         std::size_t step = std::min(m_blockBytes, kPrefixBytes);
         for (std::uint64_t offset = m_bucket.agreed; offset < m_bucket.size && !m_reading.empty();) {
             const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(step, m_bucket.size - offset));
-            ReadAndSplit(want);
+            ReadAndSplit(want, offset + want == m_bucket.size);
             offset += want;
             step = m_blockBytes;
         }
@@ -59,13 +60,14 @@ public:
     }
 
 private:
-    void ReadAndSplit(std::size_t want) {
+    void ReadAndSplit(std::size_t want, bool last) {
         std::vector<std::vector<std::size_t>> next;
         for (const std::vector<std::size_t>& group : m_reading) {
             std::vector<std::vector<std::size_t>> parts;
             for (std::size_t index : group) {
                 Member& member = m_members[index];
-                if (!member.file.Read(member.slot.first(want)))
+                if (!(last ? member.file.ReadRest(member.slot.first(want + 1))
+                           : member.file.Read(member.slot.first(want))))
                     continue;
                 auto same = std::ranges::find_if(parts, [&](const std::vector<std::size_t>& part) {
                     return std::memcmp(m_members[part.front()].slot.data(), member.slot.data(), want) == 0;

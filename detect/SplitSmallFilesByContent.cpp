@@ -85,7 +85,7 @@ private:
     CandidateFile ReadWhole(std::uint32_t k, unsigned worker, AlignedBuffer& buffer) {
         buffer.Resize(m_size + 1);
         CandidateFile file(m_context, m_bucket.files[k], m_refusals, worker);
-        if (file && !file.ReadWhole(buffer.Span()))
+        if (file && !file.ReadRest(buffer.Span()))
             file.Close();
         return file;
     }
