@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "detect/BlockHash.h"
@@ -16,9 +15,9 @@ namespace {
 
 // Works on positions within the bucket and keeps a few numbers per file, no set objects: a
 // bucket of tens of thousands of small files costs well under a megabyte besides the files kept.
-// Several threads may place files at once; they share the fingerprint table, under a lock, and
-// the files kept. The file a set is known by is whichever of its files was placed first, so the
-// sets do not depend on timing.
+// Several threads may place files at once; they share the fingerprint table and the files kept.
+// The file a set is known by is whichever of its files was placed first, so the sets do not depend
+// on timing.
 class SmallFileSplitter {
 public:
     SmallFileSplitter(Bucket& bucket, const SearchContext& context, Refusals& refusals)
@@ -26,7 +25,10 @@ public:
           m_slots(std::min(bucket.files.size(), context.keptBytes / std::max<std::size_t>(m_size, 1))),
           m_kept(std::make_unique_for_overwrite<std::byte[]>(m_slots * m_size)), m_keptAt(bucket.files.size()),
           m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone), m_lost(bucket.files.size()),
-          m_table(TableSize(bucket.files.size()), kNone) {}
+          m_table(TableSize(bucket.files.size())) {
+        for (std::atomic<std::uint32_t>& slot : m_table)
+            slot.store(kNone, std::memory_order_relaxed);
+    }
 
     // The bytes the splitter may keep of its files.
     std::size_t KeptBytes() const { return m_slots * m_size; }
@@ -57,7 +59,7 @@ public:
 
     // Once every file is placed: the sets, and the files still undecided.
     void Settle(StageResult& result) {
-        m_table = {};
+        m_table = decltype(m_table)();
         m_kept.reset();
         UndecideSetsOfRefusedFiles();
         EmitSets(result);
@@ -127,14 +129,15 @@ private:
 
     // The file already known by this fingerprint, or k itself when it is the first.
     std::uint32_t FindOrAdd(std::uint32_t k, std::uint64_t print) {
-        std::lock_guard lock(m_tableMutex);
-        m_prints[k] = print;
-        std::size_t slot = print & (m_table.size() - 1);
-        while (m_table[slot] != kNone && m_prints[m_table[slot]] != print)
-            slot = (slot + 1) & (m_table.size() - 1);
-        if (m_table[slot] == kNone)
-            m_table[slot] = k;
-        return m_table[slot];
+        m_prints[k] = print;  // before k goes into the table, which shows it to the other threads
+        const std::size_t mask = m_table.size() - 1;
+        for (std::size_t slot = print & mask;; slot = (slot + 1) & mask) {
+            std::uint32_t there = m_table[slot].load(std::memory_order_acquire);
+            if (there == kNone && m_table[slot].compare_exchange_strong(there, k, std::memory_order_acq_rel))
+                return k;
+            if (m_prints[there] == print)  // there: the file in the slot, perhaps just put there
+                return there;
+        }
     }
 
     void EmitSets(StageResult& result) {
@@ -169,8 +172,8 @@ private:
     std::vector<std::uint64_t> m_prints;
     std::vector<std::uint32_t> m_setOf;     // per file: the file its set is known by
     std::vector<std::atomic<bool>> m_lost;  // per file: refused when read again for a copy
-    std::vector<std::uint32_t> m_table;     // open addressing: fingerprint -> file its set is known by
-    std::mutex m_tableMutex;
+    // Open addressing, without a lock: fingerprint -> the file its set is known by.
+    std::vector<std::atomic<std::uint32_t>> m_table;
 };
 
 }  // namespace
