@@ -17,8 +17,15 @@ struct ListAhead::Folder {
     std::exception_ptr failure;
 };
 
+// Depth first in pre-order, each folder's subfolders in byte order of their names: the paths below
+// the start compared name by name, a folder before what lies in it.
+bool ListAhead::ScanOrder::operator()(const std::shared_ptr<Folder>& a, const std::shared_ptr<Folder>& b) const {
+    const auto rank = [this](char c) { return c == separator ? 0 : static_cast<unsigned char>(c) + 1; };
+    return std::ranges::lexicographical_compare(a->relative, b->relative, {}, rank, rank);
+}
+
 ListAhead::ListAhead(FileSystem& fileSystem, EntersFn enters, unsigned threads)
-    : m_fs(fileSystem), m_enters(std::move(enters)), m_warmThreads(threads) {
+    : m_fs(fileSystem), m_enters(std::move(enters)), m_warmThreads(threads), m_due(ScanOrder{fileSystem.Separator()}) {
     if (threads == 0)
         return;
     const unsigned count = std::max(threads, kThreadsFromDisk);
@@ -59,12 +66,12 @@ void ListAhead::Serve(unsigned worker) {
     if (worker >= m_warmThreads)
         m_coldWake.wait(lock, [this] { return m_threads->Stopping() || m_fromDisk >= kListingsFromDisk; });
     for (;;) {
-        // With nothing listed ahead, the folder on top is the one the scan reaches next: a thread
+        // With nothing listed ahead, the first folder due is the one the scan reaches next: a thread
         // that listed it would keep the scan waiting, and in a chain of single folders every time.
         m_wake.wait(lock, [&] { return m_threads->Stopping() || MayStart(); });
         if (m_threads->Stopping())
             return;
-        const auto next = m_due.end() - (m_held == 0 ? 2 : 1);
+        const auto next = m_held == 0 ? std::next(m_due.begin()) : m_due.begin();
         const std::shared_ptr<Folder> folder = std::move(*next);
         m_due.erase(next);
         std::shared_ptr<FolderHandle> parent = folder->parent.lock();
@@ -173,15 +180,18 @@ std::vector<std::shared_ptr<ListAhead::Folder>> ListAhead::Subfolders(const std:
     return subfolders;
 }
 
-// Under the lock: makes the subfolders due, the first on top, and counts the listing they come
-// from. A large folder is only remembered, for the scan to list when it gets there.
+// Under the lock: makes the subfolders due and counts the listing they come from. A large folder
+// is only remembered, for the scan to list when it gets there.
 void ListAhead::Due(std::vector<std::shared_ptr<Folder>> subfolders, bool fromDisk) {
     const bool wasFromDisk = m_fromDisk >= kListingsFromDisk;
     m_fromDisk += fromDisk ? 1 : 0;
-    for (auto folder = subfolders.rbegin(); folder != subfolders.rend(); ++folder) {
-        if ((*folder)->entry.size <= kLargestListedAhead)
-            m_due.push_back(*folder);
-        m_folders[(*folder)->relative] = std::move(*folder);
+    for (std::shared_ptr<Folder>& folder : subfolders) {
+        if (folder->entry.size <= kLargestListedAhead)
+            if (const auto [at, added] = m_due.insert(folder); !added) {
+                m_due.erase(at);  // the same path again: the new entry holds
+                m_due.insert(folder);
+            }
+        m_folders[folder->relative] = std::move(folder);
     }
     if (!subfolders.empty() && MayStart())
         m_wake.notify_all();

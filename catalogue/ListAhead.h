@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -60,7 +61,7 @@ public:
                 const std::function<void()>& between);
 
     // How far it lists ahead at most: listings held, and their entries once a disk is waited for.
-    static constexpr std::size_t kHeld = 16, kHeldFromDisk = 256, kEntriesFromDisk = 50000;
+    static constexpr std::size_t kHeld = 64, kHeldFromDisk = 256, kEntriesFromDisk = 50000;
     // Once this many listings were found waiting for a disk (not every listing tells), it lists
     // further ahead.
     static constexpr std::size_t kListingsFromDisk = 8;
@@ -88,7 +89,12 @@ private:
     std::condition_variable m_coldWake;  // for the threads beyond the warm ones: a disk is waited for
     std::condition_variable m_done;      // for the scan: a folder is listed
     std::unordered_map<std::string, std::shared_ptr<Folder>> m_folders;  // due or listed, not yet taken
-    std::vector<std::shared_ptr<Folder>> m_due;  // a stack: the next folder the scan reaches on top
+    // In the order the scan reaches them, the next first.
+    struct ScanOrder {
+        char separator;
+        bool operator()(const std::shared_ptr<Folder>& a, const std::shared_ptr<Folder>& b) const;
+    };
+    std::set<std::shared_ptr<Folder>, ScanOrder> m_due;
     std::size_t m_held = 0, m_heldEntries = 0, m_fromDisk = 0;
     std::unique_ptr<ThreadPool> m_threads;  // last: stopped before the rest goes
 };

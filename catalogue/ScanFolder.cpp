@@ -135,8 +135,11 @@ public:
         m_path = text;
         m_startLength = m_path.size();
         std::shared_ptr<FolderHandle> held = std::move(start);
-        // Where the file system lists from several threads at once, subfolders are listed ahead.
-        m_ahead = MakeListAhead(m_fs.ListsInParallel() ? std::clamp(std::thread::hardware_concurrency(), 2u, 4u) : 0);
+        // Where the file system lists from several threads at once, subfolders are listed ahead, by
+        // a thread more than there are cores: listing waits for the system now and then, and the
+        // walk itself takes less than a core.
+        const unsigned threads = std::clamp(std::thread::hardware_concurrency() + 1, 2u, 4u);
+        m_ahead = MakeListAhead(m_fs.ListsInParallel() ? threads : 0);
         m_ahead->Start(held, listing);
         m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(held), m_path.size()});
         Descend();

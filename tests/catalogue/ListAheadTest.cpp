@@ -53,7 +53,8 @@ bool Reaches(ListingRecorder& fs, const std::set<std::string>& folders) {
 TEST(ListAhead, EntersOnlyWhatTheScanWouldAndNoFurtherAheadThanAllowed) {
     TempTree tree{{"F/a/1", "1"}, {"F/a/b/2", "2"}, {"F/c/3", "3"}, {"F/skip/4", "4"}, {"Outside/5", "5"}};
     ASSERT_EQ(::symlink(tree.Path("Outside").c_str(), tree.Path("F/link").c_str()), 0);
-    for (int k = 0; k < 40; ++k)
+    const int wideFolders = static_cast<int>(ListAhead::kHeld) + 24;  // more than may be held
+    for (int k = 0; k < wideFolders; ++k)
         tree.MakeFolder("F/wide/w" + std::to_string(100 + k));
     const auto native = MakeNativeFileSystem();
     ListingRecorder fs(*native);
@@ -69,12 +70,12 @@ TEST(ListAhead, EntersOnlyWhatTheScanWouldAndNoFurtherAheadThanAllowed) {
 
     std::set<std::string> everything{tree.Path("F"), tree.Path("F/a"), tree.Path("F/a/b"), tree.Path("F/c"),
                                      tree.Path("F/wide")};
-    for (int k = 0; k < 40; ++k)
+    for (int k = 0; k < wideFolders; ++k)
         everything.insert(tree.Path("F/wide/w" + std::to_string(100 + k)));
     {
         ListAhead ahead(fs, enters, 2);
         ahead.Start(start, listing);
-        // F/a, a/b and F/c, F/wide, and of wide's forty folders as many as may be held.
+        // F/a, a/b and F/c, F/wide, and of wide's folders as many as may be held.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         const std::size_t listed = fs.Listed().size();
         EXPECT_LE(listed, 1 + ListAhead::kHeld + 2);
