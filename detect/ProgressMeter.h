@@ -13,7 +13,7 @@ namespace zwf::detect {
 // clock rather than by the share done: a window that shows the reports then moves just as
 // smoothly on a search of a few megabytes as on one of some hundred gigabytes. Any thread may
 // add, and the thread that adds when a report is due makes it; a thread that finds another one
-// reporting goes on with its work, so reports come one at a time and never hold up the reading.
+// reporting goes on with its work, so reports come one at a time and no thread waits for them.
 class ProgressMeter {
 public:
     using Clock = std::chrono::steady_clock;
