@@ -5,11 +5,12 @@
 #include "app/MainViews.h"
 #include "app/Recovery.h"
 #include "app/Texts.h"
+#include "app/WorkBeside.h"
 #include "catalogue/ScanFolder.h"
 #include "detect/FindDuplicates.h"
-#include "platform/Threads.h"
 #include "views/LineTexts.h"
 
+#include <cstdint>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -39,37 +40,77 @@ void ShowAgain(Session& session, int mode) {
 }
 
 // Scans the folder on a thread of its own while this one keeps the window alive and shows each
-// count the scan reports, in order: a listing or an examination that waits long for a disk or a
-// network share then never holds the window. Whatever the scan throws is thrown here, once it
-// has ended. Returns what the scan reports.
+// count the scan reports, in order. Whatever the scan throws is thrown here, once it has ended.
+// Returns what the scan reports.
 ScanReport ScanKeepingAlive(Session& session, const std::string& folder,
                             const std::function<void(std::size_t)>& shown) {
     ScanReport report;
     std::mutex mutex;
     std::vector<std::size_t> counts;
-    const auto showCounts = [&] {
-        std::vector<std::size_t> taken;
-        {
-            std::lock_guard lock(mutex);
-            taken = std::exchange(counts, {});
-        }
-        for (std::size_t found : taken)
-            shown(found);
-        if (taken.empty())
-            KeepAliveIfDue(session);
-    };
-    ThreadPool scanner(1);
-    scanner.ForEach(
-        1,
-        [&](std::size_t, unsigned) {
+    WorkBeside beside;
+    beside.Run(
+        [&] {
             report = ScanFolder(session.catalogue, session.fileSystem, folder, [&](std::size_t found) {
+                beside.EndIfNotShown();
                 std::lock_guard lock(mutex);
                 counts.push_back(found);
             });
         },
-        showCounts);
-    showCounts();  // the last ones
+        [&] {
+            std::vector<std::size_t> taken;
+            {
+                std::lock_guard lock(mutex);
+                taken = std::exchange(counts, {});
+            }
+            for (std::size_t found : taken)
+                shown(found);
+            if (taken.empty())
+                KeepAliveIfDue(session);
+        });
     return report;
+}
+
+// The latest progress a search reported, set from its threads and taken by the window's.
+class LatestProgress {
+public:
+    void Set(std::uint64_t done, std::uint64_t total) {
+        std::lock_guard lock(m_mutex);
+        m_done = done;
+        m_total = total;
+    }
+    // Whether a report came; done and total then hold the latest.
+    bool Get(std::uint64_t& done, std::uint64_t& total) {
+        std::lock_guard lock(m_mutex);
+        done = m_done;
+        total = m_total;
+        return m_total != 0;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::uint64_t m_done = 0, m_total = 0;
+};
+
+// Searches on a thread of its own while this one keeps the window alive and moves the bar to the
+// latest progress reported. Whatever the search throws is thrown here, once it has ended.
+void SearchKeepingAlive(Session& session) {
+    ProgressBar bar(session.window);
+    bar.Show();
+    LatestProgress latest;
+    WorkBeside beside;
+    beside.Run(
+        [&] {
+            FindDuplicates(session.catalogue, session.fileSystem, [&](std::uint64_t done, std::uint64_t total) {
+                beside.EndIfNotShown();
+                latest.Set(done, total);
+            });
+        },
+        [&] {
+            std::uint64_t done = 0, total = 0;
+            if (latest.Get(done, total))
+                bar.Report(done, total);
+            KeepAliveIfDue(session);
+        });
 }
 
 }  // namespace
@@ -119,14 +160,7 @@ void Search(Session& session) {
     catalogue.ClearGroups();
     try {
         WorkScope work(window);
-        {
-            ProgressBar bar(window);
-            bar.Show();
-            FindDuplicates(catalogue, session.fileSystem, [&](std::uint64_t done, std::uint64_t total) {
-                bar.Report(done, total);
-                window.KeepAlive();  // the search reports every few milliseconds
-            });
-        }
+        SearchKeepingAlive(session);
         RefreshViews(window, catalogue, view::kGroups, [&] { KeepAliveIfDue(session); });
     } catch (const std::bad_alloc&) {
         catalogue.groups = std::move(groupsBefore);

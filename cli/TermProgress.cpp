@@ -2,28 +2,35 @@
 
 namespace zwf::cli {
 
+namespace {
+constexpr char kScanning[] = "Durchsuche Ordner: ";
+constexpr char kComparing[] = "Vergleiche Inhalte: ";
+}  // namespace
+
 void TermProgress::FilesFound(std::uint64_t files) {
-    Show("Durchsuche Ordner: " + std::to_string(files) + (files == 1 ? " Datei" : " Dateien"));
+    Show(kScanning, std::to_string(files) + (files == 1 ? " Datei" : " Dateien"));
 }
 
 void TermProgress::Compared(std::uint64_t done, std::uint64_t total) {
     const std::uint64_t percent = total == 0 ? 100 : done * 100 / total;
-    Show("Vergleiche Inhalte: " + std::to_string(percent > 100 ? 100 : percent) + " %");
+    Show(kComparing, std::to_string(percent > 100 ? 100 : percent) + " %");
 }
 
-void TermProgress::Show(const std::string& line) {
+void TermProgress::Show(const char* phase, const std::string& count) {
     if (!m_enabled)
         return;
     const auto now = std::chrono::steady_clock::now();
-    if (now - m_lastShown < std::chrono::milliseconds(100))
+    if (phase == m_phase && now - m_lastShown < std::chrono::milliseconds(100))
         return;
+    m_phase = phase;
     m_lastShown = now;
-    std::string padded = line;
-    if (padded.size() < m_shownLength)
-        padded.append(m_shownLength - padded.size(), ' ');
-    std::fprintf(stderr, "\r%s", padded.c_str());
+    std::string line = phase + count;
+    const std::size_t length = line.size();
+    if (line.size() < m_shownLength)
+        line.append(m_shownLength - line.size(), ' ');
+    std::fprintf(stderr, "\r%s", line.c_str());
     std::fflush(stderr);
-    m_shownLength = line.size();
+    m_shownLength = length;
 }
 
 void TermProgress::Clear() {

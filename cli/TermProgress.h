@@ -7,7 +7,8 @@
 
 namespace zwf::cli {
 
-// A progress line on standard error, redrawn a few times a second; silent when stderr is no terminal.
+// A progress line on standard error, redrawn a few times a second and at once when the work turns
+// from scanning to comparing; silent when stderr is no terminal. One call at a time, from any thread.
 class TermProgress {
 public:
     explicit TermProgress(bool enabled) : m_enabled(enabled) {}
@@ -20,10 +21,11 @@ public:
     void Clear();
 
 private:
-    void Show(const std::string& line);
+    void Show(const char* phase, const std::string& count);
 
     bool m_enabled;
     std::size_t m_shownLength = 0;
+    const char* m_phase = nullptr;  // of the line shown last
     std::chrono::steady_clock::time_point m_lastShown{};
 };
 

@@ -166,6 +166,10 @@ int main(int argc, char** argv) {
         }
     }
     if (!fromList) {
+        // Sorting the files into sizes comes first and reports nothing: the line tells of the
+        // comparing at once. Then the search's threads report, one at a time, and nothing else
+        // writes to stderr until it ends.
+        progress.Compared(0, 1);
         const zwf::SearchReport search = zwf::FindDuplicates(
             catalogue, *fileSystem, [&](std::uint64_t done, std::uint64_t total) { progress.Compared(done, total); });
         progress.Clear();

@@ -119,15 +119,11 @@ SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const 
                             IoCounters* counters) {
     catalogue.ClearGroups();
     detect::Workers workers(detect::ReadingThreads(fileSystem.ReadsInParallel()));
-    std::vector<Bucket> open;
-    // Bucketing sorts every file (a second at a million files): progress is reported meanwhile.
-    detect::ProgressMeter starting(progress, 1);
-    detect::Reporting(workers, starting, [&] {
-        const detect::ExamineFn examine = [&](std::size_t record) {
-            return fileSystem.Stat(catalogue.FullPath(catalogue.allFiles[record]));
-        };
-        open = detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles, examine));
-    });
+    const detect::ExamineFn examine = [&](std::size_t record) {
+        return fileSystem.Stat(catalogue.FullPath(catalogue.allFiles[record]));
+    };
+    std::vector<Bucket> open =
+        detect::BucketBySize(catalogue.allFiles, detect::FirstRecordOfEachFile(catalogue.allFiles, examine));
     const std::uint64_t total = BytesOpen(open);
     detect::ProgressMeter meter(progress, total);
     std::vector<detect::Scratch> scratch(workers.Count());
@@ -140,10 +136,8 @@ SearchReport FindDuplicates(Catalogue& catalogue, FileSystem& fileSystem, const 
         open = found.Take(detect::TakeAndSplit(step, std::move(open), context));
         meter.Reach(total - BytesOpen(open));
     }
-    detect::Reporting(workers, meter, [&] {
-        std::ranges::sort(found.refused, {}, &UnreadFile::file);
-        AppendInCatalogueOrder(std::move(found.sets), catalogue);
-    });
+    std::ranges::sort(found.refused, {}, &UnreadFile::file);
+    AppendInCatalogueOrder(std::move(found.sets), catalogue);
     meter.Finish();
     if (counters) {
         counters->filesOpened += tally.filesOpened;

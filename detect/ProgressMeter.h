@@ -3,16 +3,17 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <thread>
+#include <mutex>
 
 #include "detect/SearchTypes.h"
 
 namespace zwf::detect {
 
 // Adds up the bytes a search has settled and passes them on every few milliseconds, by the
-// clock rather than by the share done: a window that is kept alive from the reports then
-// answers just as quickly on a search of a few megabytes as on one of some hundred gigabytes.
-// Any thread may add; only the thread that made the meter reports, as a window expects.
+// clock rather than by the share done: a window that shows the reports then moves just as
+// smoothly on a search of a few megabytes as on one of some hundred gigabytes. Any thread may
+// add, and the thread that adds when a report is due makes it; a thread that finds another one
+// reporting goes on with its work, so reports come one at a time and no thread waits for them.
 class ProgressMeter {
 public:
     using Clock = std::chrono::steady_clock;
@@ -24,13 +25,8 @@ public:
     void Advance(std::uint64_t bytes);
     // At least this many bytes are done: for the bytes a search found it need not read.
     void Reach(std::uint64_t done);
-    // A chance to report without new bytes of its own, for the searching thread while it waits
-    // for the threads at work; the bytes they settled show up in it.
-    void Tick();
-    // Reports done == total; called once when the search ends.
+    // Reports done == total; called once when the search ends, with no thread at work.
     void Finish();
-    // Whether anyone is told of the progress.
-    bool Reports() const { return static_cast<bool>(m_report); }
 
 private:
     void ReportIfDue();
@@ -38,9 +34,10 @@ private:
     const SearchProgressFn& m_report;
     const std::uint64_t m_total;
     const Clock::duration m_interval;
-    const std::thread::id m_reporter = std::this_thread::get_id();
     std::atomic<std::uint64_t> m_done{0};
-    Clock::time_point m_nextReport;
+    // When the next report is due, read without the lock so that most calls take no lock at all.
+    std::atomic<Clock::rep> m_nextReport;
+    std::mutex m_reporting;  // held while reporting
     std::uint64_t m_lastReported = 0;
 };
 

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,21 +48,6 @@ struct HeldFolder {
     std::uint64_t opens = 0;
 };
 
-// Workers::ForEach. When progress is reported, the searching thread leaves the work to the others
-// and reports while it waits for them, so that the window it keeps alive answers at once.
-inline void ForEachReporting(Workers& workers, ProgressMeter& progress, std::size_t count, const IndexWork& work) {
-    if (progress.Reports())
-        workers.ForEach(count, work, [&] { progress.Tick(); });
-    else
-        workers.ForEach(count, work);
-}
-
-// Runs job on a reading thread while this one reports progress, so that a window kept alive from
-// the reports answers meanwhile; on this thread where nobody is told.
-inline void Reporting(Workers& workers, ProgressMeter& progress, const std::function<void()>& job) {
-    ForEachReporting(workers, progress, 1, [&](std::size_t, unsigned) { job(); });
-}
-
 // What a search read, counted as it reads, for tests and the benchmark.
 struct ReadTally {
     std::atomic<std::uint64_t> filesOpened{0}, bytesRead{0};
@@ -83,10 +67,10 @@ struct SearchContext {
     std::size_t keptBytes = kKeptBytes;  // lower where files must be read again for their copies
 
     unsigned Threads() const { return workers.Count(); }
-    // The buffers of a worker; the searching thread, outside ForEach, uses the first worker's.
+    // The buffers of a worker; the searching thread is worker 0, in ForEach and outside it.
     Scratch& ScratchOf(unsigned worker) const { return scratch[worker]; }
 
-    void ForEach(std::size_t count, const IndexWork& work) const { ForEachReporting(workers, progress, count, work); }
+    void ForEach(std::size_t count, const IndexWork& work) const { workers.ForEach(count, work); }
 };
 
 }  // namespace zwf::detect

@@ -9,7 +9,9 @@
 
 namespace zwf {
 
-// Called during a search with the bytes compared so far and the bytes there are to compare.
+// Called during a search with the bytes compared so far and the bytes there are to compare,
+// every few milliseconds from whichever of the search's threads is at work, one call at a time;
+// done reaches total only in the last call. What it throws ends the search and is thrown from it.
 using SearchProgressFn = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 // What a search read from disk, for tests and the benchmark.

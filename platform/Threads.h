@@ -55,8 +55,9 @@ public:
     // Returns when all are done.
     // Without whileWaiting, the calling thread is one of them (worker 0). With it, the calling
     // thread takes no work: it waits for the others and calls whileWaiting every kWaitSlice (see
-    // WaitKeepingAlive), so that a window it keeps alive answers at once however long a single
-    // job takes. Whatever a job or whileWaiting throws ends the round and is thrown here.
+    // WaitKeepingAlive), so that a window it keeps alive while long work runs on the pool answers
+    // at once however long a single job takes. Whatever a job or whileWaiting throws ends the
+    // round and is thrown here.
     void ForEach(std::size_t count, const IndexWork& work, const std::function<void()>& whileWaiting = {});
 
     // Starts a round of count jobs on the pool's threads only, and returns at once; work must

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <new>
 #include <thread>
 #include <vector>
@@ -15,73 +16,49 @@
 namespace zwf::detect {
 namespace {
 
-// With no interval between reports, every chance the searching thread has is a report.
-constexpr ProgressMeter::Clock::duration kEveryChance{};
-
-// Bytes settled on another thread show up in the searching thread's next report; reports never
-// go back, never pass the total, and only the last one reaches it.
-TEST(ProgressMeter, ReportsFromItsOwnThreadRisingToTheTotal) {
-    std::vector<std::uint64_t> shown;
-    bool otherThread = false;
-    const auto owner = std::this_thread::get_id();
-    SearchProgressFn report = [&](std::uint64_t done, std::uint64_t total) {
-        EXPECT_EQ(total, 10000u);
-        otherThread = otherThread || std::this_thread::get_id() != owner;
-        shown.push_back(done);
-    };
-    ProgressMeter meter(report, 10000, kEveryChance);
-    std::thread helper([&] {
-        for (int i = 0; i < 50; ++i)
-            meter.Advance(100);
-    });
-    helper.join();
-    EXPECT_TRUE(shown.empty()) << "the helper thread must not report";
-    meter.Advance(100);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown.back(), 5100u);
-    meter.Advance(999999);  // more than is left: the bar stops short of the end until Finish
-    meter.Finish();
-    EXPECT_FALSE(otherThread);
-    for (std::size_t i = 1; i < shown.size(); ++i)
-        EXPECT_GE(shown[i], shown[i - 1]);
-    EXPECT_EQ(shown.back(), 10000u);
-    EXPECT_EQ(std::count(shown.begin(), shown.end(), 10000u), 1);
-}
-
-// Waits for flag, but not forever: a fault shows as a failed check rather than a hung test.
-bool Await(const std::atomic<bool>& flag) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!flag && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return flag;
-}
-
-// The searching thread reports what the threads at work settle while it waits for them: the
-// helper here finishes only once it has seen its bytes reported.
-TEST(ProgressMeter, ReportsWhileTheSearchingThreadWaitsForTheOthers) {
-    std::atomic<std::uint64_t> shown{0};
-    SearchProgressFn report = [&](std::uint64_t done, std::uint64_t) { shown = done; };
-    ProgressMeter meter(report, 1000, kEveryChance);
-    std::atomic<bool> helperStarted{false}, helperSawReport{false};
-    Workers(2).ForEach(
-        2,
-        [&](std::size_t, unsigned worker) {
-            if (worker == 0) {
-                EXPECT_TRUE(Await(helperStarted));
-                return;
+// Threads that advance at once, with no interval between reports: whichever thread finds a
+// report due makes it, one at a time; reports never go back and stay short of the total until
+// Finish, whose report alone reaches it, whether the bytes advanced fall short of the total, meet
+// it or pass it.
+TEST(ProgressMeter, ThreadsAdvancingAtOnceReportOneAtATimeRisingToTheTotal) {
+    constexpr int kThreads = 4, kCalls = 5000;
+    constexpr std::uint64_t kAdvanced = std::uint64_t{kThreads} * kCalls * 3;
+    for (const std::uint64_t total : {2 * kAdvanced, kAdvanced, kAdvanced / 2}) {
+        SCOPED_TRACE(total);
+        std::atomic<int> reporting{0};
+        std::atomic<bool> twoAtOnce{false};
+        std::mutex mutex;
+        std::vector<std::uint64_t> shown;
+        SearchProgressFn report = [&](std::uint64_t done, std::uint64_t of) {
+            if (++reporting > 1)
+                twoAtOnce = true;
+            EXPECT_EQ(of, total);
+            {
+                std::lock_guard lock(mutex);
+                shown.push_back(done);
             }
-            helperStarted = true;
-            meter.Advance(300);
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (shown != 300 && std::chrono::steady_clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            helperSawReport = shown == 300;
-        },
-        [&] { meter.Tick(); });
-    EXPECT_TRUE(helperSawReport);
+            std::this_thread::yield();  // a report that takes a while, for another to run into
+            --reporting;
+        };
+        ProgressMeter meter(report, total, ProgressMeter::Clock::duration::zero());
+        {
+            std::vector<std::jthread> threads;
+            for (int t = 0; t < kThreads; ++t)
+                threads.emplace_back([&] {
+                    for (int i = 0; i < kCalls; ++i)
+                        meter.Advance(3);
+                });
+        }
+        ASSERT_GT(shown.size(), 1u) << "the advancing threads report";
+        meter.Finish();
+        EXPECT_FALSE(twoAtOnce);
+        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), total), 1);
+        EXPECT_EQ(shown.back(), total);
+    }
 }
 
-// Running out of memory in a job, or while the searching thread keeps the window alive, ends the
+// Running out of memory in a job, or while the calling thread keeps a window alive, ends the
 // round: the failure reaches the caller once no thread is at work any more, and the threads
 // serve the next round as before.
 TEST(Workers, AFailureEndsTheRoundOnTheCallingThreadAndTheThreadsGoOn) {
@@ -95,7 +72,7 @@ TEST(Workers, AFailureEndsTheRoundOnTheCallingThreadAndTheThreadsGoOn) {
                 ++running;
                 if (inJob && i == 3)
                     throw std::bad_alloc();
-                // Without a failing job, the jobs last until the searching thread has failed.
+                // Without a failing job, the jobs last until the calling thread has failed.
                 const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
                 while (!inJob && calls < 2 && std::chrono::steady_clock::now() < until)
                     std::this_thread::sleep_for(std::chrono::microseconds(100));
