@@ -20,8 +20,13 @@ struct ListAhead::Folder {
 // Depth first in pre-order, each folder's subfolders in byte order of their names: the paths below
 // the start compared name by name, a folder before what lies in it.
 bool ListAhead::ScanOrder::operator()(const std::shared_ptr<Folder>& a, const std::shared_ptr<Folder>& b) const {
+    const auto [inA, inB] = std::ranges::mismatch(a->relative, b->relative);
+    if (inB == b->relative.end())
+        return false;  // the same, or b holds a
+    if (inA == a->relative.end())
+        return true;  // a holds b
     const auto rank = [this](char c) { return c == separator ? 0 : static_cast<unsigned char>(c) + 1; };
-    return std::ranges::lexicographical_compare(a->relative, b->relative, {}, rank, rank);
+    return rank(*inA) < rank(*inB);
 }
 
 ListAhead::ListAhead(FileSystem& fileSystem, EntersFn enters, unsigned threads)
