@@ -45,10 +45,11 @@ public:
         if (known == k) {
             // The first of its content so far, perhaps the only one: written to between its open
             // and its read, it is named, not left out unseen. A copy of a content already known
-            // needs no such look: its bytes match what is on record.
+            // needs no such look: its bytes match what is on record. Kept before that look, for
+            // copies other threads place meanwhile; a copy matched with a file then named has its
+            // set undecided.
+            Keep(k, bytes.Data());
             m_setOf[k] = file.StillAsSeen() ? k : kNone;
-            if (m_setOf[k] == k)
-                Keep(k, bytes.Data());
         } else if (const std::byte* knownBytes = KnownBytes(known, worker);
                    knownBytes && std::memcmp(knownBytes, bytes.Data(), m_size) == 0) {
             m_setOf[k] = known;
