@@ -43,8 +43,11 @@ struct HeldFolder {
         std::uint64_t used = 0;  // when a file was last opened through it
     };
     std::array<Held, kHeld> held;
-    std::array<FolderId, kRecent> recent{kNoParent, kNoParent, kNoParent, kNoParent,
-                                         kNoParent, kNoParent, kNoParent, kNoParent};
+    std::array<FolderId, kRecent> recent = [] {
+        std::array<FolderId, kRecent> none;
+        none.fill(kNoParent);
+        return none;
+    }();
     std::uint64_t opens = 0;
 };
 

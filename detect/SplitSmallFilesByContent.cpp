@@ -22,7 +22,7 @@ class SmallFileSplitter {
 public:
     SmallFileSplitter(Bucket& bucket, const SearchContext& context, Refusals& refusals)
         : m_bucket(bucket), m_size(static_cast<std::size_t>(bucket.size)), m_context(context), m_refusals(refusals),
-          m_slots(std::min(bucket.files.size(), context.keptBytes / std::max<std::size_t>(m_size, 1))),
+          m_slots(Slots(bucket, context.keptBytes)),
           m_kept(std::make_unique_for_overwrite<std::byte[]>(m_slots * m_size)), m_keptAt(bucket.files.size()),
           m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone), m_lost(bucket.files.size()),
           m_table(TableSize(bucket.files.size())) {
@@ -30,8 +30,10 @@ public:
             slot.store(kNone, std::memory_order_relaxed);
     }
 
-    // The bytes the splitter may keep of its files.
-    std::size_t KeptBytes() const { return m_slots * m_size; }
+    // How many of a bucket's files may be kept in keptBytes.
+    static std::size_t Slots(const Bucket& bucket, std::size_t keptBytes) {
+        return std::min(bucket.files.size(), keptBytes / std::max<std::size_t>(bucket.size, 1));
+    }
     std::size_t Files() const { return m_bucket.files.size(); }
     FileIndex FileAt(std::uint32_t k) const { return m_bucket.files[k].file; }
 
@@ -187,11 +189,13 @@ StageResult SplitSmallFilesByContent(std::vector<Bucket> taken, const SearchCont
     // which opens them through the folder it holds.
     for (std::size_t next = 0; next < taken.size();) {
         std::vector<std::unique_ptr<SmallFileSplitter>> splitters;
-        std::size_t kept = 0;
-        do {
-            splitters.push_back(std::make_unique<SmallFileSplitter>(taken[next++], context, refusals));
-            kept += splitters.back()->KeptBytes();
-        } while (next < taken.size() && kept < context.keptBytes);
+        for (std::size_t kept = 0; next < taken.size(); ++next) {
+            const std::size_t bytes = SmallFileSplitter::Slots(taken[next], context.keptBytes) * taken[next].size;
+            if (!splitters.empty() && kept + bytes > context.keptBytes)
+                break;
+            kept += bytes;
+            splitters.push_back(std::make_unique<SmallFileSplitter>(taken[next], context, refusals));
+        }
         struct Job {
             FileIndex file;
             std::uint32_t splitter, k;
