@@ -452,14 +452,16 @@ private:
         return std::make_unique<Win32Folder>(path, status.identity, std::move(handle));
     }
 
-    // Reads the entries in the order the file system gives them. Each comes with its file id,
-    // so a file's identity costs no open of its own (that took milliseconds per file).
-    // Gives between() a turn after each read of a few hundred entries.
+    // Reads the entries in the order the file system gives them, from the first on however often
+    // the folder was read through this handle. Each comes with its file id, so a file's identity
+    // costs no open of its own (that took milliseconds per file). Gives between() a turn after
+    // each read of a few hundred entries.
     static std::error_code ReadEntries(HANDLE folder, DWORD volume, std::vector<DirEntry>& entries,
                                        const std::function<void()>& between) {
         std::vector<std::uint64_t> buffer(64 * 1024 / sizeof(std::uint64_t));  // entries are 8-aligned
         const DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t));
-        while (::GetFileInformationByHandleEx(folder, FileIdBothDirectoryInfo, buffer.data(), bytes)) {
+        for (FILE_INFO_BY_HANDLE_CLASS read = FileIdBothDirectoryRestartInfo;
+             ::GetFileInformationByHandleEx(folder, read, buffer.data(), bytes); read = FileIdBothDirectoryInfo) {
             const auto* base = reinterpret_cast<const BYTE*>(buffer.data());
             for (DWORD offset = 0;;) {
                 const auto* item = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(base + offset);
