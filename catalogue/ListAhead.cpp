@@ -192,10 +192,7 @@ void ListAhead::Due(std::vector<std::shared_ptr<Folder>> subfolders, bool fromDi
     m_fromDisk += fromDisk ? 1 : 0;
     for (std::shared_ptr<Folder>& folder : subfolders) {
         if (folder->entry.size <= kLargestListedAhead)
-            if (const auto [at, added] = m_due.insert(folder); !added) {
-                m_due.erase(at);  // the same path again: the new entry holds
-                m_due.insert(folder);
-            }
+            m_due.insert(folder);  // each folder's subfolders are made due once
         m_folders[folder->relative] = std::move(folder);
     }
     if (!subfolders.empty() && MayStart())

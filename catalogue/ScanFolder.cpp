@@ -135,11 +135,7 @@ public:
         m_path = text;
         m_startLength = m_path.size();
         std::shared_ptr<FolderHandle> held = std::move(start);
-        // Where the file system lists from several threads at once, subfolders are listed ahead, by
-        // a thread more than there are cores: listing waits for the system now and then, and the
-        // walk itself takes less than a core.
-        const unsigned threads = std::clamp(std::thread::hardware_concurrency() + 1, 2u, 4u);
-        m_ahead = MakeListAhead(m_fs.ListsInParallel() ? threads : 0);
+        m_ahead = MakeListAhead();
         m_ahead->Start(held, listing);
         m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(held), m_path.size()});
         Descend();
@@ -225,7 +221,11 @@ private:
         return m_leftOut(entry, relative);
     }
 
-    std::unique_ptr<ListAhead> MakeListAhead(unsigned threads) {
+    // Where the file system lists from several threads at once, subfolders are listed ahead, by a
+    // thread more than there are cores (listing waits for the system now and then); alone, not.
+    std::unique_ptr<ListAhead> MakeListAhead() {
+        const bool ahead = m_fs.ListsInParallel() && !m_alone;
+        const unsigned threads = ahead ? std::clamp(std::thread::hardware_concurrency() + 1, 2u, 4u) : 0;
         return std::make_unique<ListAhead>(
             m_fs, [this](const DirEntry& entry, const std::string& relative) { return !m_leftOut(entry, relative); },
             threads);
@@ -243,7 +243,7 @@ private:
         // The threads listing ahead hold descriptors too: short of them, the walk goes on alone.
         if (OutOfDescriptors(listed.folder ? listed.listing.error : listed.error) && !m_alone) {
             m_alone = true;
-            m_ahead = MakeListAhead(0);
+            m_ahead = MakeListAhead();
             listed = Take(entry);
         }
         FolderListing& listing = listed.listing;

@@ -43,11 +43,8 @@ struct HeldFolder {
         std::uint64_t used = 0;  // when a file was last opened through it
     };
     std::array<Held, kHeld> held;
-    std::array<FolderId, kRecent> recent = [] {
-        std::array<FolderId, kRecent> none;
-        none.fill(kNoParent);
-        return none;
-    }();
+    std::array<FolderId, kRecent> recent;
+    HeldFolder() { recent.fill(kNoParent); }
     std::uint64_t opens = 0;
 };
 

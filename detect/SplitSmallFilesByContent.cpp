@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "detect/BlockHash.h"
@@ -196,17 +197,14 @@ StageResult SplitSmallFilesByContent(std::vector<Bucket> taken, const SearchCont
             kept += bytes;
             splitters.push_back(std::make_unique<SmallFileSplitter>(taken[next], context, refusals));
         }
-        struct Job {
-            FileIndex file;
-            std::uint32_t splitter, k;
-        };
-        std::vector<Job> jobs;
+        std::vector<std::tuple<FileIndex, std::uint32_t, std::uint32_t>> jobs;  // file, splitter, position
         for (std::uint32_t s = 0; s < splitters.size(); ++s)
             for (std::uint32_t k = 0; k < splitters[s]->Files(); ++k)
-                jobs.push_back({splitters[s]->FileAt(k), s, k});
-        std::ranges::sort(jobs, {}, &Job::file);
-        context.ForEach(jobs.size(),
-                        [&](std::size_t j, unsigned worker) { splitters[jobs[j].splitter]->Place(jobs[j].k, worker); });
+                jobs.emplace_back(splitters[s]->FileAt(k), s, k);
+        std::ranges::sort(jobs);
+        context.ForEach(jobs.size(), [&](std::size_t j, unsigned worker) {
+            splitters[std::get<1>(jobs[j])]->Place(std::get<2>(jobs[j]), worker);
+        });
         for (const auto& splitter : splitters)
             splitter->Settle(result);
     }
