@@ -112,8 +112,7 @@ public:
          ScanReport& report)
         : m_catalogue(catalogue), m_fs(fileSystem), m_progress(progress), m_leftOut{filter, catalogue.Separator()},
           m_report(report) {
-        // A folder of hundreds of thousands of files takes long to list: progress is reported
-        // meanwhile too, so the caller keeps its turns.
+        // Progress also while a folder of hundreds of thousands of files is listed.
         if (m_progress)
             m_between = [this] { m_progress(m_report.filesAdded); };
     }
@@ -224,8 +223,8 @@ private:
     // Where the file system lists from several threads at once, subfolders are listed ahead, by a
     // thread more than there are cores (listing waits for the system now and then); alone, not.
     std::unique_ptr<ListAhead> MakeListAhead() {
-        const bool ahead = m_fs.ListsInParallel() && !m_alone;
-        const unsigned threads = ahead ? std::clamp(std::thread::hardware_concurrency() + 1, 2u, 4u) : 0;
+        const unsigned cores = std::thread::hardware_concurrency();
+        const unsigned threads = m_fs.ListsInParallel() && !m_alone ? std::clamp(cores + 1, 2u, 4u) : 0;
         return std::make_unique<ListAhead>(
             m_fs, [this](const DirEntry& entry, const std::string& relative) { return !m_leftOut(entry, relative); },
             threads);
