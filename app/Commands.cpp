@@ -70,45 +70,30 @@ ScanReport ScanKeepingAlive(Session& session, const std::string& folder,
     return report;
 }
 
-// The latest progress a search reported, set from its threads and taken by the window's.
-class LatestProgress {
-public:
-    void Set(std::uint64_t done, std::uint64_t total) {
-        std::lock_guard lock(m_mutex);
-        m_done = done;
-        m_total = total;
-    }
-    // Whether a report came; done and total then hold the latest.
-    bool Get(std::uint64_t& done, std::uint64_t& total) {
-        std::lock_guard lock(m_mutex);
-        done = m_done;
-        total = m_total;
-        return m_total != 0;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::uint64_t m_done = 0, m_total = 0;
-};
-
 // Searches on a thread of its own while this one keeps the window alive and moves the bar to the
 // latest progress reported. Whatever the search throws is thrown here, once it has ended.
 void SearchKeepingAlive(Session& session) {
     ProgressBar bar(session.window);
     bar.Show();
-    LatestProgress latest;
+    std::mutex mutex;
+    std::pair<std::uint64_t, std::uint64_t> latest;  // done and total; a total of 0 until the first report
     WorkBeside beside;
     beside.Run(
         [&] {
             FindDuplicates(session.catalogue, session.fileSystem, [&](std::uint64_t done, std::uint64_t total) {
                 beside.EndIfNotShown();
-                latest.Set(done, total);
+                std::lock_guard lock(mutex);
+                latest = {done, total};
             });
         },
         [&] {
-            std::uint64_t done = 0, total = 0;
-            if (latest.Get(done, total))
-                bar.Report(done, total);
+            std::pair<std::uint64_t, std::uint64_t> now;
+            {
+                std::lock_guard lock(mutex);
+                now = latest;
+            }
+            if (now.second != 0)
+                bar.Report(now.first, now.second);
             KeepAliveIfDue(session);
         });
 }
