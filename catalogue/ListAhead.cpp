@@ -13,8 +13,8 @@ struct ListAhead::Folder {
     std::string relative;  // its path below the start folder
     bool started = false, done = false;
     bool byThread = false;  // counted in m_held
-    Listed listed;
-    std::exception_ptr failure;
+    Listed listed{};
+    std::exception_ptr failure{};
 };
 
 // Depth first in pre-order, each folder's subfolders in byte order of their names: the paths below
@@ -141,7 +141,7 @@ ListAhead::Listed ListAhead::Take(const std::string& relative, const DirEntry& e
 
 ListAhead::Listed ListAhead::ListHere(const std::string& relative, const DirEntry& entry, const ParentFn& parent,
                                       const std::function<void()>& between) {
-    Listed listed;
+    Listed listed{};
     FolderHandle* parentHandle = parent(listed.error);
     if (!parentHandle)
         return listed;
@@ -157,7 +157,7 @@ ListAhead::Listed ListAhead::ListHere(const std::string& relative, const DirEntr
 
 ListAhead::Listed ListAhead::OpenAndList(FolderHandle& parent, const DirEntry& entry,
                                          const std::function<void()>& between) {
-    Listed listed;
+    Listed listed{};
     listed.folder = m_fs.OpenSubfolder(parent, entry.name, entry.identity, listed.error);
     if (listed.folder)
         listed.listing = m_fs.ListInSteps(*listed.folder, between);
@@ -174,13 +174,8 @@ std::vector<std::shared_ptr<ListAhead::Folder>> ListAhead::Subfolders(const std:
         if (entry.kind != EntryKind::Folder)
             continue;
         std::string path = relative.empty() ? entry.name : relative + m_fs.Separator() + entry.name;
-        if (m_enters(entry, path)) {
-            auto subfolder = std::make_shared<Folder>();
-            subfolder->parent = folder;
-            subfolder->entry = entry;
-            subfolder->relative = std::move(path);
-            subfolders.push_back(std::move(subfolder));
-        }
+        if (m_enters(entry, path))
+            subfolders.push_back(std::make_shared<Folder>(Folder{folder, entry, std::move(path)}));
     }
     return subfolders;
 }

@@ -36,10 +36,10 @@ std::string_view WithoutTrailingSeparator(std::string_view folder, char separato
     return folder;
 }
 
-// The files found are kept in blocks until the scan ends: the catalogue then grows once, in
-// steps with progress between them, instead of doubling while the scan runs, each time moving
-// every file it holds at once (a tenth of a second and more for a million files). Blocks grow
-// to 4 MiB, so a million files need few, and each is freed as soon as it has been moved.
+// The files found are kept in blocks until the scan ends: the catalogue then grows once,
+// instead of doubling while the scan runs, each time moving every file it holds at once (a tenth
+// of a second and more for a million files). Blocks grow to 4 MiB, so a million files need few,
+// and each is freed as soon as it has been moved.
 class FoundFiles {
 public:
     void Add(FileEntry&& entry) {
@@ -52,25 +52,15 @@ public:
         m_blocks.back().push_back(std::move(entry));
     }
 
-    // Moves the count files found to the end of all, calling progress() between steps.
-    void MoveTo(std::vector<FileEntry>& all, std::size_t count, const std::function<void()>& progress) {
-        constexpr std::size_t kStep = 16384;
+    // Moves the count files found to the end of all, all or none: nothing is called in between
+    // that could stop it halfway.
+    void MoveTo(std::vector<FileEntry>& all, std::size_t count) {
         // At least doubled when it must grow, so that many small folders added one after another
         // move a large catalogue seldom.
         if (const std::size_t needed = all.size() + count; needed > all.capacity())
             all.reserve(std::max(needed, 2 * all.size()));
-        std::size_t sinceReport = 0;
         for (std::vector<FileEntry>& block : m_blocks) {
-            for (auto from = block.begin(); from != block.end();) {
-                if (sinceReport >= kStep && progress) {
-                    progress();
-                    sinceReport = 0;
-                }
-                const auto step = std::min<std::ptrdiff_t>(block.end() - from, static_cast<std::ptrdiff_t>(kStep));
-                all.insert(all.end(), std::make_move_iterator(from), std::make_move_iterator(from + step));
-                sinceReport += static_cast<std::size_t>(step);
-                from += step;
-            }
+            all.insert(all.end(), std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
             block = {};
         }
         m_blocks.clear();
@@ -139,7 +129,7 @@ public:
         m_stack.push_back(Level{id, std::move(listing.entries), 0, std::move(held), m_path.size()});
         Descend();
         m_ahead.reset();
-        m_found.MoveTo(m_catalogue.allFiles, m_report.filesAdded, m_between);
+        m_found.MoveTo(m_catalogue.allFiles, m_report.filesAdded);
         if (m_progress)
             m_progress(m_report.filesAdded);
     }

@@ -1,6 +1,7 @@
 #include "detect/SizeBuckets.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <tuple>
 
@@ -60,20 +61,15 @@ std::vector<std::size_t> FirstRecordOfEachFile(const std::vector<FileEntry>& all
         later[known[k]] = allFiles[known[k]].identity == allFiles[known[k - 1]].identity;
     if (examine) {
         std::vector<std::size_t> firsts;
-        for (std::size_t start = 0; start < known.size();) {
-            const std::uint64_t index = allFiles[known[start]].identity.index;
-            std::size_t end = start + 1;
-            while (end < known.size() && allFiles[known[end]].identity.index == index)
-                ++end;
+        for (auto start = known.begin(), end = start; start != known.end(); start = end) {
+            const std::uint64_t index = allFiles[*start].identity.index;
+            end = std::find_if(start, known.end(), [&](std::size_t i) { return allFiles[i].identity.index != index; });
             firsts.clear();
-            for (std::size_t k = start; k < end; ++k)
-                if (!later[known[k]])
-                    firsts.push_back(known[k]);
+            std::copy_if(start, end, std::back_inserter(firsts), [&](std::size_t i) { return !later[i]; });
             if (index != 0 && firsts.size() >= 2) {
                 std::sort(firsts.begin(), firsts.end());
                 MarkViewsOfOneFile(allFiles, firsts, examine, later);
             }
-            start = end;
         }
     }
     known = {};
@@ -90,18 +86,15 @@ std::vector<Bucket> BucketBySize(const std::vector<FileEntry>& allFiles, std::ve
     std::stable_sort(records.begin(), records.end(),
                      [&](std::size_t a, std::size_t b) { return allFiles[a].size < allFiles[b].size; });
     std::vector<Bucket> buckets;
-    for (std::size_t start = 0; start < records.size();) {
-        const std::uint64_t size = allFiles[records[start]].size;
-        std::size_t end = start + 1;
-        while (end < records.size() && allFiles[records[end]].size == size)
-            ++end;
+    for (auto start = records.begin(), end = start; start != records.end(); start = end) {
+        const std::uint64_t size = allFiles[*start].size;
+        end = std::find_if(start, records.end(), [&](std::size_t i) { return allFiles[i].size != size; });
         if (end - start >= 2) {
             Bucket& bucket = buckets.emplace_back(Bucket{size, 0, {}});
-            bucket.files.reserve(end - start);
-            for (std::size_t k = start; k < end; ++k)
-                bucket.files.push_back(Candidate{static_cast<FileIndex>(records[k])});
+            bucket.files.reserve(static_cast<std::size_t>(end - start));
+            for (auto record = start; record != end; ++record)
+                bucket.files.push_back(Candidate{static_cast<FileIndex>(*record)});
         }
-        start = end;
     }
     return buckets;
 }

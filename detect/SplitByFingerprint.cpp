@@ -36,16 +36,13 @@ void SplitBucket(Bucket& bucket, const std::vector<std::optional<std::uint64_t>>
         if (prints[i])
             order.push_back(i);
     std::ranges::stable_sort(order, {}, [&](std::size_t i) { return *prints[i]; });
-    for (std::size_t start = 0; start < order.size();) {
-        std::size_t end = start + 1;
-        while (end < order.size() && *prints[order[end]] == *prints[order[start]])
-            ++end;
+    for (auto start = order.begin(), end = start; start != order.end(); start = end) {
+        end = std::find_if(start, order.end(), [&](std::size_t i) { return *prints[i] != *prints[*start]; });
         if (end - start >= 2) {  // in catalogue order: the sort kept the order of equal prints
             Bucket& out = result.open.emplace_back(Bucket{bucket.size, bucket.agreed, {}});
-            for (std::size_t k = start; k < end; ++k)
-                out.files.push_back(bucket.files[order[k]]);
+            for (auto file = start; file != end; ++file)
+                out.files.push_back(bucket.files[*file]);
         }
-        start = end;
     }
 }
 

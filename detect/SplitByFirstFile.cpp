@@ -99,11 +99,10 @@ std::vector<Candidate> InCatalogueOrder(std::vector<Candidate> files) {
 std::vector<std::span<Parted>> PartedTogether(std::vector<Parted>& parted) {
     std::ranges::sort(parted, {}, [](const Parted& p) { return std::tuple(p.at, p.value, p.candidate.file); });
     std::vector<std::span<Parted>> sets;
-    for (std::size_t start = 0, end = 0; start < parted.size(); start = end) {
-        for (end = start + 1;
-             end < parted.size() && parted[end].at == parted[start].at && parted[end].value == parted[start].value;)
-            ++end;
-        sets.push_back(std::span(parted).subspan(start, end - start));
+    for (auto start = parted.begin(), end = start; start != parted.end(); start = end) {
+        end = std::find_if(start, parted.end(),
+                           [&](const Parted& p) { return p.at != start->at || p.value != start->value; });
+        sets.push_back(std::span(start, end));
     }
     return sets;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -26,7 +27,7 @@ public:
           m_slots(Slots(bucket, context.keptBytes)),
           m_kept(std::make_unique_for_overwrite<std::byte[]>(m_slots * m_size)), m_keptAt(bucket.files.size()),
           m_prints(bucket.files.size()), m_setOf(bucket.files.size(), kNone), m_lost(bucket.files.size()),
-          m_table(TableSize(bucket.files.size())) {
+          m_table(std::bit_ceil(2 * bucket.files.size())) {
         for (std::atomic<std::uint32_t>& slot : m_table)
             slot.store(kNone, std::memory_order_relaxed);
     }
@@ -78,13 +79,6 @@ public:
 
 private:
     static constexpr std::uint32_t kNone = UINT32_MAX, kUndecided = UINT32_MAX - 1;
-
-    static std::size_t TableSize(std::size_t files) {
-        std::size_t size = 1;
-        while (size < 2 * files)
-            size *= 2;
-        return size;
-    }
 
     // Reads file k whole into buffer (a byte longer than the file); the file, still open, or an
     // empty one when it cannot be read as catalogued.
