@@ -176,15 +176,11 @@ private:
     void Recover(const std::string& privateName) {
         std::error_code error;
         FolderHandle* folder = TopHandle(error);
-        Leftover leftover;
-        if (folder) {
-            leftover = RecoverLeftover(m_fs, *folder, m_path, privateName);
-        } else {
-            leftover = {Leftover::Outcome::Failed, m_path, privateName, {}, {}, error};
-        }
-        if (leftover.outcome == Leftover::Outcome::Gone)
-            return;
         using enum Leftover::Outcome;
+        Leftover leftover = folder ? RecoverLeftover(m_fs, *folder, m_path, privateName)
+                                   : Leftover{Failed, m_path, privateName, {}, {}, error};
+        if (leftover.outcome == Gone)
+            return;
         if (folder && (leftover.outcome == Restored || leftover.outcome == Beside)) {
             const FileStatus status = m_fs.StatIn(*folder, leftover.now);
             const DirEntry entry{leftover.now, status.kind, status.size, status.identity};
