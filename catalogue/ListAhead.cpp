@@ -141,7 +141,7 @@ ListAhead::Listed ListAhead::Take(const std::string& relative, const DirEntry& e
 
 ListAhead::Listed ListAhead::ListHere(const std::string& relative, const DirEntry& entry, const ParentFn& parent,
                                       const std::function<void()>& between) {
-    Listed listed{};
+    Listed listed;
     FolderHandle* parentHandle = parent(listed.error);
     if (!parentHandle)
         return listed;
@@ -157,7 +157,7 @@ ListAhead::Listed ListAhead::ListHere(const std::string& relative, const DirEntr
 
 ListAhead::Listed ListAhead::OpenAndList(FolderHandle& parent, const DirEntry& entry,
                                          const std::function<void()>& between) {
-    Listed listed{};
+    Listed listed;
     listed.folder = m_fs.OpenSubfolder(parent, entry.name, entry.identity, listed.error);
     if (listed.folder)
         listed.listing = m_fs.ListInSteps(*listed.folder, between);

@@ -65,8 +65,9 @@ suites=$?
 grep -E '^[0-9]+% tests|\*\*\*|\(Failed\)|Timeout' "$RUN/ctest.log" | sed 's/ \.\.\.\.*/ /' | tail -40
 if [ $suites -ne 0 ]; then
     failures "$RUN/ctest.log"
-    # Once a test failed in 0.02 s, quicker than any test here starts under Wine, and passed in every
-    # run after. So a failed test runs once more, alone, and only a second failure fails the run.
+    # Now and then a test process loses Wine's server as it starts ("wine client error:0: recvmsg:
+    # Connection reset by peer", after 0.02 s): a failed test runs once more, alone, and only a
+    # second failure fails the run.
     echo "== the failed tests once more, one at a time"
     WINE_TIMEOUT=600 ctest --test-dir "$BUILD" --output-on-failure --timeout 120 --rerun-failed </dev/null \
         >"$RUN/ctest-again.log" 2>&1 || { status=1; failures "$RUN/ctest-again.log"; }
