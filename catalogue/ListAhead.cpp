@@ -12,7 +12,6 @@ struct ListAhead::Folder {
     DirEntry entry;
     std::string relative;  // its path below the start folder
     bool started = false, done = false;
-    bool byThread = false;  // counted in m_held
     Listed listed{};
     std::exception_ptr failure{};
 };
@@ -82,7 +81,7 @@ void ListAhead::Serve(unsigned worker) {
         std::shared_ptr<FolderHandle> parent = folder->parent.lock();
         if (folder->started || !parent)
             continue;  // taken by the scan meanwhile, or its parent let go: listed when the scan asks
-        folder->started = folder->byThread = true;
+        folder->started = true;
         ++m_held;
         lock.unlock();
         std::vector<std::shared_ptr<Folder>> subfolders;

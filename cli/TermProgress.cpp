@@ -26,8 +26,8 @@ void TermProgress::Show(const char* phase, const std::string& count) {
     m_lastShown = now;
     std::string line = phase + count;
     const std::size_t length = line.size();
-    if (line.size() < m_shownLength)
-        line.append(m_shownLength - line.size(), ' ');
+    if (length < m_shownLength)
+        line.append(m_shownLength - length, ' ');
     std::fprintf(stderr, "\r%s", line.c_str());
     std::fflush(stderr);
     m_shownLength = length;
